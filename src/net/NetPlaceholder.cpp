@@ -1,1 +1,0 @@
-// Replaced by the message format sources.
