@@ -10,7 +10,18 @@ class CSafeFile final
 public:
     CSafeFile() = delete;
 
+    enum class Result {
+        Ok,
+        // The temporary file could not be created (missing folder, no permission, a directory
+        // of that name); nothing was written.
+        CreateFailed,
+        // Writing, flushing or the final rename failed; the temporary file is gone again.
+        WriteFailed,
+    };
+
     // Writes bytes as the whole new content of path. On failure the old file (if any) is
     // untouched, no temporary file is left behind and error (when given) receives the reason.
     static bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+    // The same, telling the stage that failed.
+    static Result write(const QString &path, const QByteArray &bytes, QString *error = nullptr);
 };

@@ -1,12 +1,11 @@
+#include "FileSizeLimit.h"
 #include "core/SafeFile.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -25,32 +24,6 @@ void writePlain(const QString &path, const QByteArray &bytes)
     QCOMPARE(file.write(bytes), bytes.size());
 }
 
-// Lowers the file size limit for its lifetime: writes past it fail with EFBIG, the way a full
-// disk makes them fail, and this works even when the tests run as root.
-class FileSizeLimit final
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
 } // namespace
 
 class SafeFileTest final : public QObject
@@ -63,6 +36,7 @@ private slots:
     void replacesWithEmptyContent();
     void failsWhenFolderIsAFile();
     void failedWriteKeepsOldFile();
+    void reportsStage();
 };
 
 void SafeFileTest::writesNewFile()
@@ -124,6 +98,24 @@ void SafeFileTest::failedWriteKeepsOldFile()
     QVERIFY(!error.isEmpty());
     QCOMPARE(readAll(path), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("settings.ini")});
+}
+
+void SafeFileTest::reportsStage()
+{
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath(QStringLiteral("plain"));
+    writePlain(notAFolder, "keep");
+    QCOMPARE(CSafeFile::write(notAFolder + QStringLiteral("/x.txt"), "data"), CSafeFile::Result::CreateFailed);
+    // A directory cannot be replaced by a file.
+    QCOMPARE(CSafeFile::write(dir.path(), "data") == CSafeFile::Result::Ok, false);
+    QVERIFY(QFileInfo(dir.path()).isDir());
+    {
+        FileSizeLimit limit(1024);
+        QCOMPARE(CSafeFile::write(dir.filePath(QStringLiteral("big")), QByteArray(8192, 'b')),
+                 CSafeFile::Result::WriteFailed);
+    }
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("big"))));
+    QCOMPARE(CSafeFile::write(dir.filePath(QStringLiteral("ok")), "data"), CSafeFile::Result::Ok);
 }
 
 QTEST_APPLESS_MAIN(SafeFileTest)
