@@ -82,7 +82,12 @@ QByteArray CCodePage932::encode(QStringView text, bool *allRepresentable)
         --outLeft;
         const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(in[0]) |
                                                     (static_cast<unsigned char>(in[1]) << 8));
-        const bool pair = QChar::isHighSurrogate(unit) && inLeft >= 4;
+        // A whole pair is one character; a lone high surrogate is skipped alone, so the
+        // character after it is still converted.
+        const char16_t next = inLeft >= 4 ? static_cast<char16_t>(static_cast<unsigned char>(in[2]) |
+                                                                  (static_cast<unsigned char>(in[3]) << 8))
+                                          : 0;
+        const bool pair = QChar::isHighSurrogate(unit) && QChar::isLowSurrogate(next);
         const size_t skip = pair ? 4 : 2;
         in += skip;
         inLeft -= skip;
