@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-l10n-tools
     libgl-dev
     fonts-ipafont-gothic
+    python3 iproute2 nftables
     "$@"
 )
 
