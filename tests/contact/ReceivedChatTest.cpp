@@ -1,0 +1,219 @@
+#include "contact/ReceivedChat.h"
+
+#include "FakeClock.h"
+
+#include <QTest>
+
+namespace {
+
+constexpr quint32 kTick = 50000;
+
+// A contact message as the receive side builds it: typed and sent directly by address.
+CReceivedMainData message(const QString &text, const QString &address, qint32 sent, qint32 received,
+                          quint32 tick = kTick)
+{
+    CReceivedMainData r;
+    r.strRaw = text;
+    r.nStrLength = static_cast<qint32>(text.size());
+    r.strIpAddress = address;
+    r.strIpAddressSender = address;
+    r.nTimeSent = sent;
+    r.nTimeSenderSent = sent;
+    r.nTimeSenderReceived = sent;
+    r.nTimeActualReceived = received;
+    r.nTimeReceived = received;
+    r.nTimeActualReceivedTick = tick;
+    r.nType = 'C';
+    return r;
+}
+
+QStringList texts(const ReceivedChat &store)
+{
+    QStringList out;
+    for (int i = 0; i < store.count(); ++i)
+        out << store.at(i)->strRaw;
+    return out;
+}
+
+// A store holding messages from three typists received at 2000, 3000, ... (one per second).
+void fill(ReceivedChat &store, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        CReceivedMainData r =
+            message(QStringLiteral("m%1").arg(i), QStringLiteral("10.0.0.%1").arg(i % 3 + 1), 2000 + i * 1000,
+                    2000 + i * 1000);
+        QCOMPARE(store.AppendString(r), i);
+    }
+}
+
+} // namespace
+
+class ReceivedChatTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void appendCountsAndVersions()
+    {
+        FakeClock clock(0, kTick - 1000);
+        ReceivedChat store;
+        QCOMPARE(store.capacity(), ReceivedChat::kDefaultCapacity);
+        QCOMPARE(store.historyVersion(), qint64(0));
+        fill(store, 2);
+        QCOMPARE(store.counter(), 2);
+        QCOMPARE(store.historyVersion(), qint64(200));
+        QCOMPARE(store.at(1)->strCache, QStringLiteral("0a0000020000300000003000C00002m1"));
+        CReceivedMainData again = message(QStringLiteral("m1"), QStringLiteral("10.0.0.2"), 3000, 3500);
+        QCOMPARE(store.AppendString(again), -1);
+        QCOMPARE(store.historyVersion(), qint64(200));
+        QCOMPARE(store.count(), 2);
+    }
+
+    void insertString_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<qint32>("sent");
+        QTest::addColumn<qint32>("received");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("position");
+
+        // Stored: m0..m(n-1) received at 2000 + i * 1000 from 10.0.0.(i % 3 + 1).
+        QTest::newRow("empty store") << 0 << "10.0.0.9" << 100 << 500 << 0 << 0;
+        QTest::newRow("newest") << 3 << "10.0.0.9" << 100 << 9000 << 3 << 3;
+        QTest::newRow("between") << 3 << "10.0.0.9" << 100 << 2500 << 3 << 1;
+        QTest::newRow("all newer") << 3 << "10.0.0.9" << 100 << 1000 << 3 << 0;
+        QTest::newRow("all ten examined newer") << 15 << "10.0.0.9" << 100 << 1000 << 15 << 5;
+        QTest::newRow("equal to the oldest") << 3 << "10.0.0.9" << 100 << 2000 << 3 << 0;
+        QTest::newRow("duplicate of newest") << 3 << "10.0.0.3" << 4000 << 9000 << -1 << -1;
+        QTest::newRow("duplicate of oldest") << 3 << "10.0.0.1" << 2000 << 9000 << -1 << -1;
+        QTest::newRow("duplicate tenth newest") << 12 << "10.0.0.3" << 4000 << 20000 << -1 << -1;
+        QTest::newRow("eleventh newest not searched") << 12 << "10.0.0.2" << 3000 << 1000 << 12 << 2;
+    }
+    void insertString()
+    {
+        QFETCH(int, stored);
+        QFETCH(QString, address);
+        QFETCH(qint32, sent);
+        QFETCH(qint32, received);
+        QFETCH(int, result);
+        QFETCH(int, position);
+
+        FakeClock clock(0, kTick - 1000);
+        ReceivedChat store;
+        fill(store, stored);
+        CReceivedMainData r = message(QStringLiteral("new"), address, sent, received);
+        QCOMPARE(store.InsertString(r), result);
+        QCOMPARE(store.count(), stored + (result < 0 ? 0 : 1));
+        QCOMPARE(store.counter(), store.count());
+        QCOMPARE(store.historyVersion(), qint64(store.counter()) * 100);
+        QCOMPARE(texts(store).indexOf(QStringLiteral("new")), position);
+        if (position >= 0)
+            QVERIFY(!store.at(position)->strCache.isEmpty());
+    }
+
+    void forwardedIsRefused()
+    {
+        FakeClock clock(0, kTick - 1000);
+        ReceivedChat store;
+        for (int stored : {0, 2}) {
+            fill(store, stored);
+            CReceivedMainData r = message(QStringLiteral("fwd"), QStringLiteral("10.0.0.7"), 100, 9000);
+            r.strIpAddressSender = QStringLiteral("10.0.0.8");
+            QCOMPARE(store.InsertString(r), -1);
+            QCOMPARE(store.count(), stored);
+        }
+    }
+
+    void forwardingDelayIsTakenOff()
+    {
+        FakeClock clock(0, kTick - 1000);
+        ReceivedChat store;
+        fill(store, 3);
+        // Held 1.5 s by the member that passed it on: it was received at 3500, before m2.
+        CReceivedMainData r = message(QStringLiteral("held"), QStringLiteral("10.0.0.9"), 100, 5000);
+        r.nTimeSenderReceived = 10000;
+        r.nTimeSenderSent = 11500;
+        QCOMPARE(store.InsertString(r), 3);
+        QCOMPARE(r.nTimeReceived, 3500);
+        QCOMPARE(texts(store), QStringList({QStringLiteral("m0"), QStringLiteral("m1"),
+                                            QStringLiteral("held"), QStringLiteral("m2")}));
+    }
+
+    void baseTickEndsTheSearch()
+    {
+        FakeClock clock(0, kTick - 1000);
+        ReceivedChat store;
+        fill(store, 3);
+        clock.setTick(kTick + 1000);
+        store.SetChannelGroup(3, 2);
+        QCOMPARE(store.channel(), 3);
+        QCOMPARE(store.group(), 2);
+        QCOMPARE(store.baseTick(), kTick + 1000);
+        // Received before the switch, and no place was found before the look-back stopped.
+        CReceivedMainData before = message(QStringLiteral("before"), QStringLiteral("10.0.0.9"), 100, 9000);
+        QCOMPARE(store.InsertString(before), -1);
+        CReceivedMainData duplicate = message(QStringLiteral("m2"), QStringLiteral("10.0.0.3"), 4000, 9000);
+        QCOMPARE(store.InsertString(duplicate), -1);
+        CReceivedMainData after =
+            message(QStringLiteral("after"), QStringLiteral("10.0.0.9"), 100, 9000, kTick + 2000);
+        QCOMPARE(store.InsertString(after), 3);
+        QCOMPARE(store.count(), 4);
+    }
+
+    void appendSearchEndsAtFiveMinutes()
+    {
+        FakeClock clock(0, kTick - 1000);
+        ReceivedChat store;
+        CReceivedMainData a = message(QStringLiteral("a"), QStringLiteral("10.0.0.1"), 1000, 1000);
+        CReceivedMainData b = message(QStringLiteral("b"), QStringLiteral("10.0.0.2"), 1000, 1000);
+        store.AppendString(a);
+        store.AppendString(b);
+        // b is more than five minutes older than the repeat of a, so a is not compared with.
+        CReceivedMainData late = message(QStringLiteral("a"), QStringLiteral("10.0.0.1"), 1000, 301001);
+        QCOMPARE(store.AppendString(late), 2);
+        CReceivedMainData soon = message(QStringLiteral("b"), QStringLiteral("10.0.0.2"), 1000, 301001);
+        QCOMPARE(store.AppendString(soon), -1);
+    }
+
+    void boundedByCapacity()
+    {
+        FakeClock clock(0, kTick - 1000);
+        ReceivedChat store(3);
+        fill(store, 5);
+        QCOMPARE(texts(store),
+                 QStringList({QStringLiteral("m2"), QStringLiteral("m3"), QStringLiteral("m4")}));
+        QCOMPARE(store.counter(), 5);
+        CReceivedMainData r = message(QStringLiteral("mid"), QStringLiteral("10.0.0.9"), 100, 5500);
+        QCOMPARE(store.InsertString(r), 5);
+        QCOMPARE(texts(store),
+                 QStringList({QStringLiteral("m3"), QStringLiteral("mid"), QStringLiteral("m4")}));
+        CReceivedMainData copy;
+        QVERIFY(store.GetAt(1, copy));
+        QCOMPARE(copy.strRaw, QStringLiteral("mid"));
+        QVERIFY(!store.GetAt(3, copy));
+        QVERIFY(!store.GetAt(-1, copy));
+    }
+
+    void historyLines()
+    {
+        FakeClock clock(0, kTick - 1000);
+        ReceivedChat store;
+        QStringList out;
+        store.newestWireLines(5, out);
+        QVERIFY(out.isEmpty());
+        fill(store, 7);
+        out << QStringLiteral("kept");
+        store.newestWireLines(5, out);
+        QCOMPARE(out.size(), 6);
+        QCOMPARE(out.at(0), QStringLiteral("kept"));
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(out.at(i + 1), store.at(6 - i)->strCache);
+        out.clear();
+        store.newestWireLines(0, out);
+        QVERIFY(out.isEmpty());
+    }
+};
+
+QTEST_APPLESS_MAIN(ReceivedChatTest)
+#include "ReceivedChatTest.moc"
