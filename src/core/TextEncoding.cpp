@@ -60,8 +60,9 @@ CTextEncoding::Detection CTextEncoding::detect(QByteArrayView bytes)
             break;
         }
     }
-    // Only the state after the last byte counts; a zero byte always leaves the lead byte 0.
-    if (checker.leadByte() != 0)
+    // Any broken sequence rules UTF-8 out. Deciding by the last byte alone would call nearly
+    // every Shift-JIS file UTF-8 (they end in CR LF) and garble it.
+    if (result != kUtf16Le && !checker.sawIllFormed())
         result = kUtf8;
     return {result, 0};
 }

@@ -2,8 +2,8 @@
 
 #include <QtGlobal>
 
-// Follows a byte stream through the UTF-8 sequence rules, one byte at a time. Encoding detection
-// looks only at the state after the last byte fed: a lead byte left non-zero means "UTF-8".
+// Follows a byte stream through the UTF-8 sequence rules, one byte at a time, and remembers
+// whether any byte broke them.
 class CUtf8Checker final
 {
 public:
@@ -19,9 +19,15 @@ public:
     int length() const { return m_length; }
     // The last first byte seen; 0 after a reset.
     quint8 leadByte() const { return m_leadByte; }
+    // Whether a byte broke the rules since start(). A sequence cut off by the end of the input
+    // is not counted: the caller decides what an unfinished character means.
+    bool sawIllFormed() const { return m_illFormed; }
 
 private:
+    void fail();
+
     int m_step = 0;
     int m_length = 0;
     quint8 m_leadByte = 0;
+    bool m_illFormed = false;
 };

@@ -69,8 +69,10 @@ void TextFilesTest::detection_data()
 
     QTest::newRow("ASCII reads as UTF-8") << QByteArray("abc") << utf8 << qsizetype(0) << QStringLiteral("abc");
     QTest::newRow("one Shift-JIS character") << bytesOf({0x82, 0xA0}) << ansi << qsizetype(0) << QStringLiteral("あ");
-    QTest::newRow("Shift-JIS then ASCII") << bytesOf({0x82, 0xA0, 0x41}) << utf8 << qsizetype(0)
-                                          << QStringLiteral("\uFFFD\uFFFDA");
+    QTest::newRow("Shift-JIS then ASCII") << bytesOf({0x82, 0xA0, 0x41}) << ansi << qsizetype(0)
+                                          << QStringLiteral("あA");
+    QTest::newRow("Shift-JIS lines end in CR LF") << bytesOf({0x82, 0xA0, 0x82, 0xA2, 0x0D, 0x0A}) << ansi
+                                                  << qsizetype(0) << QStringLiteral("あい\r\n");
     QTest::newRow("UTF-16LE without mark") << QByteArray("a\0", 2) << utf16 << qsizetype(0) << QStringLiteral("a");
     QTest::newRow("UTF-16LE two units") << QByteArray("a\0b\0", 4) << utf16 << qsizetype(0) << QStringLiteral("ab");
     QTest::newRow("mark only") << bytesOf({0xFF, 0xFE}) << utf16 << qsizetype(2) << QString();
@@ -79,8 +81,8 @@ void TextFilesTest::detection_data()
     QTest::newRow("UTF-8 signature and text") << bytesOf({0xEF, 0xBB, 0xBF, 0xE3, 0x81, 0x82}) << utf8 << qsizetype(0)
                                               << QStringLiteral("あ");
     QTest::newRow("exactly the UTF-8 signature") << bytesOf({0xEF, 0xBB, 0xBF}) << utf8 << qsizetype(0) << QString();
-    QTest::newRow("ill-formed then well-formed") << bytesOf({0x80, 0xFF, 0x41, 0x42}) << utf8 << qsizetype(0)
-                                                 << QStringLiteral("\uFFFD\uFFFDAB");
+    QTest::newRow("ill-formed then well-formed") << bytesOf({0x82, 0xA0, 0x41, 0x42}) << ansi << qsizetype(0)
+                                                 << QStringLiteral("あAB");
     QTest::newRow("well-formed then ill-formed") << bytesOf({0x41, 0xC3, 0xA9, 0xFF}) << ansi << qsizetype(0)
                                                  << QStringLiteral("A\uFF83\uFF69\u30FB");
     QTest::newRow("E0 then 9F is overlong") << bytesOf({0xE0, 0x9F}) << ansi << qsizetype(0) << QStringLiteral("\u71F9");
@@ -225,8 +227,8 @@ void TextFilesTest::saveRoundTrip_data()
 
     QTest::newRow("UTF-8") << QStringLiteral("字幕の原稿\r\n二行目 line two\r\n") << CTextEncoding::kUtf8;
     QTest::newRow("UTF-16LE") << QStringLiteral("字幕の原稿\r\nabc😀") << CTextEncoding::kUtf16Le;
-    // Ends in a double-byte character, so the detection does not take it for UTF-8.
     QTest::newRow("ANSI") << QStringLiteral("前ロールの原稿ですます") << CTextEncoding::kAnsi;
+    QTest::newRow("ANSI lines") << QStringLiteral("前ロールの原稿\r\n二行目 line two\r\n") << CTextEncoding::kAnsi;
 }
 
 void TextFilesTest::saveRoundTrip()
