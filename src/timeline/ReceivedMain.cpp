@@ -37,7 +37,8 @@ int withoutSharedBit(qint32 flag)
 } // namespace
 
 ReceivedMain::ReceivedMain()
-    : m_nBaseTick(ContinuousTime::SystemTimeToInt()), m_strNoLineStart(CStringTable::get(kNoLineStartStringId))
+    : m_nBaseTick(ContinuousTime::SystemTimeToInt()),
+      m_strNoLineStart(CStringTable::get(kNoLineStartStringId))
 {
 }
 
@@ -104,13 +105,9 @@ int ReceivedMain::LocateData(CReceivedMainData &record, int &pos) const
     int stoppedAt = -1;
     const int limit = std::max(m_nSearchLimit, kMinimumSearchLimit);
 
-    for (int i = count() - 1; i >= 0; --i) {
-        // Only plain lines remain below: walking them would change nothing.
-        if (examined == m_nLettered)
-            break;
+    for (auto it = m_letteredIndex.crbegin(); it != m_letteredIndex.crend(); ++it) {
+        const int i = static_cast<int>(*it - m_nEvicted);
         const CReceivedMainData &stored = m_list[static_cast<size_t>(i)];
-        if (!isLettered(stored.nType))
-            continue;
         if (++examined > limit) {
             stoppedAt = i;
             break;
@@ -188,7 +185,7 @@ bool ReceivedMain::listAppend(CReceivedMainData &&record)
     while (count() >= m_nDataMax)
         discardOldest();
     if (isLettered(record.nType))
-        ++m_nLettered;
+        m_letteredIndex.push_back(m_nEvicted + count());
     m_list.push_back(std::move(record));
     return true;
 }
@@ -199,9 +196,15 @@ bool ReceivedMain::listInsert(int pos, CReceivedMainData &&record)
         return false;
     if (pos >= count())
         return listAppend(std::move(record));
-    if (isLettered(record.nType))
-        ++m_nLettered;
+    const bool lettered = isLettered(record.nType);
     m_list.insert(m_list.begin() + pos, std::move(record));
+    // Everything from pos on moved up by one.
+    const qint64 key = m_nEvicted + pos;
+    for (auto it = std::lower_bound(m_letteredIndex.begin(), m_letteredIndex.end(), key);
+         it != m_letteredIndex.end(); ++it)
+        ++*it;
+    if (lettered)
+        indexInsert(pos);
     while (count() > m_nDataMax)
         discardOldest();
     return true;
@@ -210,8 +213,23 @@ bool ReceivedMain::listInsert(int pos, CReceivedMainData &&record)
 void ReceivedMain::discardOldest()
 {
     if (isLettered(m_list.front().nType))
-        --m_nLettered;
+        m_letteredIndex.pop_front();
     m_list.pop_front();
+    ++m_nEvicted;
+}
+
+void ReceivedMain::indexInsert(int pos)
+{
+    const qint64 key = m_nEvicted + pos;
+    m_letteredIndex.insert(std::lower_bound(m_letteredIndex.begin(), m_letteredIndex.end(), key), key);
+}
+
+void ReceivedMain::indexErase(int pos)
+{
+    const qint64 key = m_nEvicted + pos;
+    const auto it = std::lower_bound(m_letteredIndex.begin(), m_letteredIndex.end(), key);
+    if (it != m_letteredIndex.end() && *it == key)
+        m_letteredIndex.erase(it);
 }
 
 void ReceivedMain::InsertData(int pos, CReceivedMainData record)
@@ -330,7 +348,12 @@ bool ReceivedMain::SetAt(int pos, const CReceivedMainData &record)
     if (pos < 0 || pos >= count())
         return false;
     CReceivedMainData &stored = m_list[static_cast<size_t>(pos)];
-    m_nLettered += (isLettered(record.nType) ? 1 : 0) - (isLettered(stored.nType) ? 1 : 0);
+    const bool was = isLettered(stored.nType);
+    const bool now = isLettered(record.nType);
+    if (was && !now)
+        indexErase(pos);
+    else if (!was && now)
+        indexInsert(pos);
     stored = record;
     return true;
 }

@@ -119,6 +119,8 @@ private:
     bool listAppend(CReceivedMainData &&record);
     bool listInsert(int pos, CReceivedMainData &&record);
     void discardOldest();
+    void indexInsert(int pos);
+    void indexErase(int pos);
     void prepareForStore(CReceivedMainData &record) const;
     // Position of the newest record that is not withdrawn, -1 when none is kept.
     int newestVisiblePosition() const;
@@ -129,7 +131,10 @@ private:
     int insetBottom() const { return m_bBorderless ? m_nInsetBottom : 0; }
 
     std::deque<CReceivedMainData> m_list;
-    int m_nLettered = 0; // kept records whose type is A-Z; lets LocateData stop early
+    // Where the lettered (A-Z) records are, ascending, as position + m_nEvicted, so that an
+    // eviction shifts nothing. LocateData walks only these: plain peer lines may fill the store.
+    std::deque<qint64> m_letteredIndex;
+    qint64 m_nEvicted = 0;
     int m_nDataMax = 0;
     int m_nNextSerial = 0;
     qint64 m_nChangeStamp = 0;
@@ -141,8 +146,8 @@ private:
     QString m_strOwnAddress;
 
     bool m_bDisplayAttached = false;
-    QRect m_rcDisplay;                  // as the display reports it
-    QRect m_rcClient;                   // as read by the last UpdateMetrics
+    QRect m_rcDisplay; // as the display reports it
+    QRect m_rcClient;  // as read by the last UpdateMetrics
     bool m_bMetricsValid = false;
     int m_nLayoutGeneration = 0;
     int m_nLinesPerScreen = 0;

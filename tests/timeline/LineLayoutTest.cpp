@@ -46,39 +46,43 @@ void LineLayoutTest::wrap_data()
     QTest::newRow("fits") << QStringLiteral("abc") << 100 << QStringList{QStringLiteral("abc")};
     QTest::newRow("exactly fits") << QStringLiteral("abc") << 30 << QStringList{QStringLiteral("abc")};
     QTest::newRow("empty text") << QString() << 100 << QStringList{QString()};
-    QTest::newRow("trailing line feed") << QStringLiteral("abc\n") << 100
-                                        << QStringList{QStringLiteral("abc"), QString()};
+    QTest::newRow("trailing line feed")
+        << QStringLiteral("abc\n") << 100 << QStringList{QStringLiteral("abc"), QString()};
     QTest::newRow("trailing CR LF") << QStringLiteral("abc\r\n") << 100
                                     << QStringList{QStringLiteral("abc"), QString()};
     QTest::newRow("CR LF") << QStringLiteral("A\r\nB") << 100
                            << QStringList{QStringLiteral("A"), QStringLiteral("B")};
-    QTest::newRow("lone CR") << QStringLiteral("A\rB") << 100 << QStringList{QStringLiteral("A"), QStringLiteral("B")};
+    QTest::newRow("lone CR") << QStringLiteral("A\rB") << 100
+                             << QStringList{QStringLiteral("A"), QStringLiteral("B")};
     QTest::newRow("two line feeds") << QStringLiteral("A\n\nB") << 100
-                                    << QStringList{QStringLiteral("A"), QStringLiteral("\n"), QStringLiteral("B")};
-    QTest::newRow("leading line feed") << QStringLiteral("\nA") << 100
-                                       << QStringList{QStringLiteral("\n"), QStringLiteral("A")};
-    QTest::newRow("only a line feed") << QStringLiteral("\n") << 100 << QStringList{QStringLiteral("\n"), QString()};
+                                    << QStringList{QStringLiteral("A"), QStringLiteral("\n"),
+                                                   QStringLiteral("B")};
+    QTest::newRow("leading line feed")
+        << QStringLiteral("\nA") << 100 << QStringList{QStringLiteral("\n"), QStringLiteral("A")};
+    QTest::newRow("only a line feed")
+        << QStringLiteral("\n") << 100 << QStringList{QStringLiteral("\n"), QString()};
     QTest::newRow("soft break") << QStringLiteral("abcdef") << 30
                                 << QStringList{QStringLiteral("abc"), QStringLiteral("def")};
-    QTest::newRow("soft then hard break") << QStringLiteral("abcd\nef") << 30
-                                          << QStringList{QStringLiteral("abc"), QStringLiteral("d"),
-                                                         QStringLiteral("ef")};
+    QTest::newRow("soft then hard break")
+        << QStringLiteral("abcd\nef") << 30
+        << QStringList{QStringLiteral("abc"), QStringLiteral("d"), QStringLiteral("ef")};
     QTest::newRow("full stop may not start a line")
         << QStringLiteral("abc。") << 30 << QStringList{QStringLiteral("ab"), QStringLiteral("c。")};
-    QTest::newRow("full stop that fits") << QStringLiteral("ab。") << 30 << QStringList{QStringLiteral("ab。")};
+    QTest::newRow("full stop that fits")
+        << QStringLiteral("ab。") << 30 << QStringList{QStringLiteral("ab。")};
     QTest::newRow("closing bracket moves down too")
-        << QStringLiteral("ab」c") << 20 << QStringList{QStringLiteral("a"), QStringLiteral("b」"), QStringLiteral("c")};
+        << QStringLiteral("ab」c") << 20
+        << QStringList{QStringLiteral("a"), QStringLiteral("b」"), QStringLiteral("c")};
     QTest::newRow("no-line-start at the line's first character")
         << QStringLiteral("a。") << 10 << QStringList{QStringLiteral("a"), QStringLiteral("。")};
-    QTest::newRow("character wider than the line") << QStringLiteral("ab") << 5
-                                                   << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+    QTest::newRow("character wider than the line")
+        << QStringLiteral("ab") << 5 << QStringList{QStringLiteral("a"), QStringLiteral("b")};
     QTest::newRow("no room at all") << QStringLiteral("ab") << -10
                                     << QStringList{QStringLiteral("a"), QStringLiteral("b")};
     QStringList letters;
     for (char ch = 'a'; ch <= 'y'; ++ch)
         letters.append(QString(QLatin1Char(ch)));
-    QTest::newRow("more lines than the first line array holds")
-        << letters.join(QString()) << 10 << letters;
+    QTest::newRow("more lines than the first line array holds") << letters.join(QString()) << 10 << letters;
 }
 
 void LineLayoutTest::wrap()
@@ -284,16 +288,19 @@ void LineLayoutTest::goLast_data()
     QTest::addColumn<int>("topSerial");
     QTest::addColumn<int>("topLine");
     // Three lines per screen; lines of five characters.
-    QTest::newRow("two records of two lines") << QStringList{QStringLiteral("aaaaabb"), QStringLiteral("cccccdd")}
-                                              << 0 << 1;
-    QTest::newRow("exactly full") << QStringList{QStringLiteral("x"), QStringLiteral("aaaaabb"), QStringLiteral("y")}
+    QTest::newRow("two records of two lines")
+        << QStringList{QStringLiteral("aaaaabb"), QStringLiteral("cccccdd")} << 0 << 1;
+    QTest::newRow("exactly full") << QStringList{QStringLiteral("x"), QStringLiteral("aaaaabb"),
+                                                 QStringLiteral("y")}
                                   << 1 << 0;
     QTest::newRow("withdrawn lines are skipped")
-        << QStringList{QStringLiteral("aaaaabb"), QStringLiteral("c"), QStringLiteral("-dd"), QStringLiteral("e")}
+        << QStringList{QStringLiteral("aaaaabb"), QStringLiteral("c"), QStringLiteral("-dd"),
+                       QStringLiteral("e")}
         << 0 << 1;
-    QTest::newRow("fewer lines than the screen") << QStringList{QStringLiteral("a"), QStringLiteral("b")} << 0 << 0;
-    QTest::newRow("one record taller than the screen") << QStringList{QStringLiteral("a"), QString(25, u'z')}
-                                                       << 1 << 2;
+    QTest::newRow("fewer lines than the screen")
+        << QStringList{QStringLiteral("a"), QStringLiteral("b")} << 0 << 0;
+    QTest::newRow("one record taller than the screen")
+        << QStringList{QStringLiteral("a"), QString(25, u'z')} << 1 << 2;
 }
 
 void LineLayoutTest::goLast()

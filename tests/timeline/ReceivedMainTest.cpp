@@ -56,6 +56,7 @@ private slots:
     void addStringRecord();
     void history();
     void getAndSetAtPosition();
+    void searchFindsEveryLineAmongPlainOnes();
 };
 
 void ReceivedMainTest::diffTimeOfDay_data()
@@ -100,23 +101,23 @@ void ReceivedMainTest::locate_data()
                                  << ReceivedMain::LOCATE_APPEND << 0 << 1010;
     QTest::newRow("duplicate") << QList<Line>{{kA, 1000, 1010}} << Line{kA, 1000, 1500} << direct << 0 << 0
                                << ReceivedMain::LOCATE_DUPLICATE << 0 << 1500;
-    QTest::newRow("withdrawal update") << QList<Line>{{kA, 1000, 1010}, {kB, 2000, 2010}}
-                                       << Line{kA, 1000, 3000, 1} << direct << 0 << 0
-                                       << ReceivedMain::LOCATE_UPDATE << 0 << 3000;
+    QTest::newRow("withdrawal update")
+        << QList<Line>{{kA, 1000, 1010}, {kB, 2000, 2010}} << Line{kA, 1000, 3000, 1} << direct << 0 << 0
+        << ReceivedMain::LOCATE_UPDATE << 0 << 3000;
     QTest::newRow("shared-protocol bit never propagates")
         << QList<Line>{{kA, 1000, 1010}} << Line{kA, 1000, 3000, 2} << direct << 0 << 0
         << ReceivedMain::LOCATE_DUPLICATE << 0 << 3000;
-    QTest::newRow("already withdrawn") << QList<Line>{{kA, 1000, 1010, 1}} << Line{kA, 1000, 3000, 1} << direct
-                                       << 0 << 0 << ReceivedMain::LOCATE_DUPLICATE << 0 << 3000;
+    QTest::newRow("already withdrawn") << QList<Line>{{kA, 1000, 1010, 1}} << Line{kA, 1000, 3000, 1}
+                                       << direct << 0 << 0 << ReceivedMain::LOCATE_DUPLICATE << 0 << 3000;
     QTest::newRow("screen clear cannot be withdrawn")
         << QList<Line>{{kA, 1000, 1010, 0, 'E'}} << Line{kA, 1000, 3000, 1, 'E'} << direct << 0 << 0
         << ReceivedMain::LOCATE_DUPLICATE << 0 << 3000;
-    QTest::newRow("next line of the same typist") << QList<Line>{{kA, 1000, 1010}} << Line{kA, 2000, 2010}
-                                                  << direct << 0 << 0 << ReceivedMain::LOCATE_APPEND << 1
-                                                  << 2010;
-    QTest::newRow("other typist received earlier") << QList<Line>{{kB, 1500, 1510}} << Line{kA, 1800, 2000}
-                                                   << direct << 0 << 0 << ReceivedMain::LOCATE_APPEND << 1
-                                                   << 2000;
+    QTest::newRow("next line of the same typist")
+        << QList<Line>{{kA, 1000, 1010}} << Line{kA, 2000, 2010} << direct << 0 << 0
+        << ReceivedMain::LOCATE_APPEND << 1 << 2010;
+    QTest::newRow("other typist received earlier")
+        << QList<Line>{{kB, 1500, 1510}} << Line{kA, 1800, 2000} << direct << 0 << 0
+        << ReceivedMain::LOCATE_APPEND << 1 << 2000;
     // Repeated record: typed at 500, the datagram carrying it was sent at 2600, so it counts
     // as received at 510, a second before the other typist's line.
     QTest::newRow("two typists, late arrival goes first")
@@ -128,26 +129,26 @@ void ReceivedMainTest::locate_data()
     QTest::newRow("after own previous line, before a later one")
         << QList<Line>{{kA, 1000, 1010}, {kB, 2990, 3000}} << Line{kA, 2000, 2010} << direct << 0 << 0
         << ReceivedMain::LOCATE_INSERT << 1 << 2010;
-    QTest::newRow("same typist, overtaken within 20 s") << QList<Line>{{kA, 2000, 2010}} << Line{kA, 1000, 12010}
-                                                        << direct << 0 << 0 << ReceivedMain::LOCATE_INSERT << 0
-                                                        << 12010;
-    QTest::newRow("same typist, exactly 20 s") << QList<Line>{{kA, 2000, 2010}} << Line{kA, 1000, 22010}
-                                               << direct << 0 << 0 << ReceivedMain::LOCATE_INSERT << 0
-                                               << 22010;
+    QTest::newRow("same typist, overtaken within 20 s")
+        << QList<Line>{{kA, 2000, 2010}} << Line{kA, 1000, 12010} << direct << 0 << 0
+        << ReceivedMain::LOCATE_INSERT << 0 << 12010;
+    QTest::newRow("same typist, exactly 20 s")
+        << QList<Line>{{kA, 2000, 2010}} << Line{kA, 1000, 22010} << direct << 0 << 0
+        << ReceivedMain::LOCATE_INSERT << 0 << 22010;
     QTest::newRow("same typist, overtaken more than 20 s before")
         << QList<Line>{{kA, 2000, 2010}} << Line{kA, 1000, 22011} << direct << 0 << 0
         << ReceivedMain::LOCATE_APPEND << 1 << 22011;
     QTest::newRow("forwarded line not stored") << QList<Line>{{kB, 1000, 1010}} << Line{kA, 1500, 1600} << kC
                                                << 1550 << 1590 << ReceivedMain::LOCATE_IGNORE << 0 << 1560;
-    QTest::newRow("forwarded copy of a stored line") << QList<Line>{{kA, 1000, 1010}} << Line{kA, 1000, 1600}
-                                                     << kC << 1010 << 1590 << ReceivedMain::LOCATE_DUPLICATE
-                                                     << 0 << 1020;
-    QTest::newRow("plain lines are passed over") << QList<Line>{{kB, 1000, 1010}, {kC, 0, 0, 0, 'i'}}
-                                                 << Line{kA, 500, 900} << direct << 0 << 0
-                                                 << ReceivedMain::LOCATE_INSERT << 0 << 900;
-    QTest::newRow("only plain lines stored") << QList<Line>{{kC, 0, 0, 0, 'i'}, {kC, 0, 0, 0, 'g'}}
-                                             << Line{kA, 500, 900} << direct << 0 << 0
-                                             << ReceivedMain::LOCATE_APPEND << 2 << 900;
+    QTest::newRow("forwarded copy of a stored line")
+        << QList<Line>{{kA, 1000, 1010}} << Line{kA, 1000, 1600} << kC << 1010 << 1590
+        << ReceivedMain::LOCATE_DUPLICATE << 0 << 1020;
+    QTest::newRow("plain lines are passed over")
+        << QList<Line>{{kB, 1000, 1010}, {kC, 0, 0, 0, 'i'}} << Line{kA, 500, 900} << direct << 0 << 0
+        << ReceivedMain::LOCATE_INSERT << 0 << 900;
+    QTest::newRow("only plain lines stored")
+        << QList<Line>{{kC, 0, 0, 0, 'i'}, {kC, 0, 0, 0, 'g'}} << Line{kA, 500, 900} << direct << 0 << 0
+        << ReceivedMain::LOCATE_APPEND << 2 << 900;
     QTest::newRow("across midnight") << QList<Line>{{kB, 86399000, 86399500}} << Line{kA, 100, 200} << direct
                                      << 0 << 0 << ReceivedMain::LOCATE_APPEND << 1 << 200;
 }
@@ -170,7 +171,8 @@ void ReceivedMainTest::locate()
         else
             env.store.AppendData(env.line(l.who, l.sent, l.received, {}, l.type, l.flag));
     }
-    CReceivedMainData r = env.line(incoming.who, incoming.sent, incoming.received, {}, incoming.type, incoming.flag);
+    CReceivedMainData r =
+        env.line(incoming.who, incoming.sent, incoming.received, {}, incoming.type, incoming.flag);
     if (!sender.isEmpty())
         r.strIpAddressSender = sender;
     r.nTimeSenderReceived = senderReceived;
@@ -429,7 +431,8 @@ void ReceivedMainTest::refusedInsertIsLoggedAndStillCounts()
     QCOMPARE(env.store.count(), 1);
     QCOMPARE(env.store.nextSerial(), 2);
     const QStringList log = operationLogLines();
-    const int at = static_cast<int>(log.indexOf(QStringLiteral("ReceivedMain::InsertData part2 insert-item index: : -1")));
+    const int at = static_cast<int>(
+        log.indexOf(QStringLiteral("ReceivedMain::InsertData part2 insert-item index: : -1")));
     QVERIFY(at >= 0);
     QVERIFY(at + 1 < log.size());
     QVERIFY(log.at(at + 1).startsWith(QStringLiteral("[CReceivedMainData] Address=")));
@@ -645,6 +648,40 @@ void ReceivedMainTest::getAndSetAtPosition()
     CReceivedMainData again = env.line(kA, 1000, 1010);
     int pos = -1;
     QCOMPARE(env.store.LocateData(again, pos), ReceivedMain::LOCATE_APPEND);
+}
+
+void ReceivedMainTest::searchFindsEveryLineAmongPlainOnes()
+{
+    // Native lines among peer lines, through evictions, inserts and a replaced record: every
+    // kept native line must still be found where it is.
+    StoreEnvironment env(12, 1);
+    for (int k = 0; k < 20; ++k) {
+        if (k % 3 == 0)
+            env.store.AddString(QStringLiteral("peer %1").arg(k), kC, 'i');
+        else
+            env.store.AppendData(env.line(k % 2 ? kA : kB, 1000 + k * 100, 1010 + k * 100));
+    }
+    env.store.InsertData(5, env.line(kC, 1, 2, QStringLiteral("late")));
+    env.store.InsertData(2, env.line(kC, 3, 4, QStringLiteral("plain late"), 'g'));
+    CReceivedMainData replaced = *env.store.at(7);
+    replaced.nType = replaced.nType == 'i' ? 'D' : 'i';
+    replaced.strIpAddress = QStringLiteral("10.0.0.4"); // a typist of its own
+    replaced.strIpAddressSender = replaced.strIpAddress;
+    replaced.nTimeActualReceivedTick = env.now();
+    env.store.SetAt(7, replaced);
+    QCOMPARE(env.store.count(), 12);
+
+    int lettered = 0;
+    for (int p = 0; p < env.store.count(); ++p) {
+        CReceivedMainData copy = *env.store.at(p);
+        if (!CReceivedMainData::isLetteredType(copy.nType))
+            continue;
+        ++lettered;
+        int pos = -1;
+        QCOMPARE(env.store.LocateData(copy, pos), ReceivedMain::LOCATE_DUPLICATE);
+        QCOMPARE(pos, p);
+    }
+    QVERIFY(lettered >= 6);
 }
 
 QTEST_APPLESS_MAIN(ReceivedMainTest)
