@@ -11,9 +11,18 @@ const QHash<int, QString> &builtIn()
         {102, QStringLiteral("ネットワーク初期化でエラーが発生しました。")},
         {103, QStringLiteral("重大なエラー（動作が継続できません）")},
         {106, QStringLiteral("30秒前です。")},
+        {107, QStringLiteral("／")},
         {108, QStringLiteral("交代です。")},
         {109, QStringLiteral("[動作]")},
         {110, QStringLiteral("[停止]")},
+        {113, QStringLiteral("同じネットワークポートが別のプログラムに使われています。\r\n"
+                             "別チャンネルを指定して再ログインしてみてください。")},
+        {114, QStringLiteral("ネットワークエラーです。接続を再確認してください。")},
+        {115, QStringLiteral("（接続可能なLANがありません）")},
+        {116, QStringLiteral("エラー")},
+        {128, QStringLiteral("班内のQuorel利用者が多すぎるため、一部メンバーと通信できません。\r\n"
+                             "班かチャンネルの変更をご検討ください。")},
+        {129, QStringLiteral("警告")},
         {160, QStringLiteral("ファイルを格納するメモリ領域が確保できません。\r\nファイルの大きさを確認した上で、"
                              "大きすぎない場合は本アプリケーションを再起動してください。")},
         {161, QStringLiteral("ファイル読み込みでエラーが発生しました。\r\n"
