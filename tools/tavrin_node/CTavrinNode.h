@@ -1,0 +1,112 @@
+#pragma once
+
+#include "CFixedAdapterSource.h"
+#include "CStoreWatcher.h"
+#include "contact/ReceivedChat.h"
+#include "config/CConfig.h"
+#include "members/CMemberList.h"
+#include "members/IMemberView.h"
+#include "net/ICaptionLog.h"
+#include "net/ICaptionView.h"
+#include "net/IContactView.h"
+#include "net/IInputSource.h"
+#include "net/IMemberMonitorView.h"
+#include "preroll/CPftMonitorModel.h"
+#include "preroll/IPftMonitorView.h"
+#include "timeline/ReceivedMain.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class CNetController;
+class QTimer;
+
+// A member without windows: the network controller with its stores, driven by commands and
+// reporting what a window would have been told as event lines. Every view interface the
+// controller knows is answered here by printing.
+class CTavrinNode final : public QObject,
+                          private ICaptionView,
+                          private IContactView,
+                          private ICaptionLog,
+                          private IInputSource,
+                          private IMemberMonitorView,
+                          private IMemberView,
+                          private IPftMonitorView
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CTavrinNode)
+
+public:
+    struct Settings
+    {
+        QString address;
+        QString broadcast;
+        QString settingsFile; // empty: defaults
+        QString name;         // empty: keep the settings file's
+        int channel = 0;      // 0: keep the settings file's
+        int group = 0;
+        bool login = true;
+    };
+
+    explicit CTavrinNode(Settings settings, QObject *parent = nullptr);
+    ~CTavrinNode() override;
+
+    // Applies the settings, starts the heartbeat and logs in (unless told not to).
+    bool start();
+    // One command line; false once the node should end.
+    bool command(const QString &line);
+    // Going offline at the end sends the logoff datagrams.
+    void shutdown();
+
+    static qint64 monotonicNs();
+
+signals:
+    void quitRequested();
+
+private:
+    // ICaptionView
+    void captionRefresh() override;
+    void captionRedraw() override;
+    void captionGoLast() override;
+    // IContactView
+    void contactAppendLine(const QString &text) override;
+    // ICaptionLog
+    void displayLogRecord(const CReceivedMainData &record) override;
+    void contactLogLine(const QString &text) override;
+    // IInputSource
+    QString focusedMonitorText() const override { return m_monitorText; }
+    void putBackUndoneLine(const QString &text) override;
+    // IMemberMonitorView
+    void refreshMemberMonitor() override {}
+    // IMemberView
+    void memberAdded(const CMemberEntry &entry) override;
+    void memberNameChanged(const CMemberEntry &entry) override;
+    void memberInputChanged(const CMemberEntry &entry) override;
+    void memberRemoved(const QString &address) override;
+    void allMembersRemoved() override;
+    void membersReordered() override {}
+    // IPftMonitorView
+    void pftMonitorChanged() override;
+
+    bool login();
+    void printState();
+    void dumpCaptions();
+    void dumpChat();
+    void dumpMembers();
+    void configure(const QString &rest);
+
+    Settings m_settings;
+    CConfig m_config;
+    ReceivedMain m_captions;
+    ReceivedChat m_contacts;
+    CMemberList m_members;
+    CPftMonitorModel m_pftMonitor;
+    CFixedAdapterSource m_adapters;
+    std::unique_ptr<CNetController> m_controller;
+    CStoreWatcher m_watcher;
+    QTimer *m_sweep = nullptr;
+    QString m_monitorText;
+    int m_warnings = 0;
+};
