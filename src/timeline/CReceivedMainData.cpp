@@ -15,6 +15,22 @@ quint32 addressValue(const QString &dotted)
     return ok ? value : 0xFFFFFFFFu;
 }
 
+// A corrected receive time can fall before midnight (a line received just after the time base
+// started, less its forwarding delay) or past eight digits. Peers read the field as eight
+// unsigned digits and compare times modulo a day, so the same time of day is sent instead; a
+// minus sign or a ninth digit would end their record list at this line.
+qint64 wireTimeOfDay(qint32 value)
+{
+    constexpr qint64 kDay = 86400000;
+    constexpr qint64 kLimit = 100000000;
+    qint64 t = value;
+    if (t < 0)
+        t += ((-t + kDay - 1) / kDay) * kDay;
+    if (t >= kLimit)
+        t -= ((t - kLimit) / kDay + 1) * kDay;
+    return t;
+}
+
 } // namespace
 
 void CReceivedMainData::FormatCache()
@@ -22,8 +38,8 @@ void CReceivedMainData::FormatCache()
     QString out;
     out.reserve(31 + strRaw.size());
     CTextFormat::appendHex(out, addressValue(strIpAddress), 8);
-    CTextFormat::appendDecimal(out, nTimeSent, 8);
-    CTextFormat::appendDecimal(out, nTimeReceived, 8);
+    CTextFormat::appendDecimal(out, wireTimeOfDay(nTimeSent), 8);
+    CTextFormat::appendDecimal(out, wireTimeOfDay(nTimeReceived), 8);
     out.append(QChar(static_cast<char16_t>(nType < 0x20 ? 'i' : nType)));
     out.append(QChar(static_cast<char16_t>('0' + nFlag)));
     CTextFormat::appendDecimal(out, nStrLength, 4);
@@ -34,11 +50,12 @@ void CReceivedMainData::FormatCache()
 QString CReceivedMainData::dump() const
 {
     const QChar type = QChar(static_cast<char16_t>(nType < 32 ? '-' : nType));
-    return QStringLiteral("[CReceivedMainData] Address=%1\n strRaw=[[%2]]\n strIpAddress=%3 strIpAddressSender=%4\n"
-                          " nTimeReceived=%5\n nTimeSent=%6\n nTimeSenderReceived=%7\n nTimeSenderSent=%8\n"
-                          " nTimeActualReceived=%9\n")
+    return QStringLiteral(
+               "[CReceivedMainData] Address=%1\n strRaw=[[%2]]\n strIpAddress=%3 strIpAddressSender=%4\n"
+               " nTimeReceived=%5\n nTimeSent=%6\n nTimeSenderReceived=%7\n nTimeSenderSent=%8\n"
+               " nTimeActualReceived=%9\n")
                .arg(QStringLiteral("%1").arg(reinterpret_cast<quintptr>(this) & 0xFFFFFFFFu, 8, 16,
-                                            QLatin1Char('0')),
+                                             QLatin1Char('0')),
                     strRaw, strIpAddress, strIpAddressSender, QString::number(nTimeReceived),
                     QString::number(nTimeSent), QString::number(nTimeSenderReceived),
                     QString::number(nTimeSenderSent), QString::number(nTimeActualReceived)) +
