@@ -88,7 +88,8 @@ public:
     int GetLine(int serial, int index, QString &out, const ITextMeasurer &measurer);
     int GoLast(const ITextMeasurer &measurer, int &topSerial, int &topLine);
 
-    // The display window's client rectangle; attaches the display.
+    // The display window's client rectangle; attaches the display. Its right and bottom edges are
+    // x + width and y + height, as the platform's client rectangles count them.
     void setDisplayClientRect(const QRect &rect);
     void detachDisplay() { m_bDisplayAttached = false; }
     bool displayAttached() const { return m_bDisplayAttached; }
