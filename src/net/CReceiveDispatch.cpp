@@ -328,6 +328,9 @@ void CReceiveDispatch::OnSockTavrin()
     entry.strAddress = source;
     entry.strName = named ? message.text : QString();
     entry.nKind = CMemberEntry::kKindNative;
+    // A renamed member's entry is replaced; what it is typing must survive that.
+    if (const CMemberEntry *known = m_context.members().find(source))
+        entry.strInput = known->strInput;
     if (m_context.members().updateMember(entry) != 0) {
         WriteLog(QStringLiteral("CMainWindow::OnSockTavrin() accept message [") + message.text +
                  QStringLiteral("] from : ") + source);

@@ -123,18 +123,12 @@ bool CSession::DoLogin(int adapterIndex)
         if (!sockLogin()->SendLogin(m_broadcastAddress, m_memberName, m_group))
             WriteLog(QStringLiteral("CMainWindow::DoLogin() SendLogin failed."));
         sockTavrin()->setGroup(m_group);
-        if (!SendNative(u"L", m_memberName)) {
+        if (!SendNative(u"L", m_memberName))
             WriteLog(QStringLiteral("CMainWindow::DoLogin() SendTavrin failed."));
-        } else {
-            setStoresChannelGroup(m_channel, m_group);
-            m_context.captions().setOwnAddress(m_ownAddress);
-        }
-        // A failed announcement leaves the member online; the stores still belong to this
-        // channel and group, or every line received until the next login would be refused.
-        if (m_context.captions().channel() != m_channel || m_context.captions().group() != m_group) {
-            setStoresChannelGroup(m_channel, m_group);
-            m_context.captions().setOwnAddress(m_ownAddress);
-        }
+        // Also after a failed announcement: the member stays online, and stores left at -1
+        // would never repeat its own lines to the others.
+        setStoresChannelGroup(m_channel, m_group);
+        m_context.captions().setOwnAddress(m_ownAddress);
     } else {
         WriteLog(QStringLiteral("CMainWindow::DoLogin() SetOnline() failed."));
         m_context.captions().SetOffline();
@@ -281,7 +275,9 @@ void CSession::OnSockLogin()
         CMemberEntry entry;
         entry.strAddress = source;
         entry.strName = name;
-        entry.nKind = CMemberEntry::kKindQuorel;
+        // A native member's request may arrive after its native announcement; it stays native.
+        const bool native = m_context.members().lookupMember(source) == CMemberEntry::kKindNative;
+        entry.nKind = native ? CMemberEntry::kKindNative : CMemberEntry::kKindQuorel;
         m_context.members().updateMember(entry);
         CUdpSockResponse *response = sockResponse();
         if (!response || !response->SendResponse(source, source, m_memberName))
