@@ -15,22 +15,22 @@ class IRecordHistory;
 
 // Kind letters of the native protocol.
 namespace NativeKind {
-constexpr char16_t Former = u'A';     // pre-roll former text, latter text as companion
-constexpr char16_t Latter = u'B';     // pre-roll latter text, former text as companion
-constexpr char16_t Contact = u'C';    // contact message
-constexpr char16_t Caption = u'D';    // caption line
-constexpr char16_t Clear = u'E';      // screen clear
-constexpr char16_t Logoff = u'F';     // going offline
-constexpr char16_t Gross = u'G';      // several lines joined by LF
-constexpr char16_t Heartbeat = u'H';  // member name
-constexpr char16_t Login = u'L';      // member name
-constexpr char16_t Monitor = u'M';    // what the member is typing
-constexpr char16_t Query = u'Q';      // accepted, no action
-constexpr char16_t Response = u'R';   // member name
-constexpr char16_t Status = u'S';     // accepted, no action
-constexpr char16_t Undo = u'U';       // "%8d,%c,%c,%s" naming the undone line
-constexpr char16_t Plain = u'i';      // sent for an empty kind; a stored line of a Quorel peer
-constexpr char16_t Control = u'-';    // sent for a kind below 0x20
+constexpr char16_t Former = u'A';    // pre-roll former text, latter text as companion
+constexpr char16_t Latter = u'B';    // pre-roll latter text, former text as companion
+constexpr char16_t Contact = u'C';   // contact message
+constexpr char16_t Caption = u'D';   // caption line
+constexpr char16_t Clear = u'E';     // screen clear
+constexpr char16_t Logoff = u'F';    // going offline
+constexpr char16_t Gross = u'G';     // several lines joined by LF
+constexpr char16_t Heartbeat = u'H'; // member name
+constexpr char16_t Login = u'L';     // member name
+constexpr char16_t Monitor = u'M';   // what the member is typing
+constexpr char16_t Query = u'Q';     // accepted, no action
+constexpr char16_t Response = u'R';  // member name
+constexpr char16_t Status = u'S';    // accepted, no action
+constexpr char16_t Undo = u'U';      // "%8d,%c,%c,%s" naming the undone line
+constexpr char16_t Plain = u'i';     // sent for an empty kind; a stored line of a Quorel peer
+constexpr char16_t Control = u'-';   // sent for a kind below 0x20
 } // namespace NativeKind
 
 // The native datagram codec: builds outgoing UTF-16LE datagrams with their tail of repeated
@@ -55,10 +55,10 @@ public:
     static constexpr int kRecordKindOffset = 25;
     static constexpr int kRecordFlagOffset = 26;
     static constexpr int kRecordLengthOffset = 27;
-    static constexpr int kHistoryLength = 5;          // lines repeated per history
-    static constexpr int kMaxMessageSize = 1500;      // bytes
-    static constexpr int kReceiveBufferSize = 4096;   // bytes; longer datagrams are never delivered
-    static constexpr char16_t kGroupBase = 0x40;      // group 1 is 'A'
+    static constexpr int kHistoryLength = 5;        // lines repeated per history
+    static constexpr int kMaxMessageSize = 1500;    // bytes
+    static constexpr int kReceiveBufferSize = 4096; // bytes; longer datagrams are never delivered
+    static constexpr char16_t kGroupBase = 0x40;    // group 1 is 'A'
     static constexpr char16_t kRecordSeparator = u'\n';
 
     // Either history may be null: nothing is repeated from it. The caches start empty but are

@@ -9,7 +9,8 @@ class CPortTable final
 public:
     CPortTable() = delete;
 
-    enum class Kind {
+    enum class Kind
+    {
         Native,
         Login,
         Response,

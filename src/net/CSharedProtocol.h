@@ -36,7 +36,8 @@ public:
     // The block end marker as a line of text: a pre-roll block ends with it.
     static QString blockEndLine() { return QStringLiteral("`@"); }
 
-    enum class Answer {
+    enum class Answer
+    {
         Accept, // "Ans"
         Full,   // "Ful": the group is full, the login is refused
     };
@@ -68,10 +69,16 @@ public:
     // separates. Otherwise the first head fields end at the first head commas, the last tail
     // fields begin after the last tail commas, and all between (commas included) is one field.
     static QStringList split(QStringView text, int head, int tail);
-    static QStringList fields(QByteArrayView datagram, int head, int tail) { return split(decode(datagram), head, tail); }
+    static QStringList fields(QByteArrayView datagram, int head, int tail)
+    {
+        return split(decode(datagram), head, tail);
+    }
 
     static bool startsWithEraseMarker(QByteArrayView datagram) { return datagram.startsWith(eraseMarker()); }
-    static bool startsWithNewlineMarker(QByteArrayView datagram) { return datagram.startsWith(newlineMarker()); }
+    static bool startsWithNewlineMarker(QByteArrayView datagram)
+    {
+        return datagram.startsWith(newlineMarker());
+    }
     static bool isNullLine(QByteArrayView datagram) { return datagram == nullLine(); }
     static bool isBlockEnd(QByteArrayView datagram) { return datagram == blockEnd(); }
 };

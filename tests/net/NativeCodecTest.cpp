@@ -48,7 +48,8 @@ QString wireLine(const QString &address, qint32 sent, qint32 received, qint32 ty
 
 QString header(QChar kind, int byteLength, QChar group = QLatin1Char('A'))
 {
-    return group + QString::number(kSendTime) + kind + QString::number(byteLength).rightJustified(4, QLatin1Char('0'));
+    return group + QString::number(kSendTime) + kind +
+           QString::number(byteLength).rightJustified(4, QLatin1Char('0'));
 }
 
 int countLines(const QStringList &lines, const QString &text)
@@ -136,14 +137,15 @@ void NativeCodecTest::textCut_data()
     QTest::addColumn<QString>("lengthField");
 
     QTest::newRow("800 units cut") << 1500 << QString(800, QLatin1Char('x')) << 736 << QStringLiteral("1472");
-    QTest::newRow("exactly the limit") << 1500 << QString(736, QLatin1Char('x')) << 736 << QStringLiteral("1472");
+    QTest::newRow("exactly the limit")
+        << 1500 << QString(736, QLatin1Char('x')) << 736 << QStringLiteral("1472");
     QTest::newRow("one over") << 1500 << QString(737, QLatin1Char('x')) << 736 << QStringLiteral("1472");
     QTest::newRow("short") << 1500 << QStringLiteral("hello") << 5 << QStringLiteral("0010");
     QTest::newRow("small maximum") << 100 << QString(100, QLatin1Char('x')) << 36 << QStringLiteral("0072");
-    QTest::newRow("pair across the cut") << 1500 << QString(735, QLatin1Char('x')) + QStringLiteral(u"😀y") << 735
-                                         << QStringLiteral("1470");
-    QTest::newRow("pair before the cut") << 1500 << QString(734, QLatin1Char('x')) + QStringLiteral(u"😀y") << 736
-                                         << QStringLiteral("1472");
+    QTest::newRow("pair across the cut")
+        << 1500 << QString(735, QLatin1Char('x')) + QStringLiteral(u"😀y") << 735 << QStringLiteral("1470");
+    QTest::newRow("pair before the cut")
+        << 1500 << QString(734, QLatin1Char('x')) + QStringLiteral(u"😀y") << 736 << QStringLiteral("1472");
 }
 
 void NativeCodecTest::textCut()
@@ -191,8 +193,10 @@ void NativeCodecTest::companionRecord_data()
 
     // Own address, the send time twice, the other half's kind, flag '0', length in code units.
     const QString address = QStringLiteral("\nc0a800054529678945296789");
-    QTest::newRow("former carries latter") << QStringLiteral("A") << true << address + QStringLiteral("B00003xyz");
-    QTest::newRow("latter carries former") << QStringLiteral("B") << true << address + QStringLiteral("A00003xyz");
+    QTest::newRow("former carries latter")
+        << QStringLiteral("A") << true << address + QStringLiteral("B00003xyz");
+    QTest::newRow("latter carries former")
+        << QStringLiteral("B") << true << address + QStringLiteral("A00003xyz");
     QTest::newRow("no companion given") << QStringLiteral("A") << false << QString();
     QTest::newRow("other kinds carry none") << QStringLiteral("D") << true << QString();
 }
@@ -236,8 +240,10 @@ void NativeCodecTest::historyChoice()
     for (qsizetype i = 0; i < kinds.size(); ++i) {
         const QString kind = kinds.at(i) == QLatin1Char(' ') ? QString() : QString(kinds.at(i));
         const QString units = asUnits(codec.build(1, kind, u"", kOwnAddress));
-        const QString expected = histories.at(i) == QLatin1Char('c') ? caption.lines.first() : contact.lines.first();
-        QVERIFY2(units.endsWith(QLatin1Char('\n') + expected), qPrintable(QStringLiteral("datagram %1").arg(i)));
+        const QString expected =
+            histories.at(i) == QLatin1Char('c') ? caption.lines.first() : contact.lines.first();
+        QVERIFY2(units.endsWith(QLatin1Char('\n') + expected),
+                 qPrintable(QStringLiteral("datagram %1").arg(i)));
     }
     QCOMPARE(codec.messageCounter(), static_cast<int>(std::count_if(kinds.begin(), kinds.end(), [](QChar k) {
                  return !QStringLiteral("CDEGU").contains(k);
@@ -283,7 +289,8 @@ void NativeCodecTest::overflowKeepsFittingLinesAndCachesWholeBlock()
     const QString allLines = fourLines + u'\n' + caption.lines.at(4);
 
     caption.version = 7;
-    QCOMPARE(asUnits(codec.build(1, u"D", longText, kOwnAddress)), header(QLatin1Char('D'), 400) + longText + fourLines);
+    QCOMPARE(asUnits(codec.build(1, u"D", longText, kOwnAddress)),
+             header(QLatin1Char('D'), 400) + longText + fourLines);
     // The cache kept all five lines found while the version changed, not only those sent.
     caption.lines.clear();
     QCOMPARE(asUnits(codec.build(1, u"D", u"", kOwnAddress)), header(QLatin1Char('D'), 0) + allLines);
@@ -295,7 +302,8 @@ void NativeCodecTest::overflowKeepsFittingLinesAndCachesWholeBlock()
         history.lines.append(wireLine(kPeer, i, i, 'D', 0, QString(100, QChar(u'a' + i))));
     history.version = 1;
     QCOMPARE(asUnits(second.build(1, u"D", u"", kOwnAddress)), header(QLatin1Char('D'), 0) + allLines);
-    QCOMPARE(asUnits(second.build(1, u"D", longText, kOwnAddress)), header(QLatin1Char('D'), 400) + longText + fourLines);
+    QCOMPARE(asUnits(second.build(1, u"D", longText, kOwnAddress)),
+             header(QLatin1Char('D'), 400) + longText + fourLines);
     history.lines.clear();
     QCOMPARE(asUnits(second.build(1, u"D", u"", kOwnAddress)), header(QLatin1Char('D'), 0) + allLines);
 
@@ -316,7 +324,8 @@ void NativeCodecTest::undoText_data()
     QTest::newRow("control kind") << 0 << 26 << 5 << QStringLiteral("       0,Z,-,10.0.0.2");
     QTest::newRow("plain line") << 7 << 3 << qint32('i') << QStringLiteral("       7,C,i,10.0.0.2");
     QTest::newRow("negative time") << -5 << 1 << qint32('D') << QStringLiteral("      -5,A,D,10.0.0.2");
-    QTest::newRow("wider than 8") << 123456789 << 1 << qint32('D') << QStringLiteral("123456789,A,D,10.0.0.2");
+    QTest::newRow("wider than 8") << 123456789 << 1 << qint32('D')
+                                  << QStringLiteral("123456789,A,D,10.0.0.2");
 }
 
 void NativeCodecTest::undoText()
@@ -413,7 +422,8 @@ void NativeCodecTest::timeField()
         QCOMPARE(countLines(log, QStringLiteral("CUdpSockTavrin::TokenizeMessage() send-time error!")), 0);
     } else {
         QVERIFY(records.isEmpty());
-        const qsizetype at = log.indexOf(QStringLiteral("CUdpSockTavrin::TokenizeMessage() send-time error!"));
+        const qsizetype at =
+            log.indexOf(QStringLiteral("CUdpSockTavrin::TokenizeMessage() send-time error!"));
         QVERIFY(at >= 0);
         QCOMPARE(log.value(at + 1), datagram);
     }
@@ -462,22 +472,27 @@ void NativeCodecTest::recordList_data()
     QTest::addColumn<QString>("firstAddress");
 
     // LF, address 1-8, sent 9-16, received 17-24, kind 25, flag 26, length 27-30, text from 31.
-    const QString good = QStringLiteral("\n0a000002" "00001000" "00000011" "D0" "0003" "abc");
+    const QString good = QStringLiteral("\n0a000002"
+                                        "00001000"
+                                        "00000011"
+                                        "D0"
+                                        "0003"
+                                        "abc");
     const auto spoilt = [&good](int offset, const QString &field) {
         return QString(good).replace(offset, field.size(), field);
     };
     QTest::newRow("none") << QString() << 0 << QString();
     QTest::newRow("two") << good + good << 2 << QStringLiteral("10.0.0.2");
-    QTest::newRow("empty text at the end") << good.left(27) + QStringLiteral("0000") << 1
-                                           << QStringLiteral("10.0.0.2");
-    QTest::newRow("second runs past the end") << good + spoilt(27, QStringLiteral("0004")) << 1
-                                              << QStringLiteral("10.0.0.2");
+    QTest::newRow("empty text at the end")
+        << good.left(27) + QStringLiteral("0000") << 1 << QStringLiteral("10.0.0.2");
+    QTest::newRow("second runs past the end")
+        << good + spoilt(27, QStringLiteral("0004")) << 1 << QStringLiteral("10.0.0.2");
     QTest::newRow("first runs past the end") << spoilt(27, QStringLiteral("0004")) << 0 << QString();
     QTest::newRow("no separator") << QLatin1Char('x') + good << 0 << QString();
     QTest::newRow("header cut short") << good + good.left(30) << 1 << QStringLiteral("10.0.0.2");
     QTest::newRow("bad hex") << spoilt(1, QStringLiteral("0g")) << 0 << QString();
-    QTest::newRow("upper case and blank hex") << spoilt(1, QStringLiteral(" c0AA8FF")) << 1
-                                              << QStringLiteral("12.10.168.255");
+    QTest::newRow("upper case and blank hex")
+        << spoilt(1, QStringLiteral(" c0AA8FF")) << 1 << QStringLiteral("12.10.168.255");
     QTest::newRow("bad time") << spoilt(9, QStringLiteral("0001x000")) << 0 << QString();
     QTest::newRow("bad length") << spoilt(27, QStringLiteral("0 03")) << 0 << QString();
 }
@@ -490,7 +505,8 @@ void NativeCodecTest::recordList()
     Environment env;
     CNativeCodec codec(nullptr, nullptr);
     QList<TavrinRecord> out;
-    QCOMPARE(codec.TokenizeMessage(asBytes(QStringLiteral("A45296789D0004hi") + tail), kPeer, 1, out), 1 + records);
+    QCOMPARE(codec.TokenizeMessage(asBytes(QStringLiteral("A45296789D0004hi") + tail), kPeer, 1, out),
+             1 + records);
     QCOMPARE(out.at(0).text, QStringLiteral("hi"));
     if (records > 0) {
         QCOMPARE(out.at(1).address, firstAddress);
@@ -575,7 +591,8 @@ void NativeCodecTest::illegalKind()
     QList<TavrinRecord> records;
     // Illegal is decided before the group: a datagram of another group is still counted.
     QCOMPARE(codec.TokenizeMessage(asBytes(datagram), kPeer, illegal ? 2 : 1, records), illegal ? 0 : 1);
-    QCOMPARE(countLines(operationLogLines(), QStringLiteral("Illegal packet from 192.168.0.7 : 0")), illegal ? 1 : 0);
+    QCOMPARE(countLines(operationLogLines(), QStringLiteral("Illegal packet from 192.168.0.7 : 0")),
+             illegal ? 1 : 0);
 }
 
 void NativeCodecTest::illegalLoggingRateLimitedPerAddress()

@@ -41,19 +41,21 @@ void SharedProtocolTest::builders_data()
                                     << QByteArray("192.168.0.2,a,Req,26");
     QTest::newRow("response") << CSharedProtocol::response(address, QStringLiteral("192.168.0.9"), yamada)
                               << QByteArray("192.168.0.2,192.168.0.9,\x8E\x52\x93\x63,Ans");
-    QTest::newRow("response full")
-        << CSharedProtocol::response(address, QStringLiteral("192.168.0.9"), yamada, CSharedProtocol::Answer::Full)
-        << QByteArray("192.168.0.2,192.168.0.9,\x8E\x52\x93\x63,Ful");
+    QTest::newRow("response full") << CSharedProtocol::response(address, QStringLiteral("192.168.0.9"),
+                                                                yamada, CSharedProtocol::Answer::Full)
+                                   << QByteArray("192.168.0.2,192.168.0.9,\x8E\x52\x93\x63,Ful");
     QTest::newRow("monitor") << CSharedProtocol::monitor(address, QStringLiteral("a,b"))
                              << QByteArray("192.168.0.2,a,b");
-    QTest::newRow("monitor empty") << CSharedProtocol::monitor(address, QString()) << QByteArray("192.168.0.2,");
+    QTest::newRow("monitor empty") << CSharedProtocol::monitor(address, QString())
+                                   << QByteArray("192.168.0.2,");
     QTest::newRow("logoff") << CSharedProtocol::logoff(address, yamada)
                             << QByteArray("192.168.0.2,\x8E\x52\x93\x63,\x97\xA3\x92\x45");
     QTest::newRow("main line") << CSharedProtocol::mainLine(QStringLiteral(u"字幕です"))
                                << CCodePage932::encode(u"字幕です");
     QTest::newRow("main empty line") << CSharedProtocol::mainLine(QString())
                                      << QByteArray("\x24\x89\xFC\x8D\x73\x24");
-    QTest::newRow("chat") << CSharedProtocol::chat(QStringLiteral(u"山田／了解")) << CCodePage932::encode(u"山田／了解");
+    QTest::newRow("chat") << CSharedProtocol::chat(QStringLiteral(u"山田／了解"))
+                          << CCodePage932::encode(u"山田／了解");
     QTest::newRow("undo") << CSharedProtocol::undo() << QByteArray("undo");
     QTest::newRow("clear screen") << CSharedProtocol::clearScreen() << QByteArray("cls");
 }
@@ -67,20 +69,24 @@ void SharedProtocolTest::builders()
 
 void SharedProtocolTest::loginNameWithCommaSurvivesSplit()
 {
-    const QByteArray login = CSharedProtocol::login(QStringLiteral("10.0.0.4"), QStringLiteral(u"山田,太郎"), 2);
-    const QStringList fields = CSharedProtocol::fields(login, CSharedProtocol::kLoginHead, CSharedProtocol::kLoginTail);
-    QCOMPARE(fields, (QStringList{QStringLiteral("10.0.0.4"), QStringLiteral(u"山田,太郎"), QStringLiteral("Req"),
-                                  QStringLiteral("2")}));
+    const QByteArray login =
+        CSharedProtocol::login(QStringLiteral("10.0.0.4"), QStringLiteral(u"山田,太郎"), 2);
+    const QStringList fields =
+        CSharedProtocol::fields(login, CSharedProtocol::kLoginHead, CSharedProtocol::kLoginTail);
+    QCOMPARE(fields, (QStringList{QStringLiteral("10.0.0.4"), QStringLiteral(u"山田,太郎"),
+                                  QStringLiteral("Req"), QStringLiteral("2")}));
 
     const QByteArray logoff = CSharedProtocol::logoff(QStringLiteral("10.0.0.4"), QStringLiteral(u"山田"));
     QCOMPARE(CSharedProtocol::fields(logoff, CSharedProtocol::kMonitorHead, CSharedProtocol::kMonitorTail),
              (QStringList{QStringLiteral("10.0.0.4"), QStringLiteral(u"山田,離脱")}));
 
-    const QByteArray response = CSharedProtocol::response(QStringLiteral("10.0.0.4"), QStringLiteral("10.0.0.5"),
-                                                          QStringLiteral("a,b"), CSharedProtocol::Answer::Full);
-    QCOMPARE(CSharedProtocol::fields(response, CSharedProtocol::kResponseHead, CSharedProtocol::kResponseTail),
-             (QStringList{QStringLiteral("10.0.0.4"), QStringLiteral("10.0.0.5"), QStringLiteral("a,b"),
-                          QStringLiteral("Ful")}));
+    const QByteArray response =
+        CSharedProtocol::response(QStringLiteral("10.0.0.4"), QStringLiteral("10.0.0.5"),
+                                  QStringLiteral("a,b"), CSharedProtocol::Answer::Full);
+    QCOMPARE(
+        CSharedProtocol::fields(response, CSharedProtocol::kResponseHead, CSharedProtocol::kResponseTail),
+        (QStringList{QStringLiteral("10.0.0.4"), QStringLiteral("10.0.0.5"), QStringLiteral("a,b"),
+                     QStringLiteral("Ful")}));
 }
 
 void SharedProtocolTest::preRollSequences_data()
@@ -93,8 +99,8 @@ void SharedProtocolTest::preRollSequences_data()
     QTest::newRow("no lines") << QStringList() << QList<QByteArray>{erase};
     QTest::newRow("lines") << QStringList{QStringLiteral("one"), QString(), QStringLiteral(u"三")}
                            << QList<QByteArray>{erase, "one", newline, "\x8E\x4F"};
-    QTest::newRow("trailing empty line") << QStringList{QStringLiteral("a"), QString()}
-                                         << QList<QByteArray>{erase, "a", newline};
+    QTest::newRow("trailing empty line")
+        << QStringList{QStringLiteral("a"), QString()} << QList<QByteArray>{erase, "a", newline};
 }
 
 void SharedProtocolTest::preRollSequences()
@@ -111,8 +117,8 @@ void SharedProtocolTest::grossSequences_data()
 
     QTest::newRow("closed by the marker") << QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}
                                           << QList<QByteArray>{"a", "$null$", "b", "\x60\x40"};
-    QTest::newRow("block ending with its marker") << QStringList{QStringLiteral("a"), QStringLiteral("`@")}
-                                                  << QList<QByteArray>{"a", "\x60\x40"};
+    QTest::newRow("block ending with its marker")
+        << QStringList{QStringLiteral("a"), QStringLiteral("`@")} << QList<QByteArray>{"a", "\x60\x40"};
     QTest::newRow("only the marker") << QStringList{QStringLiteral("`@")} << QList<QByteArray>{"\x60\x40"};
     QTest::newRow("empty list") << QStringList() << QList<QByteArray>{"\x60\x40"};
 }
@@ -160,7 +166,8 @@ void SharedProtocolTest::split_data()
     QTest::newRow("exactly h+t") << QStringLiteral("a,b,c,d") << 1 << 2 << list("a|b|c|d");
     QTest::newRow("more: middle keeps commas") << QStringLiteral("a,b,c,d,e") << 1 << 2 << list("a|b,c|d|e");
     QTest::newRow("response form") << QStringLiteral("a,b,n,a,m,e,Ans") << 2 << 1 << list("a|b|n,a,m,e|Ans");
-    QTest::newRow("head only") << QStringLiteral("1.2.3.4,typed, text") << 1 << 0 << list("1.2.3.4|typed, text");
+    QTest::newRow("head only") << QStringLiteral("1.2.3.4,typed, text") << 1 << 0
+                               << list("1.2.3.4|typed, text");
     QTest::newRow("tail only") << QStringLiteral("a,b,c") << 0 << 1 << list("a,b|c");
     QTest::newRow("neither") << QStringLiteral("a,b,c") << 0 << 0 << list("a,b,c");
     QTest::newRow("empty fields") << QStringLiteral(",,,") << 1 << 2 << list("|||");
