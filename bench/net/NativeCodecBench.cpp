@@ -1,4 +1,5 @@
 #include "core/ContinuousTime.h"
+#include "core/OperationLog.h"
 #include "net/CNativeCodec.h"
 #include "timeline/CReceivedMainData.h"
 #include "timeline/IRecordHistory.h"
@@ -6,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -45,7 +47,6 @@ const QString kText = QString(81, QChar(u'字'));
 
 void BM_DecodeFullDatagram(benchmark::State &state)
 {
-    ContinuousTime::Initialize();
     BenchHistory history;
     CNativeCodec sender(&history, nullptr);
     history.version = 2;
@@ -91,4 +92,19 @@ BENCHMARK(BM_BuildCaptionRebuilt);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    // The time base logs its start: keep that line out of the user's own operation log.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    ContinuousTime::Initialize();
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    CloseOperationLog();
+    return 0;
+}
