@@ -71,13 +71,16 @@ public:
     void setMaxMessageSize(int bytes);
     int messageCounter() const { return m_nMessageCounter; }
 
-    // A complete datagram as raw UTF-16LE bytes. ownAddress is dotted IPv4 (used by the
-    // companion record); the companion is appended only for the kinds 'A' and 'B'.
+    // A complete datagram as raw UTF-16LE bytes. A text longer than maxMessageSize() - 28 bytes is
+    // cut, never inside a surrogate pair. ownAddress is dotted IPv4 (used by the companion record);
+    // the companion is appended only for the kinds 'A' and 'B', cut so that the whole datagram
+    // still fits a receiver's 4096-byte buffer.
     QByteArray build(int ownGroup, QStringView kind, QStringView text, const QString &ownAddress,
                      quint32 *sendTime = nullptr, std::optional<QStringView> companion = std::nullopt);
 
     // Decodes one received datagram into out (cleared first): the own message, then the repeated
-    // records in arrival order. Returns the number of records, 0 when the datagram is dropped.
+    // records in arrival order. Returns the number of records, 0 when the datagram is dropped
+    // (also when it is longer than the receive buffer, which no receive would deliver).
     int TokenizeMessage(QByteArrayView datagram, const QString &sourceAddress, int ownGroup,
                         QList<TavrinRecord> &out);
 
