@@ -9,7 +9,6 @@ resident memory stays flat from round to round.
 """
 
 import json
-import os
 import re
 import subprocess
 import sys
@@ -40,23 +39,23 @@ for i in range(count):
 print("FLOOD sent=%d failed=%d seconds=%.3f" % (sent, dropped, time.monotonic() - start), flush=True)
 '''
 
+# Records the kind letters of the node's broadcasts until a line arrives on stdin.
 OBSERVER = r'''
-import json, socket, sys, time
-bcast, port, watch, seconds = sys.argv[1], int(sys.argv[2]), sys.argv[3], float(sys.argv[4])
+import json, select, socket, sys, time
+bcast, port, watch = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
 s.bind((bcast, port))
-s.settimeout(0.2)
 seen = []
-end = time.monotonic() + seconds
 print("OBSERVING", flush=True)
-while time.monotonic() < end:
-    try:
+while True:
+    ready, _, _ = select.select([s, sys.stdin], [], [], 1.0)
+    if sys.stdin in ready:
+        break
+    if s in ready:
         data, (addr, _) = s.recvfrom(65536)
-    except socket.timeout:
-        continue
-    if addr == watch and len(data) >= 20:
-        seen.append((time.monotonic(), data[18:20].decode("utf-16-le")))
+        if addr == watch and len(data) >= 20:
+            seen.append((time.monotonic(), data[18:20].decode("utf-16-le")))
 print(json.dumps(seen), flush=True)
 '''
 
@@ -89,10 +88,10 @@ def main():
         with open("/proc/%d/comm" % pid) as f:
             assert f.read().strip() == "tavrin_node", "ip netns exec should have exec'ed the node"
         time.sleep(1.0)
-        watch_seconds = 6.0 + args.rounds * 6.0
-        observer = lan.popen(h3, [sys.executable, "-c", OBSERVER, h3.broadcast, "6633", h1.address, str(watch_seconds)],
-                             stdout=subprocess.PIPE, text=True)
+        observer = lan.popen(h3, [sys.executable, "-c", OBSERVER, h3.broadcast, "6633", h1.address],
+                             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         observer.stdout.readline()
+        watch_start = time.monotonic()
         time.sleep(2.5)  # heartbeats before the flood
 
         rss = [("before", rss_kb(pid))]
@@ -116,13 +115,12 @@ def main():
             time.sleep(2.5)  # one heartbeat period between rounds
         rss.append(("settled", rss_kb(pid)))
         snmp_after = udp_counters(lan, h1)
-        seen = json.loads(observer.stdout.read().strip().splitlines()[-1])
-        observer.wait()
+        watch_seconds = time.monotonic() - watch_start
+        seen = json.loads(observer.communicate("stop\n")[0].strip().splitlines()[-1])
 
         beats = [t for t, kind in seen if kind == "H"]
         gaps = [b - a for a, b in zip(beats, beats[1:])]
         in_flood = [t for t in beats if any(a <= t <= b for a, b in windows)]
-        log = benchlan.netlan  # noqa: keep the module alive for cleanup
         path = n.matching(r"^LOG ")[0][4:]
         raw = open(path, "rb").read().decode("utf-16-le", "replace")
         illegal = re.findall(r"Illegal packet from ([0-9.]+) : (\d+)", raw)
