@@ -1,0 +1,220 @@
+#include "app/CSettingsFiles.h"
+
+#include "app/CDlgCfgInit.h"
+#include "config/CConfig.h"
+#include "config/CCustomPalette.h"
+#include "core/AppPaths.h"
+#include "core/OperationLog.h"
+#include "core/StringTable.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QWidget *ownerOrActive(QWidget *owner)
+{
+    return owner ? owner : QApplication::activeWindow();
+}
+
+// Resource texts end their lines with CR LF; Qt's labels want a plain line feed.
+QString forDisplay(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+CSettingsFiles::CSettingsFiles(CConfig &config, CCustomPalette &palette)
+    : m_config(config), m_palette(palette)
+{
+}
+
+void CSettingsFiles::AddStateCopier(CopyScope scope, StateCopier copier)
+{
+    m_copiers.append(Copier{scope, std::move(copier)});
+}
+
+void CSettingsFiles::SetApplyHandler(std::function<void()> apply)
+{
+    m_apply = std::move(apply);
+}
+
+QString CSettingsFiles::settingsFilePath(const QString &suffix)
+{
+    return CAppPaths::JoinPath(CAppPaths::GetSettingsFolder(), CAppPaths::GetExeBaseName() + suffix);
+}
+
+QString CSettingsFiles::DefaultFilePath()
+{
+    return settingsFilePath(QStringLiteral(".tvn"));
+}
+
+QString CSettingsFiles::ExitFilePath()
+{
+    return settingsFilePath(QStringLiteral("~.tvn"));
+}
+
+QStringList CSettingsFiles::FileDialogFilters()
+{
+    // The resource gives "name|patterns|name|patterns||"; Qt takes the patterns from the
+    // parentheses at the end of each name instead.
+    const QStringList parts = CStringTable::get(117).split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts.at(i).trimmed();
+        if (name.isEmpty())
+            break;
+        const qsizetype open = name.lastIndexOf(QLatin1String(" ("));
+        if (open > 0 && name.endsWith(u')'))
+            name.truncate(open);
+        QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
+        for (QString &pattern : patterns) {
+            pattern = pattern.trimmed();
+            // "*.*" means every file on the resource's platform, but only dotted names here.
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        filters.append(name + QLatin1String(" (") + patterns.join(u' ') + u')');
+    }
+    return filters;
+}
+
+bool CSettingsFiles::LoadDefaultConfig()
+{
+    WriteLog(QStringLiteral("CMainWindow::LoadDefaultConfig() begins."));
+    const QString path = DefaultFilePath();
+    QDir().mkpath(CAppPaths::GetSettingsFolder());
+    if (m_config.LoadFromFile(path)) {
+        WriteLog(QStringLiteral("CMainWindow::LoadDefaultConfig() finishes. filename=") + path);
+        return true;
+    }
+    WriteLog(QStringLiteral("CMainWindow::LoadDefaultConfig() failed. filename=") + path);
+    return false;
+}
+
+void CSettingsFiles::copyStateToConfig(bool allWindows)
+{
+    for (const Copier &copier : std::as_const(m_copiers)) {
+        if (copier.scope == CopyScope::Always || allWindows)
+            copier.copy(m_config);
+    }
+    m_palette.SaveCustomColors(m_config);
+}
+
+bool CSettingsFiles::SaveDefaultConfig(bool toDefaultFile, bool allWindows)
+{
+    const QString path = toDefaultFile ? DefaultFilePath() : ExitFilePath();
+    // The settings folder may not exist yet, nor the folders above it.
+    QDir().mkpath(CAppPaths::GetSettingsFolder());
+    copyStateToConfig(allWindows);
+    return m_config.SaveToFile(path);
+}
+
+bool CSettingsFiles::SaveAtExit()
+{
+    qint32 type = kStartupNone;
+    m_config.GetInt(QStringLiteral("miscellaneous.init.type_i"), type);
+    return SaveDefaultConfig(type == kStartupLastExit, false);
+}
+
+void CSettingsFiles::apply()
+{
+    if (m_apply)
+        m_apply();
+}
+
+bool CSettingsFiles::OpenFile(const QString &path)
+{
+    WriteLog(QStringLiteral("CMainWindow::DoFileOpen() read file [%1]").arg(path));
+    // A file that cannot be read leaves the store as it was; it is applied all the same.
+    const bool loaded = m_config.LoadFromFile(path);
+    apply();
+    m_strCurrentFile = path;
+    return loaded;
+}
+
+bool CSettingsFiles::SaveFileAs(const QString &path)
+{
+    copyStateToConfig(true);
+    const bool saved = m_config.SaveToFile(path);
+    WriteLog(QStringLiteral("CMainWindow::DoFileSaveAs() finished file [%1].").arg(path));
+    return saved;
+}
+
+void CSettingsFiles::ApplyStartupType(int type)
+{
+    switch (type) {
+    case kStartupNone:
+        // Nothing to delete is fine.
+        QFile::remove(DefaultFilePath());
+        break;
+    case kStartupCurrent:
+        SaveDefaultConfig(true, true);
+        break;
+    default:
+        break;
+    }
+}
+
+void CSettingsFiles::ResetAll()
+{
+    m_config.Initialize();
+    apply();
+    m_strCurrentFile.clear();
+}
+
+bool CSettingsFiles::DoFileOpen(QWidget *owner)
+{
+    QFileDialog dialog(ownerOrActive(owner));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(FileDialogFilters());
+    dialog.setDefaultSuffix(DefaultSuffix());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    OpenFile(dialog.selectedFiles().constFirst());
+    return true;
+}
+
+bool CSettingsFiles::DoFileSaveAs(QWidget *owner)
+{
+    QFileDialog dialog(ownerOrActive(owner));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(FileDialogFilters());
+    dialog.setDefaultSuffix(DefaultSuffix());
+    // Overwriting asks first: QFileDialog confirms unless told not to.
+    if (!m_strCurrentFile.isEmpty())
+        dialog.selectFile(m_strCurrentFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    SaveFileAs(dialog.selectedFiles().constFirst());
+    return true;
+}
+
+bool CSettingsFiles::DoCfgInit(QWidget *owner)
+{
+    CDlgCfgInit dialog(m_config, ownerOrActive(owner));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    ApplyStartupType(dialog.Selection());
+    return true;
+}
+
+bool CSettingsFiles::DoReset(QWidget *owner)
+{
+    QMessageBox box(QMessageBox::NoIcon, CStringTable::get(150), forDisplay(CStringTable::get(149)),
+                    QMessageBox::Ok | QMessageBox::Cancel, owner);
+    box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("CSettingsFiles", "OK"));
+    box.button(QMessageBox::Cancel)->setText(QCoreApplication::translate("CSettingsFiles", "キャンセル"));
+    if (box.exec() != QMessageBox::Ok)
+        return false;
+    ResetAll();
+    return true;
+}
