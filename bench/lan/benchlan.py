@@ -29,8 +29,9 @@ def tools(args):
     return node, sim
 
 
-def start_node(lan, host, node, name, extra=()):
-    tool = lan.spawn(host, [node, "--address", host.address, "--name", name, *extra], label="node:" + name)
+def start_node(lan, host, node, name, extra=(), nice=0):
+    prefix = ["nice", "-n", str(nice)] if nice else []
+    tool = lan.spawn(host, [*prefix, node, "--address", host.address, "--name", name, *extra], label="node:" + name)
     tool.expect(r"^LOGIN ok ")
     tool.expect(r"^LOG ")
     tool.address = host.address

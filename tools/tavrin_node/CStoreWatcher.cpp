@@ -3,6 +3,8 @@
 #include "ToolText.h"
 #include "timeline/ReceivedMain.h"
 
+#include <vector>
+
 CStoreWatcher::CStoreWatcher(const ReceivedMain &store)
     : m_store(store)
 {
@@ -11,48 +13,57 @@ CStoreWatcher::CStoreWatcher(const ReceivedMain &store)
 void CStoreWatcher::scan(qint64 stamp)
 {
     const int count = m_store.count();
-    std::vector<Identity> now;
-    now.reserve(static_cast<size_t>(count));
-    for (int pos = 0; pos < count; ++pos) {
+    auto identityAt = [this](int pos) {
         const CReceivedMainData *r = m_store.at(pos);
-        if (!r)
-            continue;
-        now.push_back({r->strIpAddress, r->nTimeSent, r->nType, r->strRaw, r->nFlag});
-    }
+        return r ? Identity{r->strIpAddress, r->nTimeSent, r->nType, r->strRaw, r->nFlag} : Identity{};
+    };
 
     // Walk both from the newest end; whatever in the store has no partner in the shadow is new.
-    std::vector<const Identity *> added;
-    std::vector<const Identity *> flagged;
-    auto i = static_cast<std::ptrdiff_t>(now.size()) - 1;
+    std::vector<Identity> added;
+    std::vector<Identity> flagged;
+    std::vector<Identity> suffix; // the store from the stopping point on, newest first
+    int i = count - 1;
     auto j = static_cast<std::ptrdiff_t>(m_shadow.size()) - 1;
-    while (i >= 0) {
-        if (j >= 0 && sameLine(now[static_cast<size_t>(i)], m_shadow[static_cast<size_t>(j)])) {
-            if (now[static_cast<size_t>(i)].flag != m_shadow[static_cast<size_t>(j)].flag)
-                flagged.push_back(&now[static_cast<size_t>(i)]);
-            --i;
+    int run = 0;
+    while (i >= 0 && run < kSettledRun) {
+        Identity now = identityAt(i);
+        if (j >= 0 && sameLine(now, m_shadow[static_cast<size_t>(j)])) {
+            if (now.flag != m_shadow[static_cast<size_t>(j)].flag) {
+                flagged.push_back(now);
+                run = 0;
+            } else {
+                ++run;
+            }
             --j;
         } else {
-            added.push_back(&now[static_cast<size_t>(i)]);
-            --i;
+            added.push_back(now);
+            run = 0;
         }
+        suffix.push_back(std::move(now));
+        --i;
     }
     // Oldest first, the order in which the store holds them.
     for (auto it = added.rbegin(); it != added.rend(); ++it) {
-        const Identity &r = **it;
         ToolText::emitLine(QStringLiteral("STORED %1 %2 %3 %4")
                                .arg(stamp)
-                               .arg(r.author)
-                               .arg(r.timeSent)
-                               .arg(ToolText::escape(r.text)));
+                               .arg(it->author)
+                               .arg(it->timeSent)
+                               .arg(ToolText::escape(it->text)));
     }
     for (auto it = flagged.rbegin(); it != flagged.rend(); ++it) {
-        const Identity &r = **it;
         ToolText::emitLine(QStringLiteral("FLAG %1 %2 %3 %4 %5")
                                .arg(stamp)
-                               .arg(r.author)
-                               .arg(r.timeSent)
-                               .arg(r.flag)
-                               .arg(ToolText::escape(r.text)));
+                               .arg(it->author)
+                               .arg(it->timeSent)
+                               .arg(it->flag)
+                               .arg(ToolText::escape(it->text)));
     }
-    m_shadow = std::move(now);
+
+    // The shadow keeps its unchanged prefix, takes the walked part, and drops at its oldest end
+    // what the store dropped.
+    m_shadow.erase(m_shadow.begin() + (j + 1), m_shadow.end());
+    for (auto it = suffix.rbegin(); it != suffix.rend(); ++it)
+        m_shadow.push_back(std::move(*it));
+    while (m_shadow.size() > static_cast<size_t>(count))
+        m_shadow.pop_front();
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <vector>
+#include <deque>
 
 class ReceivedMain;
 
@@ -10,7 +10,9 @@ class ReceivedMain;
 // end or inserted before lines that overtook it), and every change of a record's withdrawal
 // bits. It keeps a shadow of the store's identities and aligns it with the store from the newest
 // end: the store only grows by appends and inserts, loses records at the oldest end, and changes
-// records in place when they are withdrawn.
+// records in place when they are withdrawn. Changes reach only the newest lines, so the walk stops
+// after a run of unchanged records; a scan costs little more than the new records themselves,
+// which keeps the watcher out of the latency it is used to measure.
 class CStoreWatcher final
 {
 public:
@@ -36,5 +38,7 @@ private:
     }
 
     const ReceivedMain &m_store;
-    std::vector<Identity> m_shadow;
+    static constexpr int kSettledRun = 64; // unchanged records in a row that end the walk
+
+    std::deque<Identity> m_shadow;
 };
