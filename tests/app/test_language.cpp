@@ -1,0 +1,275 @@
+#include "app/CLanguageResources.h"
+#include "config/CConfig.h"
+#include "core/StringTable.h"
+
+#include "TestHome.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Writes the language files of one case. A name starting with '!' is written damaged.
+void writeLanguageFiles(const QString &folder, const QStringList &names)
+{
+    QFile english(QStringLiteral(TAVRIN_EN_QM));
+    QVERIFY(english.open(QIODevice::ReadOnly));
+    const QByteArray valid = english.readAll();
+    for (QString name : names) {
+        const bool damaged = name.startsWith(u'!');
+        if (damaged)
+            name.remove(0, 1);
+        QFile file(folder + u'/' + name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(damaged ? QByteArray("not a translation file") : valid);
+    }
+}
+
+QStringList fileNames(const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &path : paths)
+        names.append(path.section(u'/', -1));
+    return names;
+}
+
+// The paths logged right before a load result, in order.
+QStringList offeredPaths(const QStringList &log)
+{
+    QStringList paths;
+    for (qsizetype i = 1; i < log.size(); ++i) {
+        if (log[i] == u"Resource Loaded!" || log[i] == u"Resource Load failed.")
+            paths.append(log[i - 1]);
+    }
+    return paths;
+}
+
+} // namespace
+
+class TestLanguage final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fileName_data();
+    void fileName();
+    void displayName_data();
+    void displayName();
+    void search_data();
+    void search();
+    void listsByNumberAscending();
+    void noExecutableFolder();
+    void englishSwitchesTexts();
+    void everyTableEntryHasEnglish();
+    void startupReadsTheSetting();
+};
+
+void TestLanguage::fileName_data()
+{
+    QTest::addColumn<int>("lcid");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("ja-JP") << 0x0411 << u"1104_ja-JP.qm"_qs;
+    QTest::newRow("en-US") << 0x0409 << u"0904_en-US.qm"_qs;
+    QTest::newRow("zh-CN") << 0x0804 << u"0408_zh-CN.qm"_qs;
+    QTest::newRow("zh-TW") << 0x0404 << u"0404_zh-TW.qm"_qs;
+    QTest::newRow("ko-KR") << 0x0412 << u"1204_ko-KR.qm"_qs;
+    QTest::newRow("en-GB") << 0x0809 << u"0908_en-GB.qm"_qs;
+    QTest::newRow("unknown identifier") << 0x1234 << QString();
+    QTest::newRow("zero") << 0 << QString();
+}
+
+void TestLanguage::fileName()
+{
+    QFETCH(int, lcid);
+    QFETCH(QString, name);
+    QCOMPARE(CLanguageResources::fileName(static_cast<quint16>(lcid)), name);
+    CLanguageResources resources(u"/x/languages"_qs, 0);
+    const auto path = resources.libraryPath(static_cast<quint16>(lcid));
+    QCOMPARE(path.has_value(), !name.isEmpty());
+    if (path)
+        QCOMPARE(*path, u"/x/languages/"_qs + name);
+}
+
+void TestLanguage::displayName_data()
+{
+    QTest::addColumn<int>("lcid");
+    QTest::addColumn<QString>("start");
+    QTest::newRow("Japanese") << 0x0411 << u"日本語 (日本)"_qs;
+    QTest::newRow("Thai gets its long name") << 0x041E << u"ภาษาไทย ("_qs;
+    QTest::newRow("Korean") << 0x0412 << u"한국어 ("_qs;
+    QTest::newRow("unknown: none") << 0x1234 << QString();
+}
+
+void TestLanguage::displayName()
+{
+    QFETCH(int, lcid);
+    QFETCH(QString, start);
+    const QString name = CLanguageResources::displayName(static_cast<quint16>(lcid));
+    if (start.isEmpty())
+        QVERIFY(name.isEmpty());
+    else
+        QVERIFY2(name.startsWith(start) && name.endsWith(u')'), qPrintable(name));
+}
+
+void TestLanguage::search_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("settingLcid");
+    QTest::addColumn<int>("keyboardLcid");
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<int>("loadedLcid");
+    QTest::addColumn<QString>("logLine");
+
+    const QStringList jaEn{u"1104_ja-JP.qm"_qs, u"0904_en-US.qm"_qs};
+    QTest::newRow("setting 0, Japanese keyboard: step 3")
+        << jaEn << 0 << 0x0411 << QStringList{u"1104_ja-JP.qm"_qs} << 0x0411
+        << u"(3) Found DLL by user input : LCID : 411"_qs;
+    QTest::newRow("setting en-US: step 1")
+        << jaEn << 0x0409 << 0x0411 << QStringList{u"0904_en-US.qm"_qs} << 0x0409 << u"(1) Found DLL, succeed."_qs;
+    QTest::newRow("setting zh-CN, only zh-TW: step 2")
+        << QStringList{u"0404_zh-TW.qm"_qs} << 0x0804 << 0x0411 << QStringList{u"0404_zh-TW.qm"_qs} << 0x0404
+        << u"(2) Found DLL : LCID : 404"_qs;
+    QTest::newRow("keyboard en-US, only en-GB: step 4")
+        << QStringList{u"0908_en-GB.qm"_qs} << 0 << 0x0409 << QStringList{u"0908_en-GB.qm"_qs} << 0x0809
+        << u"(4) Found DLL : LCID : 809"_qs;
+    QTest::newRow("nothing of the languages: US English, step 5")
+        << QStringList{u"1204_ko-KR.qm"_qs, u"0904_en-US.qm"_qs} << 0x0804 << 0x0411
+        << QStringList{u"0904_en-US.qm"_qs} << 0x0409 << u"(5) en-US : LCID : 409"_qs;
+    QTest::newRow("damaged setting file: every step offers it, then US English")
+        << QStringList{u"!1104_ja-JP.qm"_qs, u"0904_en-US.qm"_qs} << 0x0411 << 0x0411
+        << QStringList{u"1104_ja-JP.qm"_qs, u"1104_ja-JP.qm"_qs, u"1104_ja-JP.qm"_qs, u"1104_ja-JP.qm"_qs,
+                       u"0904_en-US.qm"_qs}
+        << 0x0409 << u"Resource Load failed."_qs;
+    QTest::newRow("listed by number, missing under its formed name: next candidate")
+        << QStringList{u"1104_other.qm"_qs, u"0904_en-US.qm"_qs} << 0 << 0x0411
+        << QStringList{u"1104_ja-JP.qm"_qs, u"1104_ja-JP.qm"_qs, u"0904_en-US.qm"_qs} << 0x0409
+        << u"added Number(HEX)=1104 LCID(HEX)=0411"_qs;
+    QTest::newRow("no files: built-in Japanese")
+        << QStringList{} << 0 << 0x0411 << QStringList{} << 0 << u"(0) - No DLL exists, failed."_qs;
+    QTest::newRow("upper-case digits are skipped")
+        << QStringList{u"0C04_fr-FR.qm"_qs} << 0 << 0x040C << QStringList{} << 0 << u"(0) - No DLL exists, failed."_qs;
+    QTest::newRow("unknown identifier is skipped")
+        << QStringList{u"3412_xx-XX.qm"_qs} << 0x1234 << 0x1234 << QStringList{} << 0
+        << u"GetDllNumbers finished. Number of dlls :  : 0"_qs;
+    QTest::newRow("no match and no US English: nothing found")
+        << QStringList{u"1204_ko-KR.qm"_qs} << 0 << 0x0411 << QStringList{} << 0 << u"(6) Nothing found."_qs;
+}
+
+void TestLanguage::search()
+{
+    QFETCH(QStringList, files);
+    QFETCH(int, settingLcid);
+    QFETCH(int, keyboardLcid);
+    QFETCH(QStringList, offered);
+    QFETCH(int, loadedLcid);
+    QFETCH(QString, logLine);
+
+    TestHome home;
+    QTemporaryDir folder;
+    writeLanguageFiles(folder.path(), files);
+
+    CLanguageResources resources(folder.path(), static_cast<quint16>(keyboardLcid));
+    const bool loaded = resources.loadFirst(static_cast<quint16>(settingLcid));
+
+    const QStringList log = operationLogLines();
+    QCOMPARE(loaded, loadedLcid != 0);
+    QCOMPARE(resources.chosenLcid(), loadedLcid);
+    QCOMPARE(fileNames(offeredPaths(log)), offered);
+    QVERIFY2(log.contains(logLine), qPrintable(log.join(u'\n')));
+    QVERIFY(log.contains(QStringLiteral("LCID=%1").arg(settingLcid, 4, 16, QLatin1Char('0'))));
+    if (loaded)
+        QCOMPARE(log.last(), u"Resource Loaded!"_qs);
+    // A loaded translation is the English file in every case, so the texts follow it.
+    QCOMPARE(CStringTable::get(116), loaded ? u"Error"_qs : u"エラー"_qs);
+}
+
+void TestLanguage::listsByNumberAscending()
+{
+    TestHome home;
+    QTemporaryDir folder;
+    writeLanguageFiles(folder.path(), {u"1204_ko-KR.qm"_qs, u"0404_zh-TW.qm"_qs, u"0408_zh-CN.qm"_qs,
+                                       u"1104_ja-JP.qm"_qs, u"1104_copy.qm"_qs, u"readme.txt"_qs});
+    CLanguageResources resources(folder.path(), 0);
+    QVERIFY(resources.listLibraries());
+    QCOMPARE(resources.libraryNumbers(), (QList<quint16>{0x0404, 0x0408, 0x1104, 0x1104, 0x1204}));
+    QCOMPARE(resources.libraryLcids(), (QList<quint16>{0x0404, 0x0804, 0x0411, 0x0411, 0x0412}));
+    QVERIFY(operationLogLines().contains(u"GetDllNumbers finished. Number of dlls :  : 5"_qs));
+}
+
+void TestLanguage::noExecutableFolder()
+{
+    TestHome home;
+    CLanguageResources resources(QString(), 0x0411);
+    QVERIFY(!resources.listLibraries());
+    QVERIFY(!resources.nextCandidate(0x0411));
+    const QStringList log = operationLogLines();
+    QVERIFY(log.contains(u"Not found : DLL search path. Failed."_qs));
+    QVERIFY(log.contains(u"(0) - No DLL exists, failed."_qs));
+}
+
+void TestLanguage::englishSwitchesTexts()
+{
+    TestHome home;
+    QTemporaryDir folder;
+    writeLanguageFiles(folder.path(), {u"0904_en-US.qm"_qs});
+    QCOMPARE(QCoreApplication::translate("CDlgCfgLang", "言語の選択"), u"言語の選択"_qs);
+    {
+        CLanguageResources resources(folder.path(), 0x0411);
+        QVERIFY(resources.loadFirst(0x0409));
+        QCOMPARE(CStringTable::get(113),
+                 u"The same network port is being used by another program.\r\nPlease choose another channel and log in again."_qs);
+        QCOMPARE(CStringTable::get(165), u"Channel %1!d! Group %2!c!"_qs);
+        QCOMPARE(CStringTable::source(116), u"エラー"_qs);
+        QCOMPARE(QCoreApplication::translate("CDlgCfgLang", "言語の選択"), u"Select Language"_qs);
+        // An override still wins over the translation.
+        CStringTable::setOverride(116, u"Oops"_qs);
+        QCOMPARE(CStringTable::get(116), u"Oops"_qs);
+        CStringTable::clearOverrides();
+    }
+    // The translation goes with its owner.
+    QCOMPARE(CStringTable::get(116), u"エラー"_qs);
+}
+
+void TestLanguage::everyTableEntryHasEnglish()
+{
+    TestHome home;
+    QTemporaryDir folder;
+    writeLanguageFiles(folder.path(), {u"0904_en-US.qm"_qs});
+    CLanguageResources resources(folder.path(), 0);
+    QVERIFY(resources.loadFirst(0x0409));
+    // Names, protocol texts, markers and the characters of line breaking and quoting stay as
+    // they are in every language.
+    const QList<int> unchanged{101, 105, 132, 138, 139, 140, 156, 167, 172, 174, 175, 176, 177, 178, 179};
+    for (const int id : CStringTable::ids()) {
+        const QString english = CStringTable::get(id);
+        QVERIFY2(!english.isEmpty(), qPrintable(QString::number(id)));
+        if (!unchanged.contains(id))
+            QVERIFY2(english != CStringTable::source(id), qPrintable(QString::number(id)));
+        // No Japanese left in a translated text.
+        if (!unchanged.contains(id)) {
+            for (const QChar c : english)
+                QVERIFY2(c.unicode() < 0x3000, qPrintable(QString::number(id) + u' ' + english));
+        }
+        // Line breaks and printf placeholders survive translation.
+        QCOMPARE(english.count(u"\r\n"_qs), CStringTable::source(id).count(u"\r\n"_qs));
+        QCOMPARE(english.count(u'%'), CStringTable::source(id).count(u'%'));
+    }
+}
+
+void TestLanguage::startupReadsTheSetting()
+{
+    TestHome home;
+    CConfig config;
+    QVERIFY(config.SetInt(u"miscellaneous.resource.lcid_i"_qs, 0x10411));
+    CLanguageResources::loadForStartup(config);
+    const QStringList log = operationLogLines();
+    // Only the low 16 bits name the language.
+    QVERIFY2(log.contains(u"LCID=0411"_qs), qPrintable(log.join(u'\n')));
+    QVERIFY(log.contains(u"GetDllNumbers begins."_qs));
+    QVERIFY(log.contains(u"* EnumerateLanguageDll : showing step and result"_qs));
+}
+
+QTEST_GUILESS_MAIN(TestLanguage)
+#include "test_language.moc"

@@ -1,0 +1,326 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>CDlgCfgLang</name>
+    <message>
+        <source>言語の選択</source>
+        <translation>Select Language</translation>
+    </message>
+</context>
+<context>
+    <name>CStringTable</name>
+    <message>
+        <source>tavrin</source>
+        <translation>tavrin</translation>
+    </message>
+    <message>
+        <source>ネットワーク初期化でエラーが発生しました。</source>
+        <translation>An error occurred while initializing the network.</translation>
+    </message>
+    <message>
+        <source>重大なエラー（動作が継続できません）</source>
+        <translation>Fatal error (the program cannot continue)</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>:</translation>
+    </message>
+    <message>
+        <source> </source>
+        <translation> </translation>
+    </message>
+    <message>
+        <source>30秒前です。</source>
+        <translation>30 seconds left.</translation>
+    </message>
+    <message>
+        <source>／</source>
+        <translation>/</translation>
+    </message>
+    <message>
+        <source>交代です。</source>
+        <translation>Time to switch.</translation>
+    </message>
+    <message>
+        <source>[動作]</source>
+        <translation>[Running]</translation>
+    </message>
+    <message>
+        <source>[停止]</source>
+        <translation>[Stopped]</translation>
+    </message>
+    <message>
+        <source>タイマーを開始しました（残り%d分%d秒）。</source>
+        <translation>Timer started (%d min %d s left).</translation>
+    </message>
+    <message>
+        <source>タイマーを停止しました。</source>
+        <translation>Timer stopped.</translation>
+    </message>
+    <message>
+        <source>同じネットワークポートが別のプログラムに使われています。<byte value="xd"/>
+別チャンネルを指定して再ログインしてみてください。</source>
+        <translation>The same network port is being used by another program.<byte value="xd"/>
+Please choose another channel and log in again.</translation>
+    </message>
+    <message>
+        <source>ネットワークエラーです。接続を再確認してください。</source>
+        <translation>Network error. Please check the connection again.</translation>
+    </message>
+    <message>
+        <source>（接続可能なLANがありません）</source>
+        <translation>(No LAN available to connect to)</translation>
+    </message>
+    <message>
+        <source>エラー</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>tavrin設定ファイル (*.tvn)|*.tvn|all files (*.*)|*.*||</source>
+        <translation>tavrin settings files (*.tvn)|*.tvn|all files (*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>テキストファイル (*.txt)|*.txt|Unicode前ロールファイル (*.tvu)|*.tvu|UTF-8前ロールファイル (*.tv8)|*.tv8|全てのファイル (*.*)|*.*||</source>
+        <translation>Text files (*.txt)|*.txt|Unicode pre-roll files (*.tvu)|*.tvu|UTF-8 pre-roll files (*.tv8)|*.tv8|All files (*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>新規ファイル作成</source>
+        <translation>Create new file</translation>
+    </message>
+    <message>
+        <source>編集中の内容を保存しますか？（「はい」で保存、「いいえ」で破棄）</source>
+        <translation>Save the changes you are editing? (&quot;Yes&quot; saves, &quot;No&quot; discards)</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>接続</source>
+        <translation>Connection</translation>
+    </message>
+    <message>
+        <source>入力中の内容</source>
+        <translation>Typing</translation>
+    </message>
+    <message>
+        <source>IPアドレス</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>無題</source>
+        <translation>Untitled</translation>
+    </message>
+    <message>
+        <source>ロール</source>
+        <translation>Pre-roll </translation>
+    </message>
+    <message>
+        <source>班内のQuorel利用者が多すぎるため、一部メンバーと通信できません。<byte value="xd"/>
+班かチャンネルの変更をご検討ください。</source>
+        <translation>There are too many Quorel users in the group, so some members cannot be reached.<byte value="xd"/>
+Please consider changing the group or the channel.</translation>
+    </message>
+    <message>
+        <source>警告</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>バージョン</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>tavrin - subtitling application<byte value="xd"/>
+<byte value="xd"/>
+(version information not available)</source>
+        <translation>tavrin - subtitling application<byte value="xd"/>
+<byte value="xd"/>
+(version information not available)</translation>
+    </message>
+    <message>
+        <source>ログを保存するフォルダを選んでください。</source>
+        <translation>Choose the folder in which to save the logs.</translation>
+    </message>
+    <message>
+        <source>これ以降は、新しいログ保存フォルダに保存されます。</source>
+        <translation>From now on, logs are saved in the new log folder.</translation>
+    </message>
+    <message>
+        <source>動作中、異常な応答が一部にありました。<byte value="xd"/>
+動作ログを保存し、支障がなければ開発者に送付いただけると助かります。</source>
+        <translation>Some abnormal responses occurred while the program was running.<byte value="xd"/>
+We would be grateful if you saved the operation log and, if you do not mind, sent it to the developers.</translation>
+    </message>
+    <message>
+        <source>HTTP/1.0 503 Service Unavailable<byte value="xd"/>
+</source>
+        <translation>HTTP/1.0 503 Service Unavailable<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>HTTP/1.0 501 Not Implemented<byte value="xd"/>
+</source>
+        <translation>HTTP/1.0 501 Not Implemented<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>HTTP/1.0 200 OK<byte value="xd"/>
+</source>
+        <translation>HTTP/1.0 200 OK<byte value="xd"/>
+</translation>
+    </message>
+    <message>
+        <source>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.01//EN&quot;<byte value="xd"/>
+&quot;http://www.w3.org/TR/html4/strict.dtd&quot;&gt;<byte value="xd"/>
+&lt;html&gt;&lt;head&gt;&lt;meta http-equiv=&quot;Content-Type&quot; content=&quot;text/html; charset=UTF-8&quot;&gt;&lt;title&gt;tavrin情報保障字幕&lt;/title&gt;&lt;meta name=&quot;apple-mobile-web-app-capable&quot; content=&quot;yes&quot;&gt;&lt;/head&gt;&lt;body style=&quot;font-family:sans-serif; font-size:xx-large; color:#%s; background-color:#%s;&quot; onLoad=&quot;setInterval(&apos;location.reload()&apos;,%d)&quot;&gt;&lt;p style=&quot;font-size:%d%%; font-weight:bold; line-height:%d%%; margin:0; padding:0;&quot;&gt;%s&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</source>
+        <translation>&lt;!DOCTYPE HTML PUBLIC &quot;-//W3C//DTD HTML 4.01//EN&quot;<byte value="xd"/>
+&quot;http://www.w3.org/TR/html4/strict.dtd&quot;&gt;<byte value="xd"/>
+&lt;html&gt;&lt;head&gt;&lt;meta http-equiv=&quot;Content-Type&quot; content=&quot;text/html; charset=UTF-8&quot;&gt;&lt;title&gt;tavrin live captions&lt;/title&gt;&lt;meta name=&quot;apple-mobile-web-app-capable&quot; content=&quot;yes&quot;&gt;&lt;/head&gt;&lt;body style=&quot;font-family:sans-serif; font-size:xx-large; color:#%s; background-color:#%s;&quot; onLoad=&quot;setInterval(&apos;location.reload()&apos;,%d)&quot;&gt;&lt;p style=&quot;font-size:%d%%; font-weight:bold; line-height:%d%%; margin:0; padding:0;&quot;&gt;%s&lt;/p&gt;&lt;/body&gt;&lt;/html&gt;</translation>
+    </message>
+    <message>
+        <source>文字色は6桁の16進数で指定してください。使える文字は半角の0～9,A～F,a～fです。</source>
+        <translation>Enter the text colour as 6 hexadecimal digits. Allowed characters are 0-9, A-F and a-f.</translation>
+    </message>
+    <message>
+        <source>背景色は6桁の16進数で指定してください。使える文字は半角の0～9,A～F,a～fです。</source>
+        <translation>Enter the background colour as 6 hexadecimal digits. Allowed characters are 0-9, A-F and a-f.</translation>
+    </message>
+    <message>
+        <source>文字サイズは、10～1000[％]の範囲で指定してください。</source>
+        <translation>Enter a font size from 10 to 1000 [percent].</translation>
+    </message>
+    <message>
+        <source>行の高さは、100～200[％]の範囲で指定してください。</source>
+        <translation>Enter a line height from 100 to 200 [percent].</translation>
+    </message>
+    <message>
+        <source>更新間隔は、500～100000[ミリ秒]の範囲で指定してください。</source>
+        <translation>Enter a reload interval from 500 to 100000 [milliseconds].</translation>
+    </message>
+    <message>
+        <source>行数は1～15行の範囲で指定してください。</source>
+        <translation>Enter a number of lines from 1 to 15.</translation>
+    </message>
+    <message>
+        <source>1行の文字数は5～41字の範囲で指定してください。</source>
+        <translation>Enter a number of letters per line from 5 to 41.</translation>
+    </message>
+    <message>
+        <source>設定を全て初期化します。<byte value="xd"/>
+よければ「OK」を、やめる場合は「キャンセル」を選択してください。</source>
+        <translation>All settings will be reset.<byte value="xd"/>
+Choose &quot;OK&quot; to go ahead, or &quot;Cancel&quot; to stop.</translation>
+    </message>
+    <message>
+        <source>確認</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>	（1行取り消し）</source>
+        <translation>	(one line withdrawn)</translation>
+    </message>
+    <message>
+        <source>	（画面クリア）</source>
+        <translation>	(screen cleared)</translation>
+    </message>
+    <message>
+        <source>	（%1!d!行前の位置に補完）</source>
+        <translation>	(filled in %1!d! lines earlier)</translation>
+    </message>
+    <message>
+        <source>ログ : </source>
+        <translation>Log : </translation>
+    </message>
+    <message>
+        <source>(Ctrl+N)</source>
+        <translation>(Ctrl+N)</translation>
+    </message>
+    <message>
+        <source>の前ロールをモニター中</source>
+        <translation>&apos;s pre-roll (monitoring)</translation>
+    </message>
+    <message>
+        <source>ファイルを格納するメモリ領域が確保できません。<byte value="xd"/>
+ファイルの大きさを確認した上で、大きすぎない場合は本アプリケーションを再起動してください。</source>
+        <translation>Cannot allocate memory to hold the file.<byte value="xd"/>
+Check the size of the file; if it is not too large, please restart this application.</translation>
+    </message>
+    <message>
+        <source>ファイル読み込みでエラーが発生しました。<byte value="xd"/>
+他のプログラムでファイルを開いていたら、そちらを終了してください。</source>
+        <translation>An error occurred while reading the file.<byte value="xd"/>
+If the file is open in another program, please close that program.</translation>
+    </message>
+    <message>
+        <source>ファイルの大きさの確認の際にエラーが発生しました。<byte value="xd"/>
+他のプログラムでファイルを開いていたら、そちらを終了してください。</source>
+        <translation>An error occurred while checking the size of the file.<byte value="xd"/>
+If the file is open in another program, please close that program.</translation>
+    </message>
+    <message>
+        <source>ファイルへのアクセスでエラーが発生しました。<byte value="xd"/>
+他のプログラムでファイルを開いていたら、そちらを終了してください。</source>
+        <translation>An error occurred while accessing the file.<byte value="xd"/>
+If the file is open in another program, please close that program.</translation>
+    </message>
+    <message>
+        <source>(オフライン)</source>
+        <translation>(offline)</translation>
+    </message>
+    <message>
+        <source>%1!d!チャンネル %2!c!班</source>
+        <translation>Channel %1!d! Group %2!c!</translation>
+    </message>
+    <message>
+        <source>本当に終了してもいいですか？</source>
+        <translation>Do you really want to exit?</translation>
+    </message>
+    <message>
+        <source>(CTRL+D)</source>
+        <translation>(CTRL+D)</translation>
+    </message>
+    <message>
+        <source>パラメータが範囲外です。設定ダイアログをよく読んで、再設定してください。</source>
+        <translation>A parameter is out of range. Please read the settings dialog carefully and set it again.</translation>
+    </message>
+    <message>
+        <source>フォルダを開けませんでした。<byte value="xd"/>
+（エラーコード：%1!lu!）</source>
+        <translation>Could not open the folder.<byte value="xd"/>
+(Error code: %1!lu!)</translation>
+    </message>
+    <message>
+        <source>前ロールファイル (*.txt,*.tvu,*.tv8)|*.txt;*.tvu;*.tv8|全てのファイル (*.*)|*.*||</source>
+        <translation>Pre-roll files (*.txt,*.tvu,*.tv8)|*.txt;*.tvu;*.tv8|All files (*.*)|*.*||</translation>
+    </message>
+    <message>
+        <source>)]}｣）〕］｝〉》」』】&gt;＞,.，．、。ー－！？!?</source>
+        <translation>)]}｣）〕］｝〉》」』】&gt;＞,.，．、。ー－！？!?</translation>
+    </message>
+    <message>
+        <source>ＭＳ Ｐゴシック</source>
+        <translation>ＭＳ Ｐゴシック</translation>
+    </message>
+    <message>
+        <source>「</source>
+        <translation>「</translation>
+    </message>
+    <message>
+        <source>」</source>
+        <translation>」</translation>
+    </message>
+    <message>
+        <source>（</source>
+        <translation>（</translation>
+    </message>
+    <message>
+        <source>）</source>
+        <translation>）</translation>
+    </message>
+    <message>
+        <source>言語選択を有効にするには、(1)設定を保存、(2)tavrinを再起動してください。</source>
+        <translation>To apply the language choice, (1) save the settings and (2) restart tavrin.</translation>
+    </message>
+</context>
+</TS>
