@@ -62,6 +62,23 @@ class Undo(CaptionTestCase):
         self.assertEqual({c.text: c.flag for c in self.captions(a)}, {"keep": 0, "oops": 1})
         q.expect(r"^RECV undo %s undo$" % a.address)
 
+    def test_undo_stops_at_the_limit_and_then_sends_nothing(self):
+        a, b, q = self.a, self.b, self.q
+        for i in range(7):
+            a.command("line u%d" % i)
+        self.wait_texts(b, ["u%d" % i for i in range(7)])
+        put_back = []
+        for _ in range(7):
+            put_back += [l[8:] for l in a.command("undo") if l.startswith("PUTBACK ")]
+        limit = 5  # "main.undo.max_i"
+        self.assertEqual(put_back, ["u6", "u5", "u4", "u3", "u2"][:limit])
+        self.assertEqual(self.state(a)["undo"], str(limit))
+        self.wait_until(lambda: len(q.matching(r"^RECV undo ")) >= limit)
+        time.sleep(0.3)
+        self.assertEqual(len(q.matching(r"^RECV undo ")), limit)
+        self.wait_until(lambda: [c.flag for c in self.captions(b)] == [0, 0, 1, 1, 1, 1, 1],
+                        what="the withdrawals on the other member")
+
     def test_undo_of_a_quorel_line(self):
         a, b, q = self.a, self.b, self.q
         a.command("line native")
@@ -75,6 +92,19 @@ class Undo(CaptionTestCase):
             caps = {c.text: c for c in self.captions(n)}
             self.assertNotEqual(caps["from quorel"].flag, 0, n.label)
             self.assertEqual(caps["native"].flag, 0, n.label)
+
+
+class Offline(CaptionTestCase):
+    def test_a_line_typed_offline_is_stored_with_time_zero_and_sent_nowhere(self):
+        a, b, q = self.a, self.b, self.q
+        self.assertIn("ONLINE 0", a.command("logoff"))
+        a.command("line alone")
+        mine = self.captions(a)[-1]
+        self.assertEqual((mine.text, mine.time_sent, mine.author), ("alone", 0, a.address))
+        b.command("line still here")
+        time.sleep(0.3)
+        self.assertEqual(self.texts(b), ["still here"])
+        self.assertEqual(q.matching(r"^RECV main %s " % a.address), [])
 
 
 class Clear(CaptionTestCase):

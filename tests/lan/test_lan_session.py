@@ -102,22 +102,45 @@ class Groups(LanTestCase):
         self.assertEqual(q.matching(r"^RECV response %s " % b.address), [])
 
 
+    def test_only_the_first_character_of_the_group_field_counts(self):
+        h1, h2, h3 = self.lan.hosts
+        one = self.node(h1, "one", group=1)
+        twelve = self.node(h2, "twelve", group=12)
+        q = self.quorel(h3, "quo", group=1, login=False)
+        q.command("raw login %s %s,q12,Req,12" % (h3.broadcast, q.address))
+        q.expect(r"^RECV response %s %s,%s,one,Ans$" % (one.address, one.address, q.address))
+        # The group-12 node's own login request ("…,Req,12") is taken by group 1 the same way;
+        # its native datagrams (group letter "L") are not, so it stays a Quorel-kind member.
+        self.wait_members(one, {q.address: QUOREL, twelve.address: QUOREL})
+        time.sleep(0.3)
+        self.assertEqual(q.matching(r"^RECV response %s " % twelve.address), [])
+        self.assertTrue(any(("reject other group member [q12] from : " + q.address) in l for l in self.oplog(twelve)))
+
+
 class Ports(LanTestCase):
     hosts = 1
 
-    def test_channel_3_binds_its_shared_ports_and_native_port(self):
-        (h1,) = self.lan.hosts
-        self.node(h1, "alpha", channel=3)
-        out = self.lan.run(h1, ["ss", "-ulnH"]).stdout
+    def bound_ports(self, host):
         bound = {}
-        for line in out.splitlines():
-            local = line.split()[3]
-            address, port = local.rsplit(":", 1)
+        for line in self.lan.run(host, ["ss", "-ulnH"]).stdout.splitlines():
+            address, port = line.split()[3].rsplit(":", 1)
             bound.setdefault(int(port), set()).add(address)
-        expected = {6911, 6913, 6918, 6921, 6922, 6923, 6924, 6927, 6934, 6935, 6635}
-        self.assertEqual(set(bound), expected)
-        for port in expected:
-            self.assertEqual(bound[port], {h1.address, h1.broadcast}, "port %d" % port)
+        return bound
+
+    def test_a_channel_binds_its_shared_ports_and_native_port(self):
+        (h1,) = self.lan.hosts
+        for channel, native in ((3, 6635), (12, 6644)):
+            with self.subTest(channel=channel):
+                node = self.node(h1, "alpha", channel=channel)
+                step = (channel - 1) * 100
+                expected = {p + step for p in (6711, 6713, 6718, 6721, 6722, 6723, 6724, 6727, 6734, 6735)}
+                expected.add(native)
+                bound = self.bound_ports(h1)
+                self.assertEqual(set(bound), expected)
+                for port in expected:
+                    self.assertEqual(bound[port], {h1.address, h1.broadcast}, "port %d" % port)
+                node.stop()
+                self.assertEqual(self.bound_ports(h1), {})
 
     def test_a_second_instance_on_the_same_channel_reports_the_port_conflict(self):
         (h1,) = self.lan.hosts
