@@ -2,6 +2,7 @@
 
 #include "CQuorelSim.h"
 #include "CStdinLines.h"
+#include "TestAddress.h"
 #include "ToolText.h"
 
 #include <QCommandLineParser>
@@ -69,6 +70,9 @@ int main(int argc, char *argv[])
                                    QStringLiteral("n"), QStringLiteral("1"));
     const QCommandLineOption full(QStringLiteral("full"), QStringLiteral("Start answering login requests with \"Ful\"."));
     const QCommandLineOption login(QStringLiteral("login"), QStringLiteral("Send the login request right after start."));
+    const QCommandLineOption anyAddress(QStringLiteral("any-address"),
+                                        QStringLiteral("Allow an address outside 127.0.0.0/8 and 198.18.0.0/15."));
+    parser.addOption(anyAddress);
     parser.addOptions({address, broadcast, name, channel, group, full, login});
     parser.process(app);
 
@@ -79,6 +83,11 @@ int main(int argc, char *argv[])
         return 2;
     }
     settings.broadcast = parser.isSet(broadcast) ? parser.value(broadcast) : defaultBroadcast(settings.address);
+    if (!parser.isSet(anyAddress)
+        && !(TestAddress::isTestAddress(settings.address) && TestAddress::isTestAddress(settings.broadcast))) {
+        ToolText::emitLine(TestAddress::refusal(settings.address + u' ' + settings.broadcast, QStringLiteral("--any-address")));
+        return 2;
+    }
     settings.name = parser.value(name);
     settings.channel = parser.value(channel).toInt();
     settings.group = parser.value(group).toInt();

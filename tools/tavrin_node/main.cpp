@@ -2,6 +2,7 @@
 
 #include "CStdinLines.h"
 #include "CTavrinNode.h"
+#include "TestAddress.h"
 #include "ToolText.h"
 
 #include <QCommandLineParser>
@@ -96,6 +97,9 @@ int main(int argc, char *argv[])
                                                  "a temporary folder removed at the end."),
                                   QStringLiteral("dir"));
     const QCommandLineOption noLogin(QStringLiteral("no-login"), QStringLiteral("Do not log in at start."));
+    const QCommandLineOption anyAddress(QStringLiteral("any-address"),
+                                        QStringLiteral("Allow an address outside 127.0.0.0/8 and 198.18.0.0/15."));
+    parser.addOption(anyAddress);
     parser.addOptions({address, broadcast, name, channel, group, settings, home, noLogin});
     parser.process(app);
 
@@ -106,6 +110,11 @@ int main(int argc, char *argv[])
         return 2;
     }
     s.broadcast = parser.isSet(broadcast) ? parser.value(broadcast) : defaultBroadcast(s.address);
+    if (!parser.isSet(anyAddress)
+        && !(TestAddress::isTestAddress(s.address) && TestAddress::isTestAddress(s.broadcast))) {
+        ToolText::emitLine(TestAddress::refusal(s.address + u' ' + s.broadcast, QStringLiteral("--any-address")));
+        return 2;
+    }
     s.name = parser.value(name);
     s.channel = parser.value(channel).toInt();
     s.group = parser.value(group).toInt();
