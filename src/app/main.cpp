@@ -1,12 +1,10 @@
-#include "core/OperationLog.h"
+#include "app/CAppRunner.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    WriteLog(QStringLiteral("--- application starts. ---"));
-    const int result = app.exec();
-    WriteLog(QStringLiteral("--- application ends. ---"));
-    return result;
+    CAppRunner runner;
+    return runner.Run(CAppRunner::CommandLineFromArguments(QCoreApplication::arguments()));
 }

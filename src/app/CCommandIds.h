@@ -1,0 +1,66 @@
+#pragma once
+
+// Command ids of the menus, accelerators and tool windows. They are the ids of the QActions and
+// the values posted between windows, so they never change.
+namespace CommandId {
+
+// File
+inline constexpr int Connect = 40031;
+inline constexpr int FileOpen = 40017;
+inline constexpr int FileSaveAs = 40011;
+inline constexpr int Exit = 40015;
+
+// Window toggles
+inline constexpr int ToggleInput = 40012;
+inline constexpr int ToggleMemberMonitor = 40014;
+inline constexpr int ToggleContact = 40013;
+inline constexpr int TogglePreroll = 40047;
+inline constexpr int TogglePrerollMonitor = 40048;
+inline constexpr int ToggleFunctionKeys = 40049;
+inline constexpr int ToggleLogViewer = 40248;
+inline constexpr int Frameless = 40050;
+inline constexpr int ToggleCover = 40179;
+inline constexpr int CoverColor = 40183;
+
+// Display settings handled by the display window
+inline constexpr int DisplaySettings = 40024;
+inline constexpr int DisplayFont = 40026;
+inline constexpr int DisplayBackground = 40028;
+inline constexpr int DisplayOutlineColor = 40259;
+inline constexpr int InputSettings = 40185;
+
+// Settings
+inline constexpr int LogSettings = 40197;
+inline constexpr int WebServerSettings = 40199;
+inline constexpr int StartupSettings = 40222;
+inline constexpr int ResetSettings = 40201;
+inline constexpr int Language = 40301;
+inline constexpr int About = 40196;
+
+// Forwarded unchanged to a tool window
+inline constexpr int InputFont = 40136;
+inline constexpr int InputBackground = 40137;
+inline constexpr int MonitorFont = 40144;
+inline constexpr int MonitorBackground = 40145;
+inline constexpr int MonitorLostBackground = 40207;
+inline constexpr int PrerollMonitorFont = 40140;
+inline constexpr int PrerollMonitorBackground = 40141;
+inline constexpr int FunctionKeysFont = 40142;
+inline constexpr int FunctionKeysBackground = 40143;
+
+// Focus (accelerators only)
+inline constexpr int FocusContact = 40059;
+inline constexpr int FocusFunctionKeys = 40094;
+inline constexpr int FocusInput = 40058;
+inline constexpr int FocusDisplay = 40093;
+inline constexpr int FocusMemberMonitor = 40065;
+inline constexpr int FocusPreroll = 40092;
+inline constexpr int FocusPrerollMonitor = 40097;
+inline constexpr int FocusLogViewer = 40249;
+// Shift+Ctrl+D: swallowed, so the key reaches no window.
+inline constexpr int NoAction = 40120;
+
+// Posted by a tool window that hid itself: refresh the check marks.
+inline constexpr int RefreshWindowState = 40277;
+
+} // namespace CommandId

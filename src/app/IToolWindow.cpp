@@ -1,0 +1,13 @@
+#include "app/IToolWindow.h"
+
+#include <QWidget>
+
+void IToolWindow::FocusWindow()
+{
+    QWidget *window = widget();
+    if (!window)
+        return;
+    window->activateWindow();
+    window->raise();
+    window->setFocus(Qt::ShortcutFocusReason);
+}
