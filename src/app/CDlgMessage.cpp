@@ -1,45 +1,14 @@
 #include "app/CDlgMessage.h"
 
+#include "app/CLanguageResources.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
-#include <QGuiApplication>
-#include <QInputMethod>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-struct LcidEntry
-{
-    QLocale::Language language;
-    QLocale::Territory territory; // AnyTerritory: the language's primary identifier
-    quint16 lcid;
-};
-
-// The languages a keyboard layout is likely to name here; specific territories first.
-constexpr LcidEntry kLcids[] = {
-    {QLocale::Japanese, QLocale::Japan, 0x0411},        {QLocale::English, QLocale::UnitedStates, 0x0409},
-    {QLocale::English, QLocale::UnitedKingdom, 0x0809}, {QLocale::English, QLocale::Australia, 0x0c09},
-    {QLocale::English, QLocale::Canada, 0x1009},        {QLocale::Chinese, QLocale::China, 0x0804},
-    {QLocale::Chinese, QLocale::Taiwan, 0x0404},        {QLocale::Chinese, QLocale::HongKong, 0x0c04},
-    {QLocale::Korean, QLocale::SouthKorea, 0x0412},     {QLocale::German, QLocale::Germany, 0x0407},
-    {QLocale::French, QLocale::France, 0x040c},         {QLocale::Spanish, QLocale::Spain, 0x0c0a},
-    {QLocale::Italian, QLocale::Italy, 0x0410},         {QLocale::Portuguese, QLocale::Brazil, 0x0416},
-    {QLocale::Portuguese, QLocale::Portugal, 0x0816},   {QLocale::Russian, QLocale::Russia, 0x0419},
-    {QLocale::Dutch, QLocale::Netherlands, 0x0413},     {QLocale::Japanese, QLocale::AnyTerritory, 0x0411},
-    {QLocale::English, QLocale::AnyTerritory, 0x0409},  {QLocale::Chinese, QLocale::AnyTerritory, 0x0804},
-    {QLocale::Korean, QLocale::AnyTerritory, 0x0412},   {QLocale::German, QLocale::AnyTerritory, 0x0407},
-    {QLocale::French, QLocale::AnyTerritory, 0x040c},   {QLocale::Spanish, QLocale::AnyTerritory, 0x0c0a},
-    {QLocale::Italian, QLocale::AnyTerritory, 0x0410},  {QLocale::Portuguese, QLocale::AnyTerritory, 0x0416},
-    {QLocale::Russian, QLocale::AnyTerritory, 0x0419},  {QLocale::Dutch, QLocale::AnyTerritory, 0x0413},
-};
-
-} // namespace
 
 CDlgMessage::CDlgMessage(const QString &text, QWidget *parent)
     : QDialog(parent), m_pEdit(new QPlainTextEdit(this))
@@ -86,7 +55,8 @@ QString CDlgMessage::BuildAboutText(const QString &productName, const QString &v
 
 QString CDlgMessage::AboutText(quint16 resourceLanguage)
 {
-    return BuildAboutText(ProductName(resourceLanguage), ProductVersion(), KeyboardLayoutId(), kCodePage);
+    return BuildAboutText(ProductName(resourceLanguage), ProductVersion(),
+                          CLanguageResources::currentKeyboardLcid(), kCodePage);
 }
 
 QString CDlgMessage::ProductName(quint16 resourceLanguage)
@@ -99,22 +69,4 @@ QString CDlgMessage::ProductName(quint16 resourceLanguage)
 QString CDlgMessage::ProductVersion()
 {
     return QStringLiteral(TAVRIN_VERSION_STRING);
-}
-
-quint16 CDlgMessage::KeyboardLayoutId()
-{
-    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        return 0;
-    const QInputMethod *inputMethod = QGuiApplication::inputMethod();
-    return inputMethod ? LcidFromLocale(inputMethod->locale()) : 0;
-}
-
-quint16 CDlgMessage::LcidFromLocale(const QLocale &locale)
-{
-    for (const LcidEntry &entry : kLcids) {
-        if (entry.language == locale.language() &&
-            (entry.territory == QLocale::AnyTerritory || entry.territory == locale.territory()))
-            return entry.lcid;
-    }
-    return 0;
 }

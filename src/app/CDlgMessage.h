@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-class QLocale;
 class QPlainTextEdit;
 
 // A text shown read-only with an OK button: the about box.
@@ -27,15 +26,13 @@ public:
     static QString BuildAboutText(const QString &productName, const QString &version, quint16 keyLayout,
                                   quint32 codePage);
     // The about box's text for this run: the product name of the language whose resources are in
-    // use (0 when the built-in ones are), the compiled-in version, the keyboard layout's language.
+    // use (0 when the built-in ones are), the compiled-in version, the keyboard layout's language
+    // (the input method's locale as a language identifier, 0 when unknown) and code page 932.
     static QString AboutText(quint16 resourceLanguage = 0);
 
     // The product name of the version information: Japanese for Japanese resources, else neutral.
     static QString ProductName(quint16 resourceLanguage = 0);
     static QString ProductVersion();
-    // The language identifier (LCID) of the input method's locale; 0 when it is not one we know.
-    static quint16 KeyboardLayoutId();
-    static quint16 LcidFromLocale(const QLocale &locale);
 
 public slots:
     void accept() override;
