@@ -2,10 +2,96 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>CDlgCfgInit</name>
+    <message>
+        <source>起動時設定</source>
+        <translation>Start-up Settings</translation>
+    </message>
+    <message>
+        <source>tavrin起動時の設定を選択してください。
+
+（設定ファイルから起動した場合は、
+&#x3000;その設定ファイルの内容が有効になります）</source>
+        <translation>Choose the settings tavrin starts with.
+
+(When tavrin is started from a settings file,
+ the contents of that settings file apply.)</translation>
+    </message>
+    <message>
+        <source>初期設定なし (&amp;N)</source>
+        <translation>No initial settings (&amp;N)</translation>
+    </message>
+    <message>
+        <source>現在の設定を初期設定にする (&amp;C)</source>
+        <translation>Make the current settings the initial settings (&amp;C)</translation>
+    </message>
+    <message>
+        <source>前回終了時の設定を初期設定にする (&amp;L)</source>
+        <translation>Make the settings at the last exit the initial settings (&amp;L)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>CDlgCfgLang</name>
     <message>
         <source>言語の選択</source>
         <translation>Select Language</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgMessage</name>
+    <message>
+        <source>メッセージ</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgNic</name>
+    <message>
+        <source>ログイン</source>
+        <translation>Log In</translation>
+    </message>
+    <message>
+        <source>LANカード (&amp;L)</source>
+        <translation>LAN card (&amp;L)</translation>
+    </message>
+    <message>
+        <source>名前 (&amp;N)</source>
+        <translation>Name (&amp;N)</translation>
+    </message>
+    <message>
+        <source>チャンネル (&amp;C)</source>
+        <translation>Channel (&amp;C)</translation>
+    </message>
+    <message>
+        <source>班 (&amp;G)</source>
+        <translation>Group (&amp;G)</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CSettingsFiles</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -180,11 +266,11 @@ We would be grateful if you saved the operation log and, if you do not mind, sen
     </message>
     <message>
         <source>文字色は6桁の16進数で指定してください。使える文字は半角の0～9,A～F,a～fです。</source>
-        <translation>Enter the text colour as 6 hexadecimal digits. Allowed characters are 0-9, A-F and a-f.</translation>
+        <translation>Enter the text color as 6 hexadecimal digits. Allowed characters are 0-9, A-F and a-f.</translation>
     </message>
     <message>
         <source>背景色は6桁の16進数で指定してください。使える文字は半角の0～9,A～F,a～fです。</source>
-        <translation>Enter the background colour as 6 hexadecimal digits. Allowed characters are 0-9, A-F and a-f.</translation>
+        <translation>Enter the background color as 6 hexadecimal digits. Allowed characters are 0-9, A-F and a-f.</translation>
     </message>
     <message>
         <source>文字サイズは、10～1000[％]の範囲で指定してください。</source>

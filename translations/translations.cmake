@@ -1,8 +1,11 @@
-# The English translation: translations/tavrin_en.ts becomes languages/0904_en-US.qm beside the
+# The English translation: translations/tavrin_en*.ts become languages/0904_en-US.qm beside the
 # tavrin executable (the folder the program searches at start-up). Included from src/app.
 #
 #   cmake --build <build> --target tavrin_translations          build the .qm files
-#   cmake --build <build> --target tavrin_update_translations   refresh the .ts from src/ (lupdate)
+#   cmake --build <build> --target tavrin_update_translations   refresh tavrin_en.ts from src/ (lupdate)
+#
+# tavrin_en.ts is kept by lupdate; tavrin_en_menus.ts by hand, for texts that reach
+# QCoreApplication::translate through helper functions lupdate cannot follow.
 
 set(TAVRIN_TRANSLATIONS_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(TAVRIN_LANGUAGES_DIR ${CMAKE_CURRENT_BINARY_DIR}/languages)
@@ -17,36 +20,32 @@ else()
     find_program(TAVRIN_LUPDATE NAMES lupdate-qt6 lupdate HINTS /usr/lib/qt6/bin)
 endif()
 
-# <ts file name> <qm file name>: the .qm carries the identifier-based name of its language.
-set(TAVRIN_TRANSLATION_FILES
-    tavrin_en.ts 0904_en-US.qm
-)
-
-set(tavrin_qm_files)
-list(LENGTH TAVRIN_TRANSLATION_FILES tavrin_translation_count)
-math(EXPR tavrin_translation_last "${tavrin_translation_count} - 1")
-foreach(index RANGE 0 ${tavrin_translation_last} 2)
-    math(EXPR qm_index "${index} + 1")
-    list(GET TAVRIN_TRANSLATION_FILES ${index} ts_name)
-    list(GET TAVRIN_TRANSLATION_FILES ${qm_index} qm_name)
-    set(ts_file ${TAVRIN_TRANSLATIONS_DIR}/${ts_name})
+# One .qm from several .ts files; the .qm carries the identifier-based name of its language.
+function(tavrin_add_translation qm_name)
+    set(ts_files)
+    foreach(ts_name IN LISTS ARGN)
+        list(APPEND ts_files ${TAVRIN_TRANSLATIONS_DIR}/${ts_name})
+    endforeach()
     set(qm_file ${TAVRIN_LANGUAGES_DIR}/${qm_name})
     add_custom_command(OUTPUT ${qm_file}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${TAVRIN_LANGUAGES_DIR}
-        COMMAND ${TAVRIN_LRELEASE} -silent ${ts_file} -qm ${qm_file}
-        DEPENDS ${ts_file}
+        COMMAND ${TAVRIN_LRELEASE} -silent ${ts_files} -qm ${qm_file}
+        DEPENDS ${ts_files}
         COMMENT "Building ${qm_name}"
         VERBATIM)
-    list(APPEND tavrin_qm_files ${qm_file})
-endforeach()
+    set_property(GLOBAL APPEND PROPERTY TAVRIN_QM_FILES ${qm_file})
+endfunction()
 
+tavrin_add_translation(0904_en-US.qm tavrin_en.ts tavrin_en_menus.ts)
+
+get_property(tavrin_qm_files GLOBAL PROPERTY TAVRIN_QM_FILES)
 add_custom_target(tavrin_translations ALL DEPENDS ${tavrin_qm_files})
 # Tests load the English file from here.
 set(TAVRIN_EN_QM ${TAVRIN_LANGUAGES_DIR}/0904_en-US.qm CACHE INTERNAL "")
 
 if(TAVRIN_LUPDATE)
     add_custom_target(tavrin_update_translations
-        COMMAND ${TAVRIN_LUPDATE} -locations none -no-obsolete ${PROJECT_SOURCE_DIR}/src
+        COMMAND ${TAVRIN_LUPDATE} -silent -locations none -no-obsolete ${PROJECT_SOURCE_DIR}/src
                 -ts ${TAVRIN_TRANSLATIONS_DIR}/tavrin_en.ts
         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
         VERBATIM)

@@ -293,6 +293,9 @@ bool CLanguageResources::loadForStartup(const CConfig &config)
                                      ? static_cast<quint16>(value & 0xFFFF)
                                      : 0;
     CLanguageResources &resources = instance();
+    // Both are read now, not when instance() was first used: the executable's folder is known
+    // only once the application object exists.
+    resources.m_folder = defaultLanguagesFolder();
     resources.m_keyboardLcid = currentKeyboardLcid();
     return resources.loadFirst(settingsLcid);
 }

@@ -223,6 +223,8 @@ void TestLanguage::englishSwitchesTexts()
         QCOMPARE(CStringTable::get(165), u"Channel %1!d! Group %2!c!"_qs);
         QCOMPARE(CStringTable::source(116), u"エラー"_qs);
         QCOMPARE(QCoreApplication::translate("CDlgCfgLang", "言語の選択"), u"Select Language"_qs);
+        QCOMPARE(QCoreApplication::translate("CDlgNic", "ログイン"), u"Log In"_qs);
+        QCOMPARE(QCoreApplication::translate("Menu101", "終了...(&X)\tAlt+F4"), u"E&xit...\tAlt+F4"_qs);
         // An override still wins over the translation.
         CStringTable::setOverride(116, u"Oops"_qs);
         QCOMPARE(CStringTable::get(116), u"Oops"_qs);

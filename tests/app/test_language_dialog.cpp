@@ -2,10 +2,16 @@
 #include "app/CLanguageResources.h"
 #include "config/CConfig.h"
 #include "core/StringTable.h"
+#include "display/CDlgMain.h"
+#include "timeline/ReceivedMain.h"
 
 #include "TestHome.h"
 
+#include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -15,6 +21,29 @@ qint32 storedLcid(const CConfig &config)
     qint32 value = -1;
     config.GetInt(u"miscellaneous.resource.lcid_i"_qs, value);
     return value;
+}
+
+// Every action text of menu and its submenus.
+void collectTexts(const QMenu *menu, QStringList &texts)
+{
+    for (const QAction *action : menu->actions()) {
+        if (!action->text().isEmpty())
+            texts.append(action->text());
+        if (action->menu())
+            collectTexts(action->menu(), texts);
+    }
+}
+
+QStringList menuTexts(const CDlgMain &window)
+{
+    QStringList texts;
+    for (const QAction *action : window.menuBar()->actions()) {
+        texts.append(action->text());
+        if (action->menu())
+            collectTexts(action->menu(), texts);
+    }
+    collectTexts(window.contextMenu(), texts);
+    return texts;
 }
 
 struct Notice
@@ -36,6 +65,7 @@ private slots:
     void ok_data();
     void ok();
     void cancelStoresNothing();
+    void englishMenusOfTheDisplayWindow();
 };
 
 void TestLanguageDialog::listsTheFilesAndSelectsTheChosen()
@@ -116,6 +146,32 @@ void TestLanguageDialog::cancelStoresNothing()
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QCOMPARE(storedLcid(config), 0);
     QCOMPARE(operationLogLines().last(), u"CDlgCfgLang finished by [cancel]."_qs);
+}
+
+void TestLanguageDialog::englishMenusOfTheDisplayWindow()
+{
+    TestHome home;
+    CConfig config;
+    ReceivedMain store;
+    {
+        CDlgMain japanese(config, store);
+        QCOMPARE(menuTexts(japanese).first(), u"ファイル(&F)"_qs);
+    }
+
+    QTemporaryDir folder;
+    QVERIFY(QFile::copy(QStringLiteral(TAVRIN_EN_QM), folder.filePath(u"0904_en-US.qm"_qs)));
+    CLanguageResources resources(folder.path(), 0x0409);
+    QVERIFY(resources.loadFirst(0));
+
+    CDlgMain english(config, store);
+    const QStringList texts = menuTexts(english);
+    QCOMPARE(texts.first(), u"&File"_qs);
+    QVERIFY(texts.contains(u"E&xit...\tAlt+F4"_qs));
+    // Nothing Japanese is left in any menu of the display window.
+    for (const QString &text : texts) {
+        for (const QChar c : text)
+            QVERIFY2(c.unicode() < 0x3000, qPrintable(text));
+    }
 }
 
 QTEST_MAIN(TestLanguageDialog)
