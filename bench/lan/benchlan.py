@@ -29,8 +29,10 @@ def tools(args):
     return node, sim
 
 
-def start_node(lan, host, node, name, extra=(), nice=0):
+def start_node(lan, host, node, name, extra=(), nice=0, realtime=0):
     prefix = ["nice", "-n", str(nice)] if nice else []
+    if realtime:
+        prefix = ["chrt", "-f", str(realtime)] + prefix
     tool = lan.spawn(host, [*prefix, node, "--address", host.address, "--name", name, *extra], label="node:" + name)
     tool.expect(r"^LOGIN ok ")
     tool.expect(r"^LOG ")

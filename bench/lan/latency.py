@@ -59,13 +59,15 @@ def main():
     p.add_argument("--rate", type=float, default=50.0, help="lines per second")
     p.add_argument("--nice", type=int, default=0,
                    help="run the nodes with this nice value (e.g. -10 on a machine busy with other work)")
+    p.add_argument("--realtime", type=int, default=0,
+                   help="run the nodes under SCHED_FIFO at this priority: tells scheduling delay from work")
     args = p.parse_args()
     node, _ = benchlan.tools(args)
 
     with netlan.Lan(2) as lan:
         h1, h2 = lan.hosts
-        a = benchlan.start_node(lan, h1, node, "sender", nice=args.nice)
-        b = benchlan.start_node(lan, h2, node, "receiver", nice=args.nice)
+        a = benchlan.start_node(lan, h1, node, "sender", nice=args.nice, realtime=args.realtime)
+        b = benchlan.start_node(lan, h2, node, "receiver", nice=args.nice, realtime=args.realtime)
         time.sleep(2.5)
         start = time.monotonic()
         for i in range(args.lines):
@@ -87,8 +89,8 @@ def main():
         local = [(own[t] - sent[t]) / 1e6 for t in sent if t in own]
         with open("/proc/loadavg") as f:
             load = f.read().split()[0]
-        print("%d lines at %.0f lines/s, nice %d, load average %s; %d reached the other store"
-              % (len(sent), args.rate, args.nice, load, len(lat)))
+        print("%d lines at %.0f lines/s, nice %d, realtime %d, load average %s; %d reached the other store"
+              % (len(sent), args.rate, args.nice, args.realtime, load, len(lat)))
         print("  SENT -> other member's STORED: p50 %.3f ms, p90 %.3f ms, p99 %.3f ms, max %.3f ms"
               % (benchlan.percentile(lat, 50), benchlan.percentile(lat, 90), benchlan.percentile(lat, 99), max(lat)))
         print("  SENT -> own STORED (sends + local append): p50 %.3f ms, p99 %.3f ms"
