@@ -126,7 +126,8 @@ bool CLanguageResources::listLibraries()
         m_numbers.insert(after, number);
         WriteLog(QStringLiteral("added Number(HEX)=%1 LCID(HEX)=%2").arg(hex4(number), hex4(lcid)));
     }
-    WriteLogInt(QStringLiteral("GetDllNumbers finished. Number of dlls : "), static_cast<int>(m_numbers.size()));
+    WriteLogInt(QStringLiteral("GetDllNumbers finished. Number of dlls : "),
+                static_cast<int>(m_numbers.size()));
     return !m_numbers.isEmpty();
 }
 
@@ -196,8 +197,9 @@ std::optional<QString> CLanguageResources::nextCandidate(quint16 settingsLcid)
             }
         }
         if (m_step == 2) {
-            if (const auto path = offerSameLanguage(settingsLcid, QStringLiteral("(2) Same language dll exists : LCID"),
-                                                    QStringLiteral("(2) Found DLL : LCID")))
+            if (const auto path =
+                    offerSameLanguage(settingsLcid, QStringLiteral("(2) Same language dll exists : LCID"),
+                                      QStringLiteral("(2) Found DLL : LCID")))
                 return path;
             m_step = 3;
         }
@@ -219,8 +221,9 @@ std::optional<QString> CLanguageResources::nextCandidate(quint16 settingsLcid)
         }
     }
     if (m_step == 4) {
-        if (const auto path = offerSameLanguage(keyboard, QStringLiteral("(4) Same language (user input) dll exists : LCID"),
-                                                QStringLiteral("(4) Found DLL : LCID")))
+        if (const auto path = offerSameLanguage(
+                keyboard, QStringLiteral("(4) Same language (user input) dll exists : LCID"),
+                QStringLiteral("(4) Found DLL : LCID")))
             return path;
         m_step = 5;
     }
@@ -248,8 +251,8 @@ bool CLanguageResources::loadTranslation(const QString &path)
         return false;
     QByteArray data = file.readAll();
     auto translator = std::make_unique<QTranslator>();
-    if (data.isEmpty() || !translator->load(reinterpret_cast<const uchar *>(data.constData()),
-                                            static_cast<int>(data.size())))
+    if (data.isEmpty() ||
+        !translator->load(reinterpret_cast<const uchar *>(data.constData()), static_cast<int>(data.size())))
         return false;
     m_translator.reset();
     m_translationData = std::move(data);

@@ -59,7 +59,8 @@ public:
     static CLanguageResources &instance();
 
 private:
-    std::optional<QString> offerSameLanguage(quint16 lcid, const QString &foundLine, const QString &existsLine);
+    std::optional<QString> offerSameLanguage(quint16 lcid, const QString &foundLine,
+                                             const QString &existsLine);
     bool isListed(quint16 lcid) const;
     bool loadTranslation(const QString &path);
 

@@ -126,8 +126,8 @@ void TestLanguage::search_data()
     QTest::newRow("setting 0, Japanese keyboard: step 3")
         << jaEn << 0 << 0x0411 << QStringList{u"1104_ja-JP.qm"_qs} << 0x0411
         << u"(3) Found DLL by user input : LCID : 411"_qs;
-    QTest::newRow("setting en-US: step 1")
-        << jaEn << 0x0409 << 0x0411 << QStringList{u"0904_en-US.qm"_qs} << 0x0409 << u"(1) Found DLL, succeed."_qs;
+    QTest::newRow("setting en-US: step 1") << jaEn << 0x0409 << 0x0411 << QStringList{u"0904_en-US.qm"_qs}
+                                           << 0x0409 << u"(1) Found DLL, succeed."_qs;
     QTest::newRow("setting zh-CN, only zh-TW: step 2")
         << QStringList{u"0404_zh-TW.qm"_qs} << 0x0804 << 0x0411 << QStringList{u"0404_zh-TW.qm"_qs} << 0x0404
         << u"(2) Found DLL : LCID : 404"_qs;
@@ -149,7 +149,8 @@ void TestLanguage::search_data()
     QTest::newRow("no files: built-in Japanese")
         << QStringList{} << 0 << 0x0411 << QStringList{} << 0 << u"(0) - No DLL exists, failed."_qs;
     QTest::newRow("upper-case digits are skipped")
-        << QStringList{u"0C04_fr-FR.qm"_qs} << 0 << 0x040C << QStringList{} << 0 << u"(0) - No DLL exists, failed."_qs;
+        << QStringList{u"0C04_fr-FR.qm"_qs} << 0 << 0x040C << QStringList{} << 0
+        << u"(0) - No DLL exists, failed."_qs;
     QTest::newRow("unknown identifier is skipped")
         << QStringList{u"3412_xx-XX.qm"_qs} << 0x1234 << 0x1234 << QStringList{} << 0
         << u"GetDllNumbers finished. Number of dlls :  : 0"_qs;
@@ -218,8 +219,9 @@ void TestLanguage::englishSwitchesTexts()
     {
         CLanguageResources resources(folder.path(), 0x0411);
         QVERIFY(resources.loadFirst(0x0409));
-        QCOMPARE(CStringTable::get(113),
-                 u"The same network port is being used by another program.\r\nPlease choose another channel and log in again."_qs);
+        QCOMPARE(
+            CStringTable::get(113),
+            u"The same network port is being used by another program.\r\nPlease choose another channel and log in again."_qs);
         QCOMPARE(CStringTable::get(165), u"Channel %1!d! Group %2!c!"_qs);
         QCOMPARE(CStringTable::source(116), u"エラー"_qs);
         QCOMPARE(QCoreApplication::translate("CDlgCfgLang", "言語の選択"), u"Select Language"_qs);

@@ -27,7 +27,8 @@ void TestStrings::builtInText_data()
     QTest::newRow("113 port in use, CR LF")
         << 113
         << u"同じネットワークポートが別のプログラムに使われています。\r\n別チャンネルを指定して再ログインしてみてください。"_qs;
-    QTest::newRow("117 settings filter") << 117 << u"tavrin設定ファイル (*.tvn)|*.tvn|all files (*.*)|*.*||"_qs;
+    QTest::newRow("117 settings filter")
+        << 117 << u"tavrin設定ファイル (*.tvn)|*.tvn|all files (*.*)|*.*||"_qs;
     QTest::newRow("121 name column") << 121 << u"名前"_qs;
     QTest::newRow("125 address column") << 125 << u"IPアドレス"_qs;
     QTest::newRow("132 no version, two CR LF")
@@ -35,11 +36,13 @@ void TestStrings::builtInText_data()
     QTest::newRow("138 503") << 138 << u"HTTP/1.0 503 Service Unavailable\r\n"_qs;
     QTest::newRow("147 lines") << 147 << u"行数は1～15行の範囲で指定してください。"_qs;
     QTest::newRow("149 reset, CR LF")
-        << 149 << u"設定を全て初期化します。\r\nよければ「OK」を、やめる場合は「キャンセル」を選択してください。"_qs;
+        << 149
+        << u"設定を全て初期化します。\r\nよければ「OK」を、やめる場合は「キャンセル」を選択してください。"_qs;
     QTest::newRow("152 undo marker, tab") << 152 << u"\t（1行取り消し）"_qs;
     QTest::newRow("154 fill marker") << 154 << u"\t（%1!d!行前の位置に補完）"_qs;
     QTest::newRow("165 channel and group") << 165 << u"%1!d!チャンネル %2!c!班"_qs;
-    QTest::newRow("170 folder error") << 170 << u"フォルダを開けませんでした。\r\n（エラーコード：%1!lu!）"_qs;
+    QTest::newRow("170 folder error")
+        << 170 << u"フォルダを開けませんでした。\r\n（エラーコード：%1!lu!）"_qs;
     QTest::newRow("172 no line start") << 172 << u")]}｣）〕］｝〉》」』】>＞,.，．、。ー－！？!?"_qs;
     QTest::newRow("175 font") << 175 << u"ＭＳ Ｐゴシック"_qs;
     QTest::newRow("180 language restart")
