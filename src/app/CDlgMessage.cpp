@@ -19,6 +19,8 @@ CDlgMessage::CDlgMessage(const QString &text, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     m_pEdit->setObjectName(QStringLiteral("edit1082"));
     m_pEdit->setReadOnly(true);
+    // Wide enough for the product name on one line.
+    m_pEdit->setMinimumWidth(m_pEdit->fontMetrics().averageCharWidth() * 52);
     m_pEdit->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     layout->addWidget(m_pEdit);
 
