@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputMethod>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 namespace {
@@ -300,5 +301,12 @@ bool CLanguageResources::loadForStartup(const CConfig &config)
     // only once the application object exists.
     resources.m_folder = defaultLanguagesFolder();
     resources.m_keyboardLcid = currentKeyboardLcid();
+    if (!resources.m_platformTranslator) {
+        auto platform = std::make_unique<QTranslator>();
+        if (platform->load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+            QCoreApplication::installTranslator(platform.get()))
+            resources.m_platformTranslator = std::move(platform);
+    }
     return resources.loadFirst(settingsLcid);
 }

@@ -73,4 +73,7 @@ private:
     // The translator reads from these bytes for as long as it lives, so they go after it.
     QByteArray m_translationData;
     std::unique_ptr<QTranslator> m_translator;
+    // Qt's own texts (standard buttons of message boxes) in the system's language, as the
+    // platform's message boxes would show them.
+    std::unique_ptr<QTranslator> m_platformTranslator;
 };
