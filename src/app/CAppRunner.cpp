@@ -48,6 +48,16 @@ bool CAppRunner::Start(const QString &commandLine)
         app->setQuitOnLastWindowClosed(false);
 
     m_mainWindow = std::make_unique<CMainWindow>(m_options.adapters);
+    if (m_options.handleSignals) {
+        // From here on an end signal takes the normal way out; the close request waits in the
+        // queue until a loop runs.
+        m_signals = std::make_unique<CPosixSignalNotifier>();
+        CMainWindow *window = m_mainWindow.get();
+        QObject::connect(m_signals.get(), &CPosixSignalNotifier::signalReceived, window, [window](int signalNumber) {
+            WriteLogInt(QStringLiteral("signal received"), signalNumber);
+            window->Close();
+        });
+    }
     if (!commandLine.isEmpty())
         m_mainWindow->SetCmdLine(commandLine);
     else
@@ -60,14 +70,6 @@ bool CAppRunner::Start(const QString &commandLine)
 
     QObject::connect(m_mainWindow.get(), &CMainWindow::quitRequested, QCoreApplication::instance(),
                      [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
-    if (m_options.handleSignals) {
-        m_signals = std::make_unique<CPosixSignalNotifier>();
-        CMainWindow *window = m_mainWindow.get();
-        QObject::connect(m_signals.get(), &CPosixSignalNotifier::signalReceived, window, [window](int signalNumber) {
-            WriteLogInt(QStringLiteral("signal received"), signalNumber);
-            window->Close();
-        });
-    }
     if (m_options.prepare)
         m_options.prepare(*m_mainWindow);
     // A main window that cannot be built ends the run instead of waiting for a quit that no
