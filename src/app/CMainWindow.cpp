@@ -153,6 +153,10 @@ CMainWindow::~CMainWindow()
         tool.window.reset();
     m_cover.reset();
     m_display.reset();
+    // The controller refers to the stores, which are members: it must go before them, not with
+    // the QObject children after them.
+    delete m_net;
+    m_net = nullptr;
 }
 
 CDlgMain *CMainWindow::displayWindow() const
@@ -601,7 +605,10 @@ bool CMainWindow::showMessage(const QString &text, const QString &caption, bool 
 {
     if (m_messageBox)
         return m_messageBox(text, caption, withCancel);
-    QMessageBox box(withCancel ? QMessageBox::Question : QMessageBox::Warning, caption, text,
+    // Resource texts end their lines with CR LF; a Qt label wants a plain line feed.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(withCancel ? QMessageBox::Question : QMessageBox::Warning, caption, shown,
                     withCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok, m_display.get());
     return box.exec() == QMessageBox::Ok;
 }
