@@ -1,4 +1,5 @@
 #include "app/CLanguageResources.h"
+#include "app/CLocaleTable.h"
 #include "config/CConfig.h"
 #include "core/StringTable.h"
 
@@ -57,6 +58,8 @@ private slots:
     void fileName();
     void displayName_data();
     void displayName();
+    void keyboardLocale_data();
+    void keyboardLocale();
     void search_data();
     void search();
     void listsByNumberAscending();
@@ -111,6 +114,28 @@ void TestLanguage::displayName()
         QVERIFY(name.isEmpty());
     else
         QVERIFY2(name.startsWith(start) && name.endsWith(u')'), qPrintable(name));
+}
+
+void TestLanguage::keyboardLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("lcid");
+    QTest::newRow("ja_JP") << u"ja_JP"_qs << 0x0411;
+    QTest::newRow("en_US") << u"en_US"_qs << 0x0409;
+    QTest::newRow("en_GB") << u"en_GB"_qs << 0x0809;
+    QTest::newRow("zh_CN") << u"zh_CN"_qs << 0x0804;
+    QTest::newRow("zh_TW") << u"zh_TW"_qs << 0x0404;
+    QTest::newRow("ko_KR") << u"ko_KR"_qs << 0x0412;
+    QTest::newRow("unlisted country: the language's main entry") << u"en_ZA"_qs << 0x0409;
+    QTest::newRow("unlisted language") << u"sw_KE"_qs << 0;
+    QTest::newRow("C locale") << u"C"_qs << 0;
+}
+
+void TestLanguage::keyboardLocale()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, lcid);
+    QCOMPARE(CLocaleTable::lcidOf(QLocale(locale)), lcid);
 }
 
 void TestLanguage::search_data()
