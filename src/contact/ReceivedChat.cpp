@@ -75,7 +75,8 @@ int ReceivedChat::InsertString(CReceivedMainData &record)
             break;
         }
         const int d = ReceivedMain::DiffTimeOfDay(stored.nTimeReceived, record.nTimeReceived);
-        if (d < 0 && place < 0)
+        // Received in the same millisecond as a stored message: it arrived after that one.
+        if (d <= 0 && place < 0)
             place = i + 1;
         if (d < kLookBackSpan)
             break;

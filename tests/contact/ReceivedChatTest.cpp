@@ -84,7 +84,10 @@ private slots:
         QTest::newRow("between") << 3 << "10.0.0.9" << 100 << 2500 << 3 << 1;
         QTest::newRow("all newer") << 3 << "10.0.0.9" << 100 << 1000 << 3 << 0;
         QTest::newRow("all ten examined newer") << 15 << "10.0.0.9" << 100 << 1000 << 15 << 5;
-        QTest::newRow("equal to the oldest") << 3 << "10.0.0.9" << 100 << 2000 << 3 << 0;
+        // A message received in the same millisecond as a stored one goes after it.
+        QTest::newRow("equal to the oldest") << 3 << "10.0.0.9" << 100 << 2000 << 3 << 1;
+        QTest::newRow("equal to the newest") << 3 << "10.0.0.9" << 100 << 4000 << 3 << 3;
+        QTest::newRow("equal to the middle") << 3 << "10.0.0.9" << 100 << 3000 << 3 << 2;
         QTest::newRow("duplicate of newest") << 3 << "10.0.0.3" << 4000 << 9000 << -1 << -1;
         QTest::newRow("duplicate of oldest") << 3 << "10.0.0.1" << 2000 << 9000 << -1 << -1;
         QTest::newRow("duplicate tenth newest") << 12 << "10.0.0.3" << 4000 << 20000 << -1 << -1;
