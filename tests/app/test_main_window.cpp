@@ -41,6 +41,7 @@ private slots:
     void destroySavesByStartupType_data();
     void destroySavesByStartupType();
     void destroyOrder();
+    void deletedWithoutClosingFreesPorts();
 };
 
 void TestMainWindow::composeTitle_data()
@@ -442,6 +443,21 @@ void TestMainWindow::destroyOrder()
     QVERIFY(at(QStringLiteral("CMainWindow::SetOffline() begins.")) > at(QStringLiteral("DlgMain::CopyWindowToConfig begins.")));
     QVERIFY(at(QStringLiteral("CDlgMain::OnDestroy() called.")) > at(QStringLiteral("CMainWindow::SetOffline() begins.")));
     QCOMPARE(lines.last(), QStringLiteral("CMainWindow::OnDestroy() finishes."));
+}
+
+void TestMainWindow::deletedWithoutClosingFreesPorts()
+{
+    TestHome home;
+    {
+        MainWindowUnderTest t({FakeAdapters::loopback(5)});
+        t.window.config().SetString(QStringLiteral("communication.name"), QStringLiteral("member5"));
+        t.window.config().SetInt(QStringLiteral("communication.channel_i"), 8);
+        QVERIFY(t.window.Create());
+        QVERIFY(t.window.net().isOnline());
+    }
+    // The native port of channel 8 on the member's address is free again.
+    QUdpSocket after;
+    QVERIFY(after.bind(QHostAddress(QStringLiteral("127.0.30.5")), 6632 + 8));
 }
 
 QTEST_MAIN(TestMainWindow)
