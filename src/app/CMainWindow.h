@@ -133,6 +133,10 @@ public:
     // Display-log markers for an undone line and a screen clear.
     QString undoMarker() const { return m_strUndoMarker; }
     QString clearMarker() const { return m_strClearMarker; }
+    // "miscellaneous.log.lines.save_i" and the kept lines (at least twice the display lines), as
+    // read at creation.
+    int linesPerLogWrite() const { return m_nLinesPerLogWrite; }
+    int linesKept() const { return m_nLinesKept; }
     // Index of the last caption line written to the display log.
     int lastLoggedLine() const { return m_nLastLoggedLine; }
     void setLastLoggedLine(int line) { m_nLastLoggedLine = line; }
