@@ -1,10 +1,13 @@
 #include "app/CAppRunner.h"
+#include "app/CAppWindows.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    CAppRunner runner;
+    CAppRunner::Options options;
+    options.prepare = [](CMainWindow &mainWindow) { InstallAppWindows(mainWindow); };
+    CAppRunner runner(options);
     return runner.Run(CAppRunner::CommandLineFromArguments(QCoreApplication::arguments()));
 }
