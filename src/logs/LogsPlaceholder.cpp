@@ -1,0 +1,1 @@
+// Replaced by the display and contact log sources.

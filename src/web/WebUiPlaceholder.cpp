@@ -1,0 +1,1 @@
+// Replaced by the web settings dialog sources.
