@@ -1,5 +1,5 @@
-# The English translation: translations/tavrin_en*.ts become languages/0904_en-US.qm beside the
-# tavrin executable (the folder the program searches at start-up). Included from src/app.
+# The translations: translations/tavrin_en*.ts become languages/0904_en-US.qm (and tavrin_ja.ts
+# 1104_ja-JP.qm) beside the tavrin executable (the folder the program searches at start-up). Included from src/app.
 #
 #   cmake --build <build> --target tavrin_translations          build the .qm files
 #   cmake --build <build> --target tavrin_update_translations   refresh tavrin_en.ts from src/ (lupdate)
@@ -37,6 +37,8 @@ function(tavrin_add_translation qm_name)
 endfunction()
 
 tavrin_add_translation(0904_en-US.qm tavrin_en.ts tavrin_en_menus.ts)
+# Japanese: the built-in texts, listed so that a Japanese keyboard layout chooses them.
+tavrin_add_translation(1104_ja-JP.qm tavrin_ja.ts)
 
 get_property(tavrin_qm_files GLOBAL PROPERTY TAVRIN_QM_FILES)
 add_custom_target(tavrin_translations ALL DEPENDS ${tavrin_qm_files})

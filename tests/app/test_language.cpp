@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -65,6 +66,7 @@ private slots:
     void listsByNumberAscending();
     void noExecutableFolder();
     void englishSwitchesTexts();
+    void shippedFilesKeepJapaneseForAJapaneseKeyboard();
     void everyTableEntryHasEnglish();
     void startupReadsTheSetting();
 };
@@ -259,6 +261,22 @@ void TestLanguage::englishSwitchesTexts()
     }
     // The translation goes with its owner.
     QCOMPARE(CStringTable::get(116), u"エラー"_qs);
+}
+
+void TestLanguage::shippedFilesKeepJapaneseForAJapaneseKeyboard()
+{
+    // The build ships the Japanese file beside the English one, so that a Japanese desktop does
+    // not fall through to US English.
+    TestHome home;
+    QTemporaryDir folder;
+    const QString shipped = QFileInfo(QStringLiteral(TAVRIN_EN_QM)).absolutePath();
+    for (const QString &name : {u"0904_en-US.qm"_qs, u"1104_ja-JP.qm"_qs})
+        QVERIFY(QFile::copy(shipped + u'/' + name, folder.path() + u'/' + name));
+    CLanguageResources resources(folder.path(), 0x0411);
+    QVERIFY(resources.loadFirst(0));
+    QCOMPARE(resources.chosenLcid(), quint16(0x0411));
+    QCOMPARE(CStringTable::get(116), u"エラー"_qs);
+    QCOMPARE(QCoreApplication::translate("CDlgNic", "ログイン"), u"ログイン"_qs);
 }
 
 void TestLanguage::everyTableEntryHasEnglish()
