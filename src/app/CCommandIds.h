@@ -63,4 +63,16 @@ inline constexpr int NoAction = 40120;
 // Posted by a tool window that hid itself: refresh the check marks.
 inline constexpr int RefreshWindowState = 40277;
 
+// Log viewer
+inline constexpr int LogNew = 40227;
+inline constexpr int LogOpen = 40228;
+inline constexpr int LogSaveAs = 40229;
+inline constexpr int LogClose = 40230;
+inline constexpr int LogFont = 40238;
+inline constexpr int LogBackground = 40239;
+inline constexpr int LogBackgroundMenu = 40240;
+inline constexpr int LogSelectAll = 40245;
+inline constexpr int LogTop = 40256;
+inline constexpr int LogBottom = 40257;
+
 } // namespace CommandId
