@@ -75,4 +75,19 @@ inline constexpr int LogSelectAll = 40245;
 inline constexpr int LogTop = 40256;
 inline constexpr int LogBottom = 40257;
 
+
+// Member monitor
+inline constexpr int MemberMoveUp = 40204;
+inline constexpr int MemberMoveDown = 40205;
+
+// Contact window and its turn timer
+inline constexpr int TimerStart = 40051;
+inline constexpr int TimerStop = 40052;
+inline constexpr int TimerReset = 40053;
+inline constexpr int TimerAddMinute = 40054;
+inline constexpr int TimerSubtractMinute = 40055;
+inline constexpr int ContactFont = 40147;
+inline constexpr int ContactBackground = 40146;
+inline constexpr int ContactFlashBackground = 40148;
+
 } // namespace CommandId
