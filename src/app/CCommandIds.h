@@ -75,7 +75,6 @@ inline constexpr int LogSelectAll = 40245;
 inline constexpr int LogTop = 40256;
 inline constexpr int LogBottom = 40257;
 
-
 // Member monitor
 inline constexpr int MemberMoveUp = 40204;
 inline constexpr int MemberMoveDown = 40205;
