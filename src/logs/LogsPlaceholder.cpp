@@ -1,1 +1,0 @@
-// Replaced by the display and contact log sources.
