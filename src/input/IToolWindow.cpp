@@ -1,4 +1,4 @@
-#include "app/IToolWindow.h"
+#include "input/IToolWindow.h"
 
 #include <QWidget>
 

@@ -1,0 +1,330 @@
+#include "input/CToolWindow.h"
+
+#include "app/CCommandIds.h"
+#include "config/CConfig.h"
+#include "config/CConfigGui.h"
+#include "config/CCustomPalette.h"
+#include "config/LogFont.h"
+
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDialog>
+#include <QMenu>
+#include <QPalette>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr qreal kMinPoints = 4;
+constexpr qreal kMaxPoints = 200;
+
+void paintSwatch(QPushButton &button, quint32 color)
+{
+    QPalette palette = button.palette();
+    palette.setColor(QPalette::Button, CConfigGui::toQColor(color));
+    button.setPalette(palette);
+    button.setAutoFillBackground(true);
+}
+
+} // namespace
+
+CToolWindow::CToolWindow(ToolWindowHost host, const QString &prefix, int fontCommand, int backgroundCommand,
+                         QWidget *parent)
+    : QWidget(parent, Qt::Tool)
+    , m_host(std::move(host))
+    , m_strPrefix(prefix)
+    , m_nFontCommand(fontCommand)
+    , m_nBackgroundCommand(backgroundCommand)
+{
+    if (m_nFontCommand)
+        m_commands.append({m_nFontCommand, QCoreApplication::translate("CToolWindow", "フォント... (&F)")});
+    if (m_nBackgroundCommand)
+        m_commands.append({m_nBackgroundCommand, QCoreApplication::translate("CToolWindow", "背景色... (&B)")});
+    // Closing only hides; the window lives until the main window ends.
+    setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+CToolWindow::~CToolWindow() = default;
+
+void CToolWindow::ShowWindow()
+{
+    if (m_bVisible)
+        return;
+    showNormal();
+    m_bVisible = true;
+}
+
+void CToolWindow::HideWindow()
+{
+    m_bVisible = false;
+    hide();
+}
+
+int CToolWindow::readInt(const QString &suffix, int fallback) const
+{
+    qint32 value = fallback;
+    if (!m_host.config || !m_host.config->GetInt(key(suffix), value))
+        return fallback;
+    return value;
+}
+
+void CToolWindow::CopyConfigToWindow()
+{
+    if (!m_host.config)
+        return;
+    CConfig &config = *m_host.config;
+    const QRect current = geometry();
+    const int x = readInt(QStringLiteral(".position.x_i"), current.x());
+    const int y = readInt(QStringLiteral(".position.y_i"), current.y());
+    const int width = readInt(QStringLiteral(".size.x_i"), current.width());
+    const int height = readInt(QStringLiteral(".size.y_i"), current.height());
+    // The stored rectangle is the normal placement.
+    if (isMaximized() || isMinimized() || isFullScreen())
+        showNormal();
+    setGeometry(x, y, width, height);
+
+    if (readInt(QStringLiteral(".display_i"), 0) == 1) {
+        ShowWindow();
+    } else {
+        m_bVisible = false;
+        hide();
+    }
+
+    quint32 color = 0;
+    if (config.GetColor(key(QStringLiteral(".color.text")), color))
+        m_textColor = color;
+    if (config.GetColor(key(QStringLiteral(".color.background")), color))
+        m_backgroundColor = color;
+    applyColors();
+
+    LogFont logFont;
+    ConfigToLogFont(config, m_strPrefix, logicalDpiY(), logFont);
+    m_charSet = logFont.charSet;
+    m_font = CConfigGui::toQFont(logFont, logicalDpiY());
+    applyFont();
+}
+
+void CToolWindow::CopyWindowToConfig()
+{
+    if (!m_host.config)
+        return;
+    CConfig &config = *m_host.config;
+    config.SetInt(key(QStringLiteral(".display_i")), m_bVisible ? 1 : 0);
+    const QRect normal = (isMaximized() || isMinimized() || isFullScreen()) ? normalGeometry() : geometry();
+    if (normal.isValid()) {
+        config.SetInt(key(QStringLiteral(".position.x_i")), normal.x());
+        config.SetInt(key(QStringLiteral(".position.y_i")), normal.y());
+        config.SetInt(key(QStringLiteral(".size.x_i")), normal.width());
+        config.SetInt(key(QStringLiteral(".size.y_i")), normal.height());
+    }
+    config.SetColor(key(QStringLiteral(".color.text")), m_textColor);
+    config.SetColor(key(QStringLiteral(".color.background")), m_backgroundColor);
+    LogFontToConfig(config, m_strPrefix, logicalDpiY(), CConfigGui::fromQFont(m_font, logicalDpiY(), m_charSet));
+}
+
+void CToolWindow::OnForwardedCommand(int command)
+{
+    if (command == 0)
+        return;
+    if (command == m_nFontCommand)
+        ChooseFont();
+    else if (command == m_nBackgroundCommand)
+        ChooseBackgroundColor();
+}
+
+void CToolWindow::setBoxFont(const QFont &font)
+{
+    m_font = font;
+    applyFont();
+}
+
+void CToolWindow::setTextColor(quint32 color)
+{
+    m_textColor = color;
+    applyColors();
+}
+
+void CToolWindow::setBackgroundColor(quint32 color)
+{
+    m_backgroundColor = color;
+    applyColors();
+}
+
+void CToolWindow::addStyledWidget(QWidget *widget)
+{
+    if (!widget)
+        return;
+    m_styled.append(widget);
+    widget->setFont(m_font);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, CConfigGui::toQColor(m_textColor));
+    palette.setColor(QPalette::Base, CConfigGui::toQColor(m_backgroundColor));
+    widget->setPalette(palette);
+}
+
+void CToolWindow::applyFont()
+{
+    for (const QPointer<QWidget> &widget : std::as_const(m_styled)) {
+        if (widget)
+            widget->setFont(m_font);
+    }
+    OnFontChanged();
+    update();
+}
+
+void CToolWindow::applyColors()
+{
+    const QColor text = CConfigGui::toQColor(m_textColor);
+    const QColor base = CConfigGui::toQColor(m_backgroundColor);
+    for (const QPointer<QWidget> &widget : std::as_const(m_styled)) {
+        if (!widget)
+            continue;
+        QPalette palette = widget->palette();
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Text, text);
+            palette.setColor(group, QPalette::Base, base);
+        }
+        widget->setPalette(palette);
+        widget->update();
+    }
+    OnColorsChanged();
+    update();
+}
+
+void CToolWindow::addMenuCommand(int command, const QString &text)
+{
+    m_commands.append({command, text});
+}
+
+void CToolWindow::addCommandsToMenu(QMenu &menu)
+{
+    for (const MenuCommand &item : std::as_const(m_commands)) {
+        const int command = item.command;
+        QAction *action = menu.addAction(item.text);
+        action->setData(command);
+        // Queued, as a posted menu command: the menu is gone before a dialog opens.
+        connect(action, &QAction::triggered, this,
+                [this, command] {
+                    QMetaObject::invokeMethod(this, [this, command] { OnForwardedCommand(command); },
+                                              Qt::QueuedConnection);
+                });
+    }
+}
+
+void CToolWindow::showCommandMenu(const QPoint &globalPos)
+{
+    QMenu menu(this);
+    addCommandsToMenu(menu);
+    menu.exec(globalPos);
+}
+
+void CToolWindow::contextMenuEvent(QContextMenuEvent *event)
+{
+    // From the keyboard the menu opens at the client origin.
+    if (event->reason() == QContextMenuEvent::Mouse && rect().contains(event->pos()))
+        showCommandMenu(event->globalPos());
+    else
+        showCommandMenu(mapToGlobal(QPoint(0, 0)));
+    event->accept();
+}
+
+void CToolWindow::closeEvent(QCloseEvent *event)
+{
+    // Closing never destroys the window: it hides and the main window refreshes its check marks.
+    event->ignore();
+    m_bVisible = false;
+    if (m_host.postCommand)
+        m_host.postCommand(CommandId::RefreshWindowState);
+    hide();
+}
+
+bool CToolWindow::ChooseFont()
+{
+    QFont font = m_font;
+    quint32 color = m_textColor;
+    const bool ok = m_host.fontDialog ? m_host.fontDialog(this, font, color) : RunFontDialog(this, font, color);
+    if (!ok)
+        return false;
+    m_textColor = color;
+    m_font = font;
+    applyColors();
+    applyFont();
+    return true;
+}
+
+bool CToolWindow::ChooseBackgroundColor()
+{
+    quint32 color = m_backgroundColor;
+    if (!ChooseColor(color))
+        return false;
+    setBackgroundColor(color);
+    return true;
+}
+
+bool CToolWindow::ChooseColor(quint32 &color)
+{
+    if (m_host.colorDialog)
+        return m_host.colorDialog(this, color, m_host.palette);
+    return RunColorDialog(this, color, m_host.palette);
+}
+
+bool CToolWindow::RunFontDialog(QWidget *owner, QFont &font, quint32 &color)
+{
+    // The platform's font dialog has no colour; the colour button beside it gives the effect the
+    // font dialog of the original desktop had.
+    QDialog dialog(owner);
+    dialog.setWindowTitle(QCoreApplication::translate("CToolWindow", "フォント"));
+    auto *layout = new QVBoxLayout(&dialog);
+    auto *fonts = new QFontDialog(font, &dialog);
+    fonts->setWindowFlags(Qt::Widget);
+    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    layout->addWidget(fonts);
+    auto *colorButton = new QPushButton(QCoreApplication::translate("CToolWindow", "色 (&C)..."), &dialog);
+    quint32 chosen = color;
+    paintSwatch(*colorButton, chosen);
+    QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
+        const QColor picked = QColorDialog::getColor(CConfigGui::toQColor(chosen), &dialog);
+        if (picked.isValid()) {
+            chosen = CConfigGui::fromQColor(picked);
+            paintSwatch(*colorButton, chosen);
+        }
+    });
+    layout->addWidget(colorButton, 0, Qt::AlignLeft);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    QFont result = fonts->currentFont();
+    if (result.pointSizeF() > 0)
+        result.setPointSizeF(std::clamp(result.pointSizeF(), kMinPoints, kMaxPoints));
+    font = result;
+    color = chosen;
+    return true;
+}
+
+bool CToolWindow::RunColorDialog(QWidget *owner, quint32 &color, CCustomPalette *palette)
+{
+    if (palette) {
+        for (int i = 0; i < CCustomPalette::kCount; ++i)
+            QColorDialog::setCustomColor(i, CConfigGui::toQColor(palette->color(i)));
+    }
+    QColorDialog dialog(CConfigGui::toQColor(color), owner);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    color = CConfigGui::fromQColor(dialog.selectedColor());
+    if (palette) {
+        for (int i = 0; i < CCustomPalette::kCount; ++i)
+            palette->setColor(i, CConfigGui::fromQColor(QColorDialog::customColor(i)));
+    }
+    return true;
+}
