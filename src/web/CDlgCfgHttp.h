@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class CConfig;
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+// The web server settings: the on/off switch, where the page can be reached, and the look and
+// size of the page. The controls carry their resource ids in their object names ("check1067",
+// "edit1068" ... "edit1075").
+class CDlgCfgHttp final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CDlgCfgHttp)
+
+public:
+    static constexpr int kIdEnable = 1067;
+    static constexpr int kIdAccess = 1068;
+    static constexpr int kIdTextColor = 1069;
+    static constexpr int kIdBackgroundColor = 1070;
+    static constexpr int kIdFontSize = 1071;
+    static constexpr int kIdLineHeight = 1072;
+    static constexpr int kIdReload = 1073;
+    static constexpr int kIdLines = 1074;
+    static constexpr int kIdLetters = 1075;
+
+    // Shows the refused values' messages; the dialog stays open.
+    using MessageBox = std::function<void(const QString &text, const QString &caption)>;
+
+    // accessText: the addresses, one per CR LF separated line.
+    CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &config, QWidget *parent = nullptr);
+
+    // The switch as the dialog ended (after OK), or as it was handed in.
+    bool serverOn() const { return m_bServerOn; }
+    void setMessageBox(MessageBox messageBox) { m_messageBox = std::move(messageBox); }
+
+    // The messages of every value that is refused, in the dialog's order, joined with CR LF;
+    // empty when all are valid.
+    QString CheckValues() const;
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+private:
+    QLineEdit *addEdit(class QFormLayout *layout, int id, const char *label);
+    int number(const QLineEdit *edit) const;
+
+    CConfig &m_config;
+    bool m_bServerOn = false;
+    MessageBox m_messageBox;
+    QCheckBox *m_pEnable = nullptr;
+    QPlainTextEdit *m_pAccess = nullptr;
+    QLineEdit *m_pTextColor = nullptr;
+    QLineEdit *m_pBackgroundColor = nullptr;
+    QLineEdit *m_pFontSize = nullptr;
+    QLineEdit *m_pLineHeight = nullptr;
+    QLineEdit *m_pReload = nullptr;
+    QLineEdit *m_pLines = nullptr;
+    QLineEdit *m_pLetters = nullptr;
+};

@@ -1,0 +1,61 @@
+#include "web/CWebServer.h"
+
+#include "config/CConfig.h"
+#include "web/CHttpPage.h"
+
+CWebServer::CWebServer(CConfig &config, const ReceivedMain &captions, CHttpSockOptions options)
+    : m_config(config), m_captions(captions), m_options(std::move(options))
+{
+}
+
+CWebServer::~CWebServer() = default;
+
+void CWebServer::Start()
+{
+    if (m_sock)
+        return;
+    m_sock = std::make_unique<CHttpSock>(*this, m_options);
+    ApplySettings();
+}
+
+void CWebServer::Stop()
+{
+    m_sock.reset();
+}
+
+void CWebServer::ApplySettings()
+{
+    qint32 value = 0;
+    if (m_config.GetInt(QStringLiteral("communication.http.line_i"), value))
+        m_nLines = value;
+    if (m_config.GetInt(QStringLiteral("communication.http.letter_i"), value))
+        m_nLetters = value;
+    if (!m_sock)
+        return;
+    CHttpPageStyle style = m_sock->style();
+    m_config.GetString(QStringLiteral("communication.http.color"), style.textColor);
+    m_config.GetString(QStringLiteral("communication.http.bgcolor"), style.backgroundColor);
+    m_config.GetInt(QStringLiteral("communication.http.reload_i"), style.reloadMs);
+    m_config.GetInt(QStringLiteral("communication.http.fontsize_i"), style.fontSizePercent);
+    m_config.GetInt(QStringLiteral("communication.http.lineheight_i"), style.lineHeightPercent);
+    m_sock->setStyle(style);
+}
+
+int CWebServer::port() const
+{
+    return m_sock ? m_sock->port() : 0;
+}
+
+QString CWebServer::HttpPageText()
+{
+    return CHttpPage::BuildPageText(m_captions, m_nLines, m_nLetters);
+}
+
+QString CWebServer::AccessText(const QStringList &addresses, int port)
+{
+    const QString portText = (port > 0 && port != 80) ? QStringLiteral(":%1").arg(port) : QString();
+    QStringList lines;
+    for (const QString &address : addresses)
+        lines.append(QStringLiteral("http://") + address + portText + QStringLiteral("/"));
+    return lines.join(QStringLiteral("\r\n"));
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "web/CHttpSock.h"
+#include "web/IHttpPageSource.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class CConfig;
+class ReceivedMain;
+
+// The web server as the main window holds it: switched on and off, fed with the page settings
+// from the settings store, and answering each request from the caption store.
+class CWebServer final : public IHttpPageSource
+{
+public:
+    // The store and the settings must outlive the server. The options say how to listen.
+    CWebServer(CConfig &config, const ReceivedMain &captions, CHttpSockOptions options = {});
+    ~CWebServer() override;
+    CWebServer(const CWebServer &) = delete;
+    CWebServer &operator=(const CWebServer &) = delete;
+
+    bool isRunning() const { return m_sock != nullptr; }
+    // Creates the server (even when it cannot listen: the switch stays on) with the settings.
+    void Start();
+    // Stops and deletes the server; nothing happens when it is not running.
+    void Stop();
+    // Takes the page settings from the store again.
+    void ApplySettings();
+    // The port listened on; 0 when stopped or not listening.
+    int port() const;
+    CHttpSock *sock() const { return m_sock.get(); }
+
+    int lineLimit() const { return m_nLines; }
+    int lettersPerLine() const { return m_nLetters; }
+
+    QString HttpPageText() override;
+
+    // "http://ADDRESS/" per address, with ":PORT" unless the port is 80 or unknown (0), joined
+    // with CR LF.
+    static QString AccessText(const QStringList &addresses, int port);
+
+private:
+    CConfig &m_config;
+    const ReceivedMain &m_captions;
+    CHttpSockOptions m_options;
+    std::unique_ptr<CHttpSock> m_sock;
+    int m_nLines = 7;
+    int m_nLetters = 16;
+};
