@@ -1,8 +1,10 @@
 #include "app/CAppWindows.h"
 
 #include "app/CMainWindow.h"
+#include "display/InstallDisplayEffects.h"
 
 void InstallAppWindows(CMainWindow &mainWindow)
 {
     static_cast<void>(mainWindow);
+    InstallDisplayEffects(mainWindow);
 }
