@@ -224,7 +224,8 @@ void CaptionLogWriterTest::contactLinePrefix_data()
     QTest::addColumn<QTime>("time");
     QTest::addColumn<QString>("line");
     QTest::newRow("09:05:07.25") << QTime(9, 5, 7, 250) << QStringLiteral("090507.25 member1＞hello");
-    QTest::newRow("hundredths rounded down") << QTime(23, 59, 59, 8) << QStringLiteral("235959.00 member1＞hello");
+    QTest::newRow("hundredths rounded down")
+        << QTime(23, 59, 59, 8) << QStringLiteral("235959.00 member1＞hello");
 }
 
 void CaptionLogWriterTest::contactLinePrefix()

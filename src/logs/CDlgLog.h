@@ -1,0 +1,77 @@
+#pragma once
+
+#include "input/CToolWindow.h"
+
+#include <QString>
+
+#include <functional>
+
+class QMenuBar;
+class QPlainTextEdit;
+
+// The log viewer: a small text editor that shows the captions so far, and can open, edit and
+// save any text file in the encoding it came in. It dresses like the display window (placement,
+// font and colours under "main") each time it is shown, and keeps no settings of its own.
+class CDlgLog final : public CToolWindow
+{
+    Q_OBJECT
+
+public:
+    // The answer to "save the edits first?".
+    enum class Answer
+    {
+        Yes,
+        No,
+        Cancel
+    };
+    using AskSave = std::function<Answer(QWidget *owner)>;
+    // The chosen path, or empty for cancel.
+    using FileDialog = std::function<QString(QWidget *owner, bool save)>;
+
+    // captionText gives every caption still kept; storeDisplayLook has the display window write
+    // its placement to the settings before the viewer copies it.
+    CDlgLog(ToolWindowHost host, std::function<QString()> captionText, std::function<void()> storeDisplayLook,
+            QWidget *parent = nullptr);
+    ~CDlgLog() override;
+
+    // IToolWindow: showing fills the viewer with the captions so far.
+    void ShowWindow() override;
+    // Reads the display window's look; the viewer has no keys to write back.
+    void CopyConfigToWindow() override;
+    void CopyWindowToConfig() override {}
+    void OnForwardedCommand(int command) override;
+    void FocusWindow() override;
+
+    // Menu commands.
+    bool OnLogNew();
+    bool OnLogOpen();
+    bool OnLogSaveAs();
+    bool OpenFile(const QString &path);
+    bool SaveFile(const QString &path);
+
+    QPlainTextEdit *edit() const { return m_edit; }
+    QMenuBar *menuBar() const { return m_menuBar; }
+    QString path() const { return m_strPath; }
+    int encoding() const { return m_nEncoding; }
+
+    void setAskSave(AskSave ask) { m_askSave = std::move(ask); }
+    void setFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
+
+private:
+    void buildMenu();
+    void addCommand(QMenu *menu, int command, const QString &text, const QKeySequence &key = {});
+    // Yes saves first; false when the caller must stop (cancel, or the save failed).
+    bool AskAboutChanges();
+    QString chooseFile(bool save);
+    void UpdateTitle();
+    void ShowEditMenu(const QPoint &pos);
+
+    std::function<QString()> m_captionText;
+    std::function<void()> m_storeDisplayLook;
+    AskSave m_askSave;
+    FileDialog m_fileDialog;
+    QMenuBar *m_menuBar = nullptr;
+    QPlainTextEdit *m_edit = nullptr;
+    QString m_strPath;
+    int m_nEncoding = 1;
+};
