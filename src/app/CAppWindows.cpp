@@ -2,9 +2,11 @@
 
 #include "app/CMainWindow.h"
 #include "display/InstallDisplayEffects.h"
+#include "input/InstallInputWindows.h"
 
 void InstallAppWindows(CMainWindow &mainWindow)
 {
     static_cast<void>(mainWindow);
     InstallDisplayEffects(mainWindow);
+    InstallInputWindows(mainWindow);
 }
