@@ -3,10 +3,12 @@
 #include "app/CMainWindow.h"
 #include "display/InstallDisplayEffects.h"
 #include "input/InstallInputWindows.h"
+#include "logs/InstallLogWindows.h"
 
 void InstallAppWindows(CMainWindow &mainWindow)
 {
     static_cast<void>(mainWindow);
     InstallDisplayEffects(mainWindow);
     InstallInputWindows(mainWindow);
+    InstallLogWindows(mainWindow);
 }
