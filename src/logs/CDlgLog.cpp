@@ -20,6 +20,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include <memory>
 #include <utility>
 
 namespace {
