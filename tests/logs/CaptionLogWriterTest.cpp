@@ -123,6 +123,7 @@ private slots:
     void rangeRefused();
     void lateLineInsertedBehindTheLoggedOnes();
     void smallStoreLosesNothing();
+    void logSwitchedOnAgainWritesWhatIsStillKept();
 };
 
 void CaptionLogWriterTest::batchesBehindTheDisplay_data()
@@ -295,6 +296,23 @@ void CaptionLogWriterTest::smallStoreLosesNothing()
     f.captions(0, 300);
     f.writer.FlushDisplayLog();
     QCOMPARE(f.logged(), Fixture::names(0, 300));
+}
+
+void CaptionLogWriterTest::logSwitchedOnAgainWritesWhatIsStillKept()
+{
+    Fixture f(5, 10, 20);
+    f.captions(0, 10);
+    // The log is off: the controller stores captions without telling the writer.
+    for (int i = 10; i < 110; ++i)
+        f.store.AppendData(f.record(QStringLiteral("c%1").arg(i)));
+    f.caption(QStringLiteral("c110"));
+    QVERIFY(operationLogLines().contains(QStringLiteral("ManageMainLog() failed.")));
+    f.writer.FlushDisplayLog();
+    const QStringList logged = f.logged();
+    // Every caption the store still holds is written, once and in order.
+    QCOMPARE(logged.mid(logged.indexOf(QStringLiteral("c91"))), Fixture::names(91, 20));
+    QStringList unique = logged;
+    QCOMPARE(unique.removeDuplicates(), 0);
 }
 
 QTEST_APPLESS_MAIN(CaptionLogWriterTest)
