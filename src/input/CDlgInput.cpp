@@ -214,6 +214,8 @@ void CDlgInput::HoldHeight()
     }
     // Only the width stays free: a drag of the edge cannot change the height.
     setFixedHeight(height);
+    if (this->height() != height)
+        resize(width(), height);
 }
 
 void CDlgInput::LayoutBoxes()
@@ -234,4 +236,7 @@ void CDlgInput::resizeEvent(QResizeEvent *event)
 {
     CToolWindow::resizeEvent(event);
     LayoutBoxes();
+    // A window manager may ignore the fixed height; the height snaps back after the drag.
+    if (event->size().height() != HeldClientHeight())
+        QMetaObject::invokeMethod(this, &CDlgInput::HoldHeight, Qt::QueuedConnection);
 }

@@ -465,6 +465,15 @@ void TestInputWindow::heightIsHeldAfterResize()
     QCOMPARE(window->box(0)->geometry(), QRect(0, 0, 420, held / 2 - 1));
     QCOMPARE(window->box(1)->geometry(), QRect(0, held / 2 + 1, 420, held / 2 - 1));
 
+    // A window manager that ignores the fixed height: the height snaps back all the same.
+    window->setMinimumHeight(0);
+    window->setMaximumHeight(QWIDGETSIZE_MAX);
+    window->resize(380, held * 4);
+    QCOMPARE(window->height(), held * 4);
+    QCoreApplication::processEvents();
+    QCOMPARE(window->height(), held);
+    QCOMPARE(window->width(), 380);
+
     // A larger font makes the window taller at once.
     QFont font = window->boxFont();
     font.setPointSizeF(font.pointSizeF() * 3);
