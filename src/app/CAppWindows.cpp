@@ -3,6 +3,7 @@
 #include "app/CMainWindow.h"
 #include "display/InstallDisplayEffects.h"
 #include "input/InstallInputWindows.h"
+#include "web/InstallWebWindows.h"
 #include "logs/InstallLogWindows.h"
 
 void InstallAppWindows(CMainWindow &mainWindow)
@@ -10,5 +11,6 @@ void InstallAppWindows(CMainWindow &mainWindow)
     static_cast<void>(mainWindow);
     InstallDisplayEffects(mainWindow);
     InstallInputWindows(mainWindow);
+    InstallWebWindows(mainWindow);
     InstallLogWindows(mainWindow);
 }
