@@ -13,7 +13,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontDialog>
+#include <QIcon>
 #include <QMenu>
+#include <QPixmap>
 #include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -28,10 +30,10 @@ constexpr qreal kMaxPoints = 200;
 
 void paintSwatch(QPushButton &button, quint32 color)
 {
-    QPalette palette = button.palette();
-    palette.setColor(QPalette::Button, CConfigGui::toQColor(color));
-    button.setPalette(palette);
-    button.setAutoFillBackground(true);
+    QPixmap swatch(24, 16);
+    swatch.fill(CConfigGui::toQColor(color));
+    button.setIcon(QIcon(swatch));
+    button.setIconSize(swatch.size());
 }
 
 } // namespace
