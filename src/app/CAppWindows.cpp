@@ -5,6 +5,8 @@
 #include "input/InstallInputWindows.h"
 #include "web/InstallWebWindows.h"
 #include "logs/InstallLogWindows.h"
+#include "members/InstallMemberWindows.h"
+#include "contact/InstallContactWindows.h"
 
 void InstallAppWindows(CMainWindow &mainWindow)
 {
@@ -13,4 +15,6 @@ void InstallAppWindows(CMainWindow &mainWindow)
     InstallInputWindows(mainWindow);
     InstallWebWindows(mainWindow);
     InstallLogWindows(mainWindow);
+    InstallMemberWindows(mainWindow);
+    InstallContactWindows(mainWindow);
 }
