@@ -57,6 +57,7 @@ CDlgFKey::CDlgFKey(ToolWindowHost host, QWidget *parent)
                 box->setPlaceholderText(text.mid(dash + 1));
         }
         label->setBuddy(box);
+        extendContextMenu(box);
         m_labels[static_cast<size_t>(i)] = label;
         m_boxes[static_cast<size_t>(i)] = box;
         addStyledWidget(box);

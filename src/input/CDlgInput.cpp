@@ -10,7 +10,6 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFontMetrics>
-#include <QMenu>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -46,14 +45,7 @@ CDlgInput::CDlgInput(ToolWindowHost host, Actions actions, FunctionKeysSource fu
     for (CInputBox *box : {m_box1, m_box2}) {
         addStyledWidget(box);
         // The box's own menu covers the window, so the window's commands join it.
-        box->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint &pos) {
-            QMenu *menu = box->createStandardContextMenu();
-            menu->addSeparator();
-            addCommandsToMenu(*menu);
-            menu->exec(box->mapToGlobal(pos));
-            delete menu;
-        });
+        extendContextMenu(box);
         // A line is posted with its own copy: a second Enter before the first is handled must
         // not replace it.
         connect(box, &CInputBox::lineEntered, this, [this](const QString &line) {

@@ -14,13 +14,17 @@
 #include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QIcon>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -226,6 +230,35 @@ void CToolWindow::showCommandMenu(const QPoint &globalPos)
     QMenu menu(this);
     addCommandsToMenu(menu);
     menu.exec(globalPos);
+}
+
+void CToolWindow::extendContextMenu(QWidget *child, const std::function<QMenu *()> &standardMenu)
+{
+    child->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(child, &QWidget::customContextMenuRequested, this, [this, child, standardMenu](const QPoint &pos) {
+        std::unique_ptr<QMenu> menu(standardMenu());
+        menu->addSeparator();
+        addCommandsToMenu(*menu);
+        menu->exec(child->mapToGlobal(pos));
+    });
+}
+
+void CToolWindow::extendContextMenu(QLineEdit *edit)
+{
+    if (edit)
+        extendContextMenu(edit, [edit] { return edit->createStandardContextMenu(); });
+}
+
+void CToolWindow::extendContextMenu(QPlainTextEdit *edit)
+{
+    if (edit)
+        extendContextMenu(edit, [edit] { return edit->createStandardContextMenu(); });
+}
+
+void CToolWindow::extendContextMenu(QTextEdit *edit)
+{
+    if (edit)
+        extendContextMenu(edit, [edit] { return edit->createStandardContextMenu(); });
 }
 
 void CToolWindow::contextMenuEvent(QContextMenuEvent *event)

@@ -12,7 +12,10 @@
 
 class CConfig;
 class CCustomPalette;
+class QLineEdit;
 class QMenu;
+class QPlainTextEdit;
+class QTextEdit;
 
 // What a tool window needs from the application: the settings store, the shared custom colours
 // and a way to post a command to the main window. The dialogs can be replaced (tests); empty
@@ -82,6 +85,10 @@ public:
     void addCommandsToMenu(QMenu &menu);
     // Opens the context menu at globalPos; the chosen command goes to OnForwardedCommand().
     void showCommandMenu(const QPoint &globalPos);
+    // An edit box's own menu (undo, cut, copy, paste ...) followed by the window's commands.
+    void extendContextMenu(QLineEdit *edit);
+    void extendContextMenu(QPlainTextEdit *edit);
+    void extendContextMenu(QTextEdit *edit);
 
     // The font dialog started from the current font and text colour; on OK both are taken.
     bool ChooseFont();
@@ -107,6 +114,7 @@ protected:
     QString key(const QString &suffix) const { return m_strPrefix + suffix; }
 
 private:
+    void extendContextMenu(QWidget *child, const std::function<QMenu *()> &standardMenu);
     void applyFont();
     void applyColors();
 

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QtTest>
 
 #include <memory>
@@ -46,6 +47,7 @@ private slots:
     void fontCommandTakesFontAndTextColour();
     void backgroundCommandUsesSharedPalette();
     void cancelledDialogsChangeNothing();
+    void menuCarriesTheWindowCommands();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -246,6 +248,33 @@ void TestToolWindow::cancelledDialogsChangeNothing()
     QCOMPARE(window.boxFont(), font);
     QCOMPARE(window.textColor(), text);
     QCOMPARE(window.backgroundColor(), background);
+}
+
+void TestToolWindow::menuCarriesTheWindowCommands()
+{
+    int fontDialogs = 0;
+    ToolWindowHost withDialog = host();
+    withDialog.fontDialog = [&fontDialogs](QWidget *, QFont &, quint32 &) {
+        ++fontDialogs;
+        return false;
+    };
+    CBoxWindow window(withDialog);
+    window.addMenuCommand(40207, QStringLiteral("lost"));
+    QMenu menu;
+    window.addCommandsToMenu(menu);
+    const QList<QAction *> actions = menu.actions();
+    QCOMPARE(actions.size(), 3);
+    QCOMPARE(actions.at(0)->data().toInt(), 40144);
+    QCOMPARE(actions.at(0)->text(), u"フォント... (&F)"_qs);
+    QCOMPARE(actions.at(1)->data().toInt(), 40145);
+    QCOMPARE(actions.at(1)->text(), u"背景色... (&B)"_qs);
+    QCOMPARE(actions.at(2)->data().toInt(), 40207);
+
+    // The dialog opens after the menu has gone, as a posted command.
+    actions.at(0)->trigger();
+    QCOMPARE(fontDialogs, 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(fontDialogs, 1);
 }
 
 QTEST_MAIN(TestToolWindow)
