@@ -9,9 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
-CDlgCfgInput::CDlgCfgInput(CConfig &config, QWidget *parent)
-    : QDialog(parent)
-    , m_config(config)
+CDlgCfgInput::CDlgCfgInput(CConfig &config, QWidget *parent) : QDialog(parent), m_config(config)
 {
     WriteLog(QStringLiteral("CDlgCfgInput::OnInitDialog() begins."));
     setWindowTitle(QCoreApplication::translate("CDlgCfgInput", "入力設定"));

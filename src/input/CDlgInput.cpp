@@ -31,9 +31,9 @@ QString readString(const CConfig *config, const QString &key, const QString &fal
 } // namespace
 
 CDlgInput::CDlgInput(ToolWindowHost host, Actions actions, FunctionKeysSource functionKeys, QWidget *parent)
-    : CToolWindow(std::move(host), QStringLiteral("input"), CommandId::InputFont, CommandId::InputBackground, parent)
-    , m_actions(std::move(actions))
-    , m_functionKeys(std::move(functionKeys))
+    : CToolWindow(std::move(host), QStringLiteral("input"), CommandId::InputFont, CommandId::InputBackground,
+                  parent),
+      m_actions(std::move(actions)), m_functionKeys(std::move(functionKeys))
 {
     WriteLog(QStringLiteral("CDlgInput::OnInitDialog() begins."));
     setWindowTitle(QCoreApplication::translate("CDlgInput", "入力ウインドウ (CTRL+I)"));
@@ -61,7 +61,8 @@ CDlgInput::CDlgInput(ToolWindowHost host, Actions actions, FunctionKeysSource fu
             });
         });
         connect(box, &CInputBox::tabPressed, this, [this, box] {
-            QMetaObject::invokeMethod(this, [this, box] { OnTab(box); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, box] { OnTab(box); }, Qt::QueuedConnection);
         });
         connect(box, &CInputBox::focusGained, this, [this, box] { m_current = box; });
         connect(box, &CInputBox::functionKeyPressed, this,
@@ -136,13 +137,17 @@ void CDlgInput::OnFunctionKey(CInputBox *box, int index, bool shift)
 {
     const int key = index + 1;
     switch (key) {
-    case 8: Quote(box, shift ? 2 : 1); return;
-    case 9: post([this] {
+    case 8:
+        Quote(box, shift ? 2 : 1);
+        return;
+    case 9:
+        post([this] {
             if (m_actions.undo)
                 m_actions.undo();
         });
         return;
-    case 10: return;
+    case 10:
+        return;
     case 11:
         if (shift) {
             post([this] {
@@ -152,7 +157,8 @@ void CDlgInput::OnFunctionKey(CInputBox *box, int index, bool shift)
             return;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     InsertPhrase(box, phrase(key));
 }
@@ -161,15 +167,18 @@ void CDlgInput::InsertPhrase(CInputBox *box, const QString &phrase)
 {
     const QString text = box->text();
     const int length = static_cast<int>(text.size());
-    const int start = std::clamp(box->hasSelectedText() ? box->selectionStart() : box->cursorPosition(), 0, length);
+    const int start =
+        std::clamp(box->hasSelectedText() ? box->selectionStart() : box->cursorPosition(), 0, length);
     box->PutText(text.left(start) + phrase + text.mid(start), start + static_cast<int>(phrase.size()));
 }
 
 void CDlgInput::Quote(CInputBox *box, int pair)
 {
     const QString prefix = QStringLiteral("input.quote.%1.").arg(pair);
-    const QString begin = readString(config(), prefix + QStringLiteral("begin"), CStringTable::get(pair == 1 ? 176 : 178));
-    const QString end = readString(config(), prefix + QStringLiteral("end"), CStringTable::get(pair == 1 ? 177 : 179));
+    const QString begin =
+        readString(config(), prefix + QStringLiteral("begin"), CStringTable::get(pair == 1 ? 176 : 178));
+    const QString end =
+        readString(config(), prefix + QStringLiteral("end"), CStringTable::get(pair == 1 ? 177 : 179));
     const QString text = box->text();
     const int length = static_cast<int>(text.size());
     const bool selection = box->hasSelectedText();

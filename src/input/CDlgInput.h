@@ -28,7 +28,8 @@ public:
     // The function-key window when it exists (it is made on first use), else nullptr.
     using FunctionKeysSource = std::function<const CDlgFKey *()>;
 
-    CDlgInput(ToolWindowHost host, Actions actions, FunctionKeysSource functionKeys, QWidget *parent = nullptr);
+    CDlgInput(ToolWindowHost host, Actions actions, FunctionKeysSource functionKeys,
+              QWidget *parent = nullptr);
     ~CDlgInput() override;
 
     // 0 the upper box, 1 the lower one.

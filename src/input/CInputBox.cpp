@@ -6,8 +6,7 @@
 
 #include <algorithm>
 
-CInputBox::CInputBox(QWidget *parent)
-    : QLineEdit(parent)
+CInputBox::CInputBox(QWidget *parent) : QLineEdit(parent)
 {
     setMaxLength(kTypedLimit);
     connect(this, &QLineEdit::textEdited, this, &CInputBox::OnTextEdited);

@@ -16,9 +16,9 @@
 #include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QPalette>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -44,16 +44,14 @@ void paintSwatch(QPushButton &button, quint32 color)
 
 CToolWindow::CToolWindow(ToolWindowHost host, const QString &prefix, int fontCommand, int backgroundCommand,
                          QWidget *parent)
-    : QWidget(parent, Qt::Tool)
-    , m_host(std::move(host))
-    , m_strPrefix(prefix)
-    , m_nFontCommand(fontCommand)
-    , m_nBackgroundCommand(backgroundCommand)
+    : QWidget(parent, Qt::Tool), m_host(std::move(host)), m_strPrefix(prefix), m_nFontCommand(fontCommand),
+      m_nBackgroundCommand(backgroundCommand)
 {
     if (m_nFontCommand)
         m_commands.append({m_nFontCommand, QCoreApplication::translate("CToolWindow", "フォント... (&F)")});
     if (m_nBackgroundCommand)
-        m_commands.append({m_nBackgroundCommand, QCoreApplication::translate("CToolWindow", "背景色... (&B)")});
+        m_commands.append(
+            {m_nBackgroundCommand, QCoreApplication::translate("CToolWindow", "背景色... (&B)")});
     // Closing only hides; the window lives until the main window ends.
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
@@ -133,7 +131,8 @@ void CToolWindow::CopyWindowToConfig()
     }
     config.SetColor(key(QStringLiteral(".color.text")), m_textColor);
     config.SetColor(key(QStringLiteral(".color.background")), m_backgroundColor);
-    LogFontToConfig(config, m_strPrefix, logicalDpiY(), CConfigGui::fromQFont(m_font, logicalDpiY(), m_charSet));
+    LogFontToConfig(config, m_strPrefix, logicalDpiY(),
+                    CConfigGui::fromQFont(m_font, logicalDpiY(), m_charSet));
 }
 
 void CToolWindow::OnForwardedCommand(int command)
@@ -217,11 +216,10 @@ void CToolWindow::addCommandsToMenu(QMenu &menu)
         QAction *action = menu.addAction(item.text);
         action->setData(command);
         // Queued, as a posted menu command: the menu is gone before a dialog opens.
-        connect(action, &QAction::triggered, this,
-                [this, command] {
-                    QMetaObject::invokeMethod(this, [this, command] { OnForwardedCommand(command); },
-                                              Qt::QueuedConnection);
-                });
+        connect(action, &QAction::triggered, this, [this, command] {
+            QMetaObject::invokeMethod(
+                this, [this, command] { OnForwardedCommand(command); }, Qt::QueuedConnection);
+        });
     }
 }
 
@@ -235,12 +233,13 @@ void CToolWindow::showCommandMenu(const QPoint &globalPos)
 void CToolWindow::extendContextMenu(QWidget *child, const std::function<QMenu *()> &standardMenu)
 {
     child->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(child, &QWidget::customContextMenuRequested, this, [this, child, standardMenu](const QPoint &pos) {
-        std::unique_ptr<QMenu> menu(standardMenu());
-        menu->addSeparator();
-        addCommandsToMenu(*menu);
-        menu->exec(child->mapToGlobal(pos));
-    });
+    connect(child, &QWidget::customContextMenuRequested, this,
+            [this, child, standardMenu](const QPoint &pos) {
+                std::unique_ptr<QMenu> menu(standardMenu());
+                menu->addSeparator();
+                addCommandsToMenu(*menu);
+                menu->exec(child->mapToGlobal(pos));
+            });
 }
 
 void CToolWindow::extendContextMenu(QLineEdit *edit)
@@ -285,7 +284,8 @@ bool CToolWindow::ChooseFont()
 {
     QFont font = m_font;
     quint32 color = m_textColor;
-    const bool ok = m_host.fontDialog ? m_host.fontDialog(this, font, color) : RunFontDialog(this, font, color);
+    const bool ok =
+        m_host.fontDialog ? m_host.fontDialog(this, font, color) : RunFontDialog(this, font, color);
     if (!ok)
         return false;
     m_textColor = color;

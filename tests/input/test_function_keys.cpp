@@ -154,7 +154,8 @@ void TestFunctionKeys::quoteMarksStoredOnOk_data()
     QTest::addColumn<QStringList>("marks");
     QTest::newRow("brackets") << QStringList{u"【"_qs, u"】"_qs, u"《"_qs, u"》"_qs};
     QTest::newRow("empty") << QStringList{QString(), QString(), QString(), QString()};
-    QTest::newRow("long") << QStringList{QStringLiteral("<<"), QStringLiteral(">>"), QStringLiteral("("), QString()};
+    QTest::newRow("long") << QStringList{QStringLiteral("<<"), QStringLiteral(">>"), QStringLiteral("("),
+                                         QString()};
 }
 
 void TestFunctionKeys::quoteMarksStoredOnOk()

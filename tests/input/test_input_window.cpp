@@ -273,18 +273,21 @@ void TestInputWindow::quoting_data()
     QTest::addColumn<int>("expectedCaret");
     QTest::addColumn<QString>("expectedSelection");
     // Default marks from the string table.
-    QTest::newRow("caret at end") << QString() << QString() << false << 3 << 0 << u"「abc」"_qs << 5 << QString();
-    QTest::newRow("caret after a") << QString() << QString() << false << 1 << 0 << u"「abc」"_qs << 2 << QString();
-    QTest::newRow("shift: pair 2") << QString() << QString() << true << 3 << 0 << u"（abc）"_qs << 5 << QString();
+    QTest::newRow("caret at end") << QString() << QString() << false << 3 << 0 << u"「abc」"_qs << 5
+                                  << QString();
+    QTest::newRow("caret after a") << QString() << QString() << false << 1 << 0 << u"「abc」"_qs << 2
+                                   << QString();
+    QTest::newRow("shift: pair 2") << QString() << QString() << true << 3 << 0 << u"（abc）"_qs << 5
+                                   << QString();
     QTest::newRow("selection follows")
         << QString() << QString() << false << 1 << 2 << u"「abc」"_qs << 4 << QStringLiteral("bc");
     QTest::newRow("set marks") << u"【"_qs << u"】"_qs << false << 3 << 0 << u"【abc】"_qs << 5 << QString();
     QTest::newRow("empty marks") << QStringLiteral("-") << QStringLiteral("-") << false << 3 << 0
                                  << QStringLiteral("abc") << 3 << QString();
-    QTest::newRow("long marks, caret at end")
-        << QStringLiteral("<<") << QStringLiteral(">>") << false << 3 << 0 << QStringLiteral("<<abc>>") << 7 << QString();
-    QTest::newRow("long marks, caret after a")
-        << QStringLiteral("<<") << QStringLiteral(">>") << false << 1 << 0 << QStringLiteral("<<abc>>") << 3 << QString();
+    QTest::newRow("long marks, caret at end") << QStringLiteral("<<") << QStringLiteral(">>") << false << 3
+                                              << 0 << QStringLiteral("<<abc>>") << 7 << QString();
+    QTest::newRow("long marks, caret after a") << QStringLiteral("<<") << QStringLiteral(">>") << false << 1
+                                               << 0 << QStringLiteral("<<abc>>") << 3 << QString();
 }
 
 void TestInputWindow::quoting()
