@@ -55,7 +55,8 @@ void drainAndClose(int socket)
             break;
         drained += static_cast<int>(n);
     }
-    ::shutdown(socket, SHUT_RDWR);
+    // Closing the only descriptor of the socket ends both directions as a shutdown would, and
+    // under load the extra call was the costliest of the connection.
     ::close(socket);
 }
 
