@@ -1,0 +1,96 @@
+#include "TestHome.h"
+#include "app/CCommandIds.h"
+#include "app/CMainWindow.h"
+#include "contact/CDlgChat.h"
+#include "contact/CInputChatBox.h"
+#include "contact/InstallContactWindows.h"
+#include "members/CDlgMember.h"
+#include "members/InstallMemberWindows.h"
+#include "net/IAdapterSource.h"
+
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QTest>
+
+namespace {
+
+// No adapter at all: the main window under test never binds a socket.
+class NoAdapters final : public IAdapterSource
+{
+public:
+    QList<AdapterEntry> adapters() const override { return {}; }
+};
+
+void drainEvents()
+{
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+} // namespace
+
+// The two windows as the main window creates and feeds them, offline.
+class DlgChatAppTest final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void enterGoesThroughTheContactPath()
+    {
+        TestHome home;
+        NoAdapters adapters;
+        CMainWindow main(&adapters);
+        main.config().SetString(QStringLiteral("communication.name"), QStringLiteral("me"));
+        InstallContactWindows(main);
+        main.OnCommand(CommandId::ToggleContact);
+        auto *chat = dynamic_cast<CDlgChat *>(main.toolWindow(CMainWindow::ToolWindow::Contact));
+        QVERIFY(chat);
+        QVERIFY(chat->isShown());
+
+        QTest::keyClicks(chat->inputBox(), QStringLiteral("hello"));
+        QTest::keyClick(chat->inputBox(), Qt::Key_Return);
+        drainEvents();
+        // The send path puts the member name and the speaker delimiter in front.
+        QCOMPARE(chat->log()->toPlainText(), QStringLiteral("me／hello\n"));
+        QVERIFY(chat->isFlashing());
+        QCOMPARE(main.contacts().count(), 1);
+
+        // The turn timer's messages take the same road.
+        chat->OnForwardedCommand(CommandId::TimerStop); // stopped already: nothing sent
+        chat->OnForwardedCommand(CommandId::TimerStart);
+        drainEvents();
+        QVERIFY(chat->log()->toPlainText().contains(
+            QStringLiteral("me／タイマーを開始しました（残り5分0秒）。 (")));
+    }
+
+    void memberMonitorFollowsTheMainWindowsList()
+    {
+        TestHome home;
+        NoAdapters adapters;
+        CMainWindow main(&adapters);
+        InstallMemberWindows(main);
+        main.OnCommand(CommandId::ToggleMemberMonitor);
+        auto *monitor = dynamic_cast<CDlgMember *>(main.toolWindow(CMainWindow::ToolWindow::MemberMonitor));
+        QVERIFY(monitor);
+        CMemberEntry entry;
+        entry.strAddress = QStringLiteral("127.0.40.2");
+        entry.strName = QStringLiteral("bob");
+        entry.nKind = CMemberEntry::kKindNative;
+        main.members().updateMember(entry);
+        QCOMPARE(monitor->list()->rowCount(), 1);
+        monitor->refreshMemberMonitor();
+        QCOMPARE(monitor->list()->item(0, CDlgMember::ColumnConnection)->text(), QStringLiteral("OK"));
+
+        // Hidden by its close button, it asks for the check marks and stays alive.
+        monitor->close();
+        QVERIFY(!monitor->isShown());
+        main.OnCommand(CommandId::ToggleMemberMonitor);
+        QCOMPARE(main.toolWindow(CMainWindow::ToolWindow::MemberMonitor), monitor);
+        QVERIFY(monitor->isShown());
+    }
+};
+
+QTEST_MAIN(DlgChatAppTest)
+#include "test_dlg_chat_app.moc"
