@@ -52,17 +52,21 @@ CDlgCfgHttp::CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &conf
 
     auto *form = new QFormLayout;
     layout->addLayout(form);
-    m_pTextColor = addEdit(form, kIdTextColor, QT_TRANSLATE_NOOP("CDlgCfgHttp", "文字色（6桁の16進数で） (&F)"));
+    m_pTextColor =
+        addEdit(form, kIdTextColor, QT_TRANSLATE_NOOP("CDlgCfgHttp", "文字色（6桁の16進数で） (&F)"));
     m_pBackgroundColor =
         addEdit(form, kIdBackgroundColor, QT_TRANSLATE_NOOP("CDlgCfgHttp", "背景色（6桁の16進数で） (&B)"));
-    m_pFontSize = addEdit(form, kIdFontSize,
-                          QT_TRANSLATE_NOOP("CDlgCfgHttp", "文字サイズ（xx-large基準の％値。10～1000％） (&S)"));
-    m_pLineHeight = addEdit(form, kIdLineHeight,
-                            QT_TRANSLATE_NOOP("CDlgCfgHttp", "行の高さ（文字の高さ基準の％値。100～200％） (&H)"));
+    m_pFontSize =
+        addEdit(form, kIdFontSize,
+                QT_TRANSLATE_NOOP("CDlgCfgHttp", "文字サイズ（xx-large基準の％値。10～1000％） (&S)"));
+    m_pLineHeight =
+        addEdit(form, kIdLineHeight,
+                QT_TRANSLATE_NOOP("CDlgCfgHttp", "行の高さ（文字の高さ基準の％値。100～200％） (&H)"));
     m_pReload = addEdit(form, kIdReload,
                         QT_TRANSLATE_NOOP("CDlgCfgHttp", "更新間隔（単位はミリ秒。500～100000ミリ秒） (&I)"));
     m_pLines = addEdit(form, kIdLines, QT_TRANSLATE_NOOP("CDlgCfgHttp", "行数（1～15行） (&N)"));
-    m_pLetters = addEdit(form, kIdLetters, QT_TRANSLATE_NOOP("CDlgCfgHttp", "1行内の文字数の目安（5～41字） (&C)"));
+    m_pLetters =
+        addEdit(form, kIdLetters, QT_TRANSLATE_NOOP("CDlgCfgHttp", "1行内の文字数の目安（5～41字） (&C)"));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));

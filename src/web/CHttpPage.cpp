@@ -57,7 +57,8 @@ QString CHttpPage::EscapeLine(const QString &line)
     return escaped;
 }
 
-QString CHttpPage::FillTemplate(const QString &pageTemplate, const CHttpPageStyle &style, const QString &pageText)
+QString CHttpPage::FillTemplate(const QString &pageTemplate, const CHttpPageStyle &style,
+                                const QString &pageText)
 {
     const QString args[] = {
         style.textColor,
@@ -99,7 +100,8 @@ bool CHttpPage::IsHexColor(const QString &color)
     if (color.size() != 6)
         return false;
     return std::all_of(color.cbegin(), color.cend(), [](QChar c) {
-        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+               (c >= QLatin1Char('a') && c <= QLatin1Char('f')) ||
                (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
     });
 }

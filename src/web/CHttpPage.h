@@ -34,7 +34,8 @@ public:
 
     // The template with its printf placeholders filled in order: text colour, background
     // colour, reload interval, font size, line height, page text. "%%" gives "%".
-    static QString FillTemplate(const QString &pageTemplate, const CHttpPageStyle &style, const QString &pageText);
+    static QString FillTemplate(const QString &pageTemplate, const CHttpPageStyle &style,
+                                const QString &pageText);
 
     // Exactly six characters of 0-9, A-F, a-f.
     static bool IsHexColor(const QString &color);

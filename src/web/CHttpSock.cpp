@@ -31,19 +31,31 @@ constexpr int kAcceptRetryMs = 1000;
 int gaiToCode(int result)
 {
     switch (result) {
-    case EAI_SYSTEM: return CSocketError::fromErrno(errno);
-    case EAI_NONAME: return CSocketError::WSAHOST_NOT_FOUND;
-    case EAI_AGAIN: return CSocketError::WSATRY_AGAIN;
-    case EAI_FAIL: return CSocketError::WSANO_RECOVERY;
-    case EAI_SERVICE: return CSocketError::WSATYPE_NOT_FOUND;
-    case EAI_MEMORY: return CSocketError::WSA_NOT_ENOUGH_MEMORY;
-    case EAI_FAMILY: return CSocketError::WSAEAFNOSUPPORT;
-    case EAI_SOCKTYPE: return CSocketError::WSAESOCKTNOSUPPORT;
-    default: return result;
+    case EAI_SYSTEM:
+        return CSocketError::fromErrno(errno);
+    case EAI_NONAME:
+        return CSocketError::WSAHOST_NOT_FOUND;
+    case EAI_AGAIN:
+        return CSocketError::WSATRY_AGAIN;
+    case EAI_FAIL:
+        return CSocketError::WSANO_RECOVERY;
+    case EAI_SERVICE:
+        return CSocketError::WSATYPE_NOT_FOUND;
+    case EAI_MEMORY:
+        return CSocketError::WSA_NOT_ENOUGH_MEMORY;
+    case EAI_FAMILY:
+        return CSocketError::WSAEAFNOSUPPORT;
+    case EAI_SOCKTYPE:
+        return CSocketError::WSAESOCKTNOSUPPORT;
+    default:
+        return result;
     }
 }
 
-bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
+bool wouldBlock(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK;
+}
 
 void drainAndClose(int socket)
 {
@@ -133,9 +145,9 @@ QByteArray CHttpSock::DateLine(qint64 secondsSinceEpoch)
         parts.tm_mon > 11)
         return line;
     char text[64];
-    const int n = std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[parts.tm_wday],
-                                parts.tm_mday, kMonths[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour,
-                                parts.tm_min, parts.tm_sec);
+    const int n = std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT",
+                                kDays[parts.tm_wday], parts.tm_mday, kMonths[parts.tm_mon],
+                                parts.tm_year + 1900, parts.tm_hour, parts.tm_min, parts.tm_sec);
     if (n > 0 && n < static_cast<int>(sizeof text))
         line.append(text, n);
     return line;
@@ -163,9 +175,9 @@ bool CHttpSock::ListenOn(int port)
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_PASSIVE;
-    const QByteArray service = port == 0 ? QByteArray("http")
+    const QByteArray service = port == 0                            ? QByteArray("http")
                                : port == CHttpSockOptions::kAnyPort ? QByteArray("0")
-                                                                     : QByteArray::number(port);
+                                                                    : QByteArray::number(port);
     const QByteArray node = m_options.bindAddress.toLatin1();
     // An adapter's address is numeric; a name would send a query to the resolver.
     if (!node.isEmpty())
@@ -178,7 +190,8 @@ bool CHttpSock::ListenOn(int port)
         return false;
     }
 
-    const int socket = ::socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, found->ai_protocol);
+    const int socket =
+        ::socket(found->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, found->ai_protocol);
     if (socket < 0) {
         LogSocketError(CSocketError::fromErrno(errno), "socket()");
         ::freeaddrinfo(found);
@@ -230,7 +243,8 @@ void CHttpSock::OnAccept()
         }
         if (m_connections.size() >= m_options.maxConnections) {
             if (!m_bAtLimitLogged) {
-                WriteLogInt(QStringLiteral("http connections at the limit, answering 503"), m_options.maxConnections);
+                WriteLogInt(QStringLiteral("http connections at the limit, answering 503"),
+                            m_options.maxConnections);
                 m_bAtLimitLogged = true;
             }
             SendShort(socket, m_text503);
@@ -264,9 +278,15 @@ void CHttpSock::OnReadable(int socket)
         return;
     }
     switch (HandleRequest(socket, connection)) {
-    case 200: SendPage(socket, connection); return;
-    case 0: WatchRead(socket, connection); return;
-    default: CloseConnection(socket); return;
+    case 200:
+        SendPage(socket, connection);
+        return;
+    case 0:
+        WatchRead(socket, connection);
+        return;
+    default:
+        CloseConnection(socket);
+        return;
     }
 }
 
@@ -283,7 +303,9 @@ int CHttpSock::HandleRequest(int socket, Connection &connection)
         // Nothing arrived: there is nothing to look at (the buffer holds another request).
         if (wouldBlock(error))
             return 0;
-        WriteLog(QStringLiteral("http socket %1 error (code:%2).").arg(socket).arg(CSocketError::fromErrno(error)));
+        WriteLog(QStringLiteral("http socket %1 error (code:%2).")
+                     .arg(socket)
+                     .arg(CSocketError::fromErrno(error)));
         return -1;
     }
     if (received == 0)

@@ -37,6 +37,7 @@ void InstallWebWindows(CMainWindow &mainWindow)
     // The hooks own the server, so it lives exactly as long as the main window keeps them.
     auto server = std::make_shared<CWebServer>(mainWindow.config(), mainWindow.captions());
     CMainWindow *window = &mainWindow;
-    mainWindow.setCommandHook(CommandId::WebServerSettings, [window, server] { OpenWebSettings(*window, *server); });
+    mainWindow.setCommandHook(CommandId::WebServerSettings,
+                              [window, server] { OpenWebSettings(*window, *server); });
     mainWindow.setWebServerStop([server] { server->Stop(); });
 }

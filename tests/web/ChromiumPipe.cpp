@@ -132,7 +132,8 @@ QJsonObject ChromiumPipe::call(const QString &method, const QJsonObject &params,
     const QByteArray bytes = QJsonDocument(command).toJson(QJsonDocument::Compact) + QByteArray(1, '\0');
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(m_toChild[1], bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        const ssize_t n =
+            ::write(m_toChild[1], bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
         if (n <= 0) {
             m_error = QStringLiteral("cannot write to chromium");
             return {};
@@ -158,7 +159,8 @@ QJsonObject ChromiumPipe::call(const QString &method, const QJsonObject &params,
         return {};
     }
     if (answer.contains(QLatin1String("error"))) {
-        m_error = method + QStringLiteral(": ") + QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact));
+        m_error = method + QStringLiteral(": ") +
+                  QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact));
         return {};
     }
     return answer.value(QLatin1String("result")).toObject();
@@ -170,8 +172,9 @@ QString ChromiumPipe::openPage(const QString &url)
     const QString targetId = target.value(QLatin1String("targetId")).toString();
     if (targetId.isEmpty())
         return {};
-    const QJsonObject attached = call(QStringLiteral("Target.attachToTarget"),
-                                      {{QStringLiteral("targetId"), targetId}, {QStringLiteral("flatten"), true}});
+    const QJsonObject attached =
+        call(QStringLiteral("Target.attachToTarget"),
+             {{QStringLiteral("targetId"), targetId}, {QStringLiteral("flatten"), true}});
     return attached.value(QLatin1String("sessionId")).toString();
 }
 
@@ -179,7 +182,8 @@ QString ChromiumPipe::evaluate(const QString &sessionId, const QString &expressi
 {
     const QJsonObject result =
         call(QStringLiteral("Runtime.evaluate"),
-             {{QStringLiteral("expression"), expression}, {QStringLiteral("returnByValue"), true}}, sessionId, 10000);
+             {{QStringLiteral("expression"), expression}, {QStringLiteral("returnByValue"), true}}, sessionId,
+             10000);
     const QJsonValue value = result.value(QLatin1String("result")).toObject().value(QLatin1String("value"));
     return value.isString() ? value.toString() : QString();
 }

@@ -6,23 +6,27 @@
 
 HttpTestClient::HttpTestClient(quint16 port)
 {
-    QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { m_received += m_socket.readAll(); });
+    QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket,
+                     [this] { m_received += m_socket.readAll(); });
     QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket, [this] {
         if (m_socket.isOpen())
             m_received += m_socket.readAll();
         m_bClosed = true;
     });
-    QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &m_socket, [this](QAbstractSocket::SocketError error) {
-        if (error == QAbstractSocket::RemoteHostClosedError || error == QAbstractSocket::ConnectionRefusedError)
-            m_bClosed = true;
-    });
+    QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &m_socket,
+                     [this](QAbstractSocket::SocketError error) {
+                         if (error == QAbstractSocket::RemoteHostClosedError ||
+                             error == QAbstractSocket::ConnectionRefusedError)
+                             m_bClosed = true;
+                     });
     m_socket.connectToHost(QHostAddress::LocalHost, port);
 }
 
 bool HttpTestClient::waitConnected(int timeoutMs)
 {
-    return QTest::qWaitFor([this] { return m_socket.state() == QAbstractSocket::ConnectedState || m_bClosed; },
-                           timeoutMs) &&
+    return QTest::qWaitFor(
+               [this] { return m_socket.state() == QAbstractSocket::ConnectedState || m_bClosed; },
+               timeoutMs) &&
            !m_bClosed;
 }
 

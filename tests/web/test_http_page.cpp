@@ -54,14 +54,14 @@ void TestHttpPage::pageText_data()
     QTest::newRow("40 characters cost 3 lines at W 16")
         << QStringList{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs, u"e"_qs, forty} << 7 << 16
         << QStringLiteral("b<br>c<br>d<br>e<br>") + forty;
-    QTest::newRow("16 characters cost 1 line")
-        << QStringList{u"a"_qs, QString(16, QLatin1Char('y'))} << 2 << 16 << QStringLiteral("a<br>") + QString(16, u'y');
+    QTest::newRow("16 characters cost 1 line") << QStringList{u"a"_qs, QString(16, QLatin1Char('y'))} << 2
+                                               << 16 << QStringLiteral("a<br>") + QString(16, u'y');
     QTest::newRow("17 characters cost 2 lines")
         << QStringList{u"a"_qs, QString(17, QLatin1Char('y'))} << 2 << 16 << QString(17, u'y');
     QTest::newRow("a line over the whole budget shows nothing")
         << QStringList{u"a"_qs, forty} << 2 << 16 << QString();
-    QTest::newRow("empty record between lines") << QStringList{u"a"_qs, QString(), u"b"_qs} << 7 << 16
-                                                << u"a<br><br>b"_qs;
+    QTest::newRow("empty record between lines")
+        << QStringList{u"a"_qs, QString(), u"b"_qs} << 7 << 16 << u"a<br><br>b"_qs;
     QTest::newRow("empty record costs a line")
         << QStringList{u"a"_qs, u"b"_qs, QString(), u"c"_qs} << 3 << 16 << u"b<br><br>c"_qs;
     QTest::newRow("line feeds only count as one empty line")
@@ -73,7 +73,8 @@ void TestHttpPage::pageText_data()
         << QStringList{u"x"_qs, u"l1\nl2\nl3"_qs} << 2 << 16 << u"l2<br>l3"_qs;
     QTest::newRow("escaped") << QStringList{u"a<b & c"_qs} << 7 << 16 << u"a&lt;b &amp; c"_qs;
     QTest::newRow("Japanese counts characters")
-        << QStringList{u"前"_qs, u"あいうえおかきくけこさしすせそたち"_qs} << 2 << 16 << u"あいうえおかきくけこさしすせそたち"_qs;
+        << QStringList{u"前"_qs, u"あいうえおかきくけこさしすせそたち"_qs} << 2 << 16
+        << u"あいうえおかきくけこさしすせそたち"_qs;
 }
 
 void TestHttpPage::pageText()
@@ -154,7 +155,8 @@ void TestHttpPage::recordLines_data()
     QTest::newRow("plain") << u"abc"_qs << QStringList{u"abc"_qs};
     QTest::newRow("empty") << QString() << QStringList{QString()};
     QTest::newRow("breaks only") << u"\r\n\r\n"_qs << QStringList{QString()};
-    QTest::newRow("CR LF, CR and LF") << u"a\r\nb\rc\nd"_qs << QStringList{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs};
+    QTest::newRow("CR LF, CR and LF")
+        << u"a\r\nb\rc\nd"_qs << QStringList{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs};
     QTest::newRow("empty lines dropped") << u"\na\n\n\nb\n"_qs << QStringList{u"a"_qs, u"b"_qs};
     QTest::newRow("LF CR is two breaks") << u"a\n\rb"_qs << QStringList{u"a"_qs, u"b"_qs};
 }
@@ -188,10 +190,12 @@ void TestHttpPage::fillTemplate()
 {
     const QString page = CHttpPage::FillTemplate(CStringTable::get(141), CHttpPageStyle(), u"a<br>b"_qs);
     const QString expected = QStringLiteral(
-        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\"\r\n\"http://www.w3.org/TR/html4/strict.dtd\">\r\n"
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML "
+        "4.01//EN\"\r\n\"http://www.w3.org/TR/html4/strict.dtd\">\r\n"
         "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
         "<title>tavrin情報保障字幕</title><meta name=\"apple-mobile-web-app-capable\" content=\"yes\"></head>"
-        "<body style=\"font-family:sans-serif; font-size:xx-large; color:#FFFFFF; background-color:#000000;\" "
+        "<body style=\"font-family:sans-serif; font-size:xx-large; color:#FFFFFF; "
+        "background-color:#000000;\" "
         "onLoad=\"setInterval('location.reload()',800)\"><p style=\"font-size:150%; font-weight:bold; "
         "line-height:140%; margin:0; padding:0;\">a<br>b</p></body></html>");
     QCOMPARE(page, expected);

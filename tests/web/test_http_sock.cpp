@@ -93,8 +93,8 @@ void TestHttpSock::getAnswersWithThePage_data()
 {
     QTest::addColumn<QByteArray>("request");
     QTest::newRow("HTTP/1.0") << QByteArray("GET / HTTP/1.0\r\n\r\n");
-    QTest::newRow("HTTP/1.1 with headers")
-        << QByteArray("GET /index.html HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: test\r\nConnection: keep-alive\r\n\r\n");
+    QTest::newRow("HTTP/1.1 with headers") << QByteArray(
+        "GET /index.html HTTP/1.1\r\nHost: 127.0.0.1\r\nUser-Agent: test\r\nConnection: keep-alive\r\n\r\n");
     QTest::newRow("any path") << QByteArray("GET /nothing/here?x=1 HTTP/1.0\r\n\r\n");
     QTest::newRow("request longer than the buffer")
         << QByteArray("GET / HTTP/1.0\r\nX-Long: ") + QByteArray(4000, 'a') + QByteArray("\r\n\r\n");
@@ -206,7 +206,8 @@ void TestHttpSock::partialSendsContinue()
         return ::send(socket, data, static_cast<size_t>(std::min<qint64>(size, 100)), MSG_NOSIGNAL);
     };
     CHttpSock server(page, options);
-    const HttpResponse response = splitResponse(httpExchange(static_cast<quint16>(server.port()), "GET / HTTP/1.0\r\n\r\n"));
+    const HttpResponse response =
+        splitResponse(httpExchange(static_cast<quint16>(server.port()), "GET / HTTP/1.0\r\n\r\n"));
     QCOMPARE(response.body, expectedBody(page.text));
     QVERIFY(calls > 40);
 }
@@ -418,12 +419,14 @@ void TestHttpSock::webServerServesTheStore()
     CHttpPageStyle style;
     style.textColor = u"112233"_qs;
     style.reloadMs = 1500;
-    QCOMPARE(splitResponse(httpExchange(port, "GET / HTTP/1.0\r\n\r\n")).body, expectedBody(u"two<br>three"_qs, style));
+    QCOMPARE(splitResponse(httpExchange(port, "GET / HTTP/1.0\r\n\r\n")).body,
+             expectedBody(u"two<br>three"_qs, style));
 
     config.SetInt(u"communication.http.line_i"_qs, 1);
     web.ApplySettings();
     store.AddString(u"four"_qs, u"192.0.2.1"_qs, 'i');
-    QCOMPARE(splitResponse(httpExchange(port, "GET / HTTP/1.0\r\n\r\n")).body, expectedBody(u"four"_qs, style));
+    QCOMPARE(splitResponse(httpExchange(port, "GET / HTTP/1.0\r\n\r\n")).body,
+             expectedBody(u"four"_qs, style));
 
     web.Stop();
     QVERIFY(!web.isRunning());

@@ -31,7 +31,8 @@ public:
 };
 
 // The rendered paragraph, one line per <br>.
-const QString kText = QStringLiteral("document.querySelector('p') ? document.querySelector('p').innerText : ''");
+const QString kText =
+    QStringLiteral("document.querySelector('p') ? document.querySelector('p').innerText : ''");
 
 } // namespace
 
@@ -68,7 +69,8 @@ void TestWebChromium::pageRendersAndReloads()
     QCOMPARE(chromium.evaluate(session, QStringLiteral("document.title")), u"tavrin情報保障字幕"_qs);
     // The document type puts the browser in standards mode.
     QCOMPARE(chromium.evaluate(session, QStringLiteral("document.compatMode")), u"CSS1Compat"_qs);
-    QCOMPARE(chromium.evaluate(session, QStringLiteral("getComputedStyle(document.querySelector('p')).fontWeight")),
+    QCOMPARE(chromium.evaluate(session,
+                               QStringLiteral("getComputedStyle(document.querySelector('p')).fontWeight")),
              u"700"_qs);
 
     // New lines arrive; nobody touches the browser.

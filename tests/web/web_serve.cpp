@@ -45,16 +45,18 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.addHelpOption();
     const QCommandLineOption portOption(u"port"_qs, u"Port on 127.0.0.1 (0: any)."_qs, u"N"_qs, u"0"_qs);
-    const QCommandLineOption recordsOption(u"records"_qs, u"Caption lines to start with."_qs, u"N"_qs, u"20"_qs);
+    const QCommandLineOption recordsOption(u"records"_qs, u"Caption lines to start with."_qs, u"N"_qs,
+                                           u"20"_qs);
     const QCommandLineOption linesOption(u"lines"_qs, u"Line limit of the page."_qs, u"L"_qs, u"7"_qs);
     const QCommandLineOption lettersOption(u"letters"_qs, u"Letters per line."_qs, u"W"_qs, u"16"_qs);
-    const QCommandLineOption addOption(u"add-every"_qs, u"Add a line every MS milliseconds."_qs, u"MS"_qs, u"0"_qs);
+    const QCommandLineOption addOption(u"add-every"_qs, u"Add a line every MS milliseconds."_qs, u"MS"_qs,
+                                       u"0"_qs);
     const QCommandLineOption bodyOption(u"body-file"_qs, u"Write the page body here."_qs, u"PATH"_qs);
     const QCommandLineOption textOption(u"text-file"_qs, u"Caption lines to start with."_qs, u"PATH"_qs);
     const QCommandLineOption tickOption(u"tick-ms"_qs, u"Period of the step timer."_qs, u"MS"_qs, u"0"_qs);
     const QCommandLineOption tickFileOption(u"tick-file"_qs, u"Where the step statistics go."_qs, u"PATH"_qs);
-    parser.addOptions({portOption, recordsOption, linesOption, lettersOption, addOption, bodyOption, textOption,
-                       tickOption, tickFileOption});
+    parser.addOptions({portOption, recordsOption, linesOption, lettersOption, addOption, bodyOption,
+                       textOption, tickOption, tickFileOption});
     parser.process(app);
 
     StorePage page;
@@ -94,7 +96,8 @@ int main(int argc, char *argv[])
     if (parser.isSet(bodyOption)) {
         QFile body(parser.value(bodyOption));
         if (!body.open(QIODevice::WriteOnly) ||
-            body.write(CHttpPage::FillTemplate(CStringTable::get(141), server.style(), page.HttpPageText()).toUtf8()) < 0) {
+            body.write(CHttpPage::FillTemplate(CStringTable::get(141), server.style(), page.HttpPageText())
+                           .toUtf8()) < 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(body.fileName()));
             return 1;
         }
