@@ -61,6 +61,7 @@ CDlgMember::CDlgMember(ToolWindowHost host, CMemberList &members, QWidget *paren
         headers << CStringTable::get(column.header);
     m_list->setHorizontalHeaderLabels(headers);
     m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_list->horizontalHeader()->setStretchLastSection(false);
     m_list->horizontalHeader()->setSectionsMovable(false);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -306,6 +307,8 @@ void CDlgMember::OnColorsChanged()
 
 void CDlgMember::OnFontChanged()
 {
+    // Rows keep the height they were made with unless told; a larger font would be clipped.
+    m_list->verticalHeader()->setDefaultSectionSize(QFontMetrics(m_list->font()).height() + 8);
     refitInputs();
 }
 

@@ -225,6 +225,15 @@ private slots:
         const QFontMetrics metrics(rig.dlg->list()->font());
         QVERIFY(metrics.horizontalAdvance(shown) <= 120 - metrics.horizontalAdvance(QStringLiteral(" ... ")));
 
+        // A larger font cuts more off, and the rows grow with it.
+        QFont large = rig.dlg->boxFont();
+        large.setPointSize(30);
+        rig.dlg->setBoxFont(large);
+        const QString cutMore = rig.cell(0, CDlgMember::ColumnInput);
+        QVERIFY(cutMore.size() < shown.size());
+        QVERIFY(text.endsWith(cutMore));
+        QVERIFY(rig.dlg->list()->rowHeight(0) > QFontMetrics(large).height());
+
         // A wider column shows more of it.
         rig.dlg->list()->setColumnWidth(CDlgMember::ColumnInput, 2000);
         QCOMPARE(rig.cell(0, CDlgMember::ColumnInput), text);
