@@ -22,14 +22,14 @@
 
 namespace {
 
-struct ColumnSpec
+struct ColumnInfo
 {
     int header; // string table id
     const char16_t *widthKey;
     int fallbackWidth;
 };
 
-constexpr std::array<ColumnSpec, CDlgMember::ColumnCount> kColumns = {{
+constexpr std::array<ColumnInfo, CDlgMember::ColumnCount> kColumns = {{
     {121, u"monitor.width.name_i", 85},
     {124, u"monitor.width.input_i", 260},
     {123, u"monitor.width.absent_i", 60},
@@ -57,7 +57,7 @@ CDlgMember::CDlgMember(ToolWindowHost host, CMemberList &members, QWidget *paren
     m_list = new QTableWidget(0, ColumnCount, this);
     m_list->setObjectName(QStringLiteral("memberList"));
     QStringList headers;
-    for (const ColumnSpec &column : kColumns)
+    for (const ColumnInfo &column : kColumns)
         headers << CStringTable::get(column.header);
     m_list->setHorizontalHeaderLabels(headers);
     m_list->verticalHeader()->hide();
