@@ -2,6 +2,7 @@
 
 #include "app/CMainWindow.h"
 #include "display/InstallDisplayEffects.h"
+#include "display/InstallDisplayWindow.h"
 #include "input/InstallInputWindows.h"
 #include "web/InstallWebWindows.h"
 #include "logs/InstallLogWindows.h"
@@ -17,4 +18,5 @@ void InstallAppWindows(CMainWindow &mainWindow)
     InstallLogWindows(mainWindow);
     InstallMemberWindows(mainWindow);
     InstallContactWindows(mainWindow);
+    InstallDisplayWindow(mainWindow);
 }

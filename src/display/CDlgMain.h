@@ -1,21 +1,34 @@
 #pragma once
 
+#include "config/LogFont.h"
+#include "display/CCaptionRenderer.h"
+
+#include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class CConfig;
+class CCustomPalette;
+class CFontMetricsMeasurer;
+class CWindowEffects;
 class QAction;
 class QMenu;
 class QMenuBar;
+class QTimer;
 class ReceivedMain;
 
-// The display window: the window the audience looks at, and the one that carries the program's
-// menu bar. It keeps the display settings and its placement; the captions themselves are drawn
-// by the renderer that comes with the outlined scrolling display. Every menu command that is not
-// the display's own goes to the main window through commandRequested.
+// The caption display: the window the audience reads, and the one that carries the program's
+// menu bar. It shows the store's records as a column of wrapped lines in a large, optionally
+// outlined font, and brings new lines in by scrolling the column up a few pixels at a time. It
+// owns no captions, only a position in the store (the top line) and an off-screen image of the
+// lines on screen plus the one coming in. Menu commands that are not the display's own go to the
+// main window through commandRequested.
 class CDlgMain final : public QWidget
 {
     Q_OBJECT
@@ -23,21 +36,67 @@ class CDlgMain final : public QWidget
 public:
     // Asked before the exit command goes on; true means go on.
     using ExitConfirmation = std::function<bool(QWidget *owner)>;
+    // The font dialog: true on OK with font and colour changed.
+    using FontChooser = std::function<bool(QWidget *owner, QFont &font, QColor &color)>;
+    // The colour dialog with the program's custom colours: true on OK with color changed.
+    using ColorChooser = std::function<bool(QWidget *owner, QColor &color)>;
+    // The display settings dialog: true on OK, with the settings written.
+    using SettingsDialog = std::function<bool(QWidget *owner, CConfig &config)>;
 
-    // The store must outlive the window.
+    // Timer 103.
+    static constexpr int kScrollTimerId = 103;
+
+    // The store must outlive the window. The settings are read at once (placement and the rest
+    // come with CopyConfigToWindow).
     CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent = nullptr);
     ~CDlgMain() override;
 
-    // Settings in and out: placement ("main.position/size", "main.size.config_i"), the line
-    // height and margins the store wraps with, the cover check mark ("hide.display_i").
+    // The colour dialogs' 16 custom colours, shared with every other colour dialog of the program;
+    // windows made afterwards take it. Must outlive them.
+    static void setApplicationPalette(CCustomPalette *palette);
+    void setCustomPalette(CCustomPalette *palette) { m_palette = palette; }
+
+    // Settings in and out: placement ("main.position/size", "main.size.config_i" on the way out),
+    // margins, scrolling, line height, font, colours, outline, translucency, topmost, and the
+    // cover's check mark ("hide.display_i", in only).
     void CopyConfigToWindow();
     void CopyWindowToConfig();
 
-    // New lines at the end, lines inserted or withdrawn, jump to the newest line.
+    // New lines were added at the end of the store: they appear at once while they fit, else the
+    // column starts scrolling (and goes on at its own pace if it already is).
     void Refresh();
+    // Lines were inserted or withdrawn: the column is collected and drawn again.
     void Redraw();
+    // The next paint shows the newest lines at once (after a screen clear or a gross text).
     void RequestGoLast();
     bool goLastRequested() const { return m_bGoLast; }
+
+    // One step of the scroll timer (103).
+    void ScrollStep();
+    // The display settings were written: take them (scroll timer, line height, outline,
+    // translucency, topmost) and redraw.
+    void ApplyDisplaySettings();
+
+    // What is on screen: the lines collected from the top position (the last may be still below
+    // the window), the position, and the scroll state.
+    QStringList collectedLines() const { return m_aStringDisplay.mid(0, m_nCollected); }
+    int shownLines() const { return m_nShownLines; }
+    int topSerial() const { return m_nTopSerial; }
+    int topLine() const { return m_nTopLine; }
+    bool isScrolling() const { return m_bScrolling; }
+    int scrollOffset() const { return m_nScrollOffset; }
+    int linePitch() const { return m_nPitch; }
+    int scrollPeriod() const { return m_nScrollPeriod; }
+    int scrollPixels() const { return m_nScrollPixels; }
+    // The rectangle of the canvas the column is shown in (the client area less the insets).
+    QRect textArea() const;
+    // The off-screen image: the column from the top line, one pitch taller than the client area.
+    const QImage &renderedImage() const { return m_renderer.image(); }
+    const CCaptionRenderer &renderer() const { return m_renderer; }
+    // The client area: the part of the window below the menu bar.
+    QWidget *canvas() const { return m_canvas; }
+    QFont displayFont() const { return m_font; }
+    CWindowEffects *effects() const { return m_effects; }
 
     QMenuBar *menuBar() const { return m_menuBar; }
     // The context menu (the same items sit in the system menu on other desktops).
@@ -47,8 +106,11 @@ public:
     void SetChecked(int command, bool checked);
     bool isChecked(int command) const;
 
-    // Replaces the message box asking before exit (tests answer it themselves).
+    // Replace the dialogs (tests answer them themselves).
     void setExitConfirmation(ExitConfirmation confirmation);
+    void setFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
+    void setColorChooser(ColorChooser chooser) { m_chooseColor = std::move(chooser); }
+    void setSettingsDialog(SettingsDialog dialog) { m_settingsDialog = std::move(dialog); }
 
     // Set when the display met an inconsistency worth sending the operation log to the developer.
     static bool abnormalResponse();
@@ -65,26 +127,93 @@ public slots:
     void OnCommand(int command);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     void buildMenu101();
     void buildMenu125();
     QAction *addItem(QMenu *menu, int command, const QString &text, bool checkable = false);
-    void OnDisplayCommand(int command);
     bool confirmExit();
+
+    void OnFont();
+    void OnBackgroundColor();
+    void OnOutlineColor();
+    void OnDisplaySettings();
+    void OnFrameless();
+    void OnSize();
+    void OnPaint(const QRegion &exposed);
+
+    void setDisplayFont(const QFont &font);
+    void applyColors();
+    void readOutline();
+    void restartScrollTimer();
+    void InvalidateLayout();
+    // Shown lines, pitch and insets, with the store's metrics brought up to date.
+    void ComputeMetrics();
+    void Collect();
+    void Render();
+    // Paint, as far as the image: the go-last request, Collect, Render, and the start of
+    // scrolling when lines remain below.
+    void Paint();
+    // Moves what is on screen up by pixels inside area; the strip that comes in is painted from
+    // the image.
+    void ScrollWindow(const QRect &area, int pixels);
+    QColor backgroundFill() const;
+    int backgroundAlpha() const;
+    int readInt(const char16_t *key, int fallback) const;
 
     CConfig &m_config;
     ReceivedMain &m_store;
+    CCustomPalette *m_palette = nullptr;
     QMenuBar *m_menuBar = nullptr;
     QMenu *m_contextMenu = nullptr;
+    QWidget *m_canvas = nullptr;
+    CWindowEffects *m_effects = nullptr;
+    QTimer *m_scrollTimer = nullptr; // 103
     QHash<int, QAction *> m_actions;
     ExitConfirmation m_confirmExit;
-    bool m_bGoLast = true;
+    FontChooser m_chooseFont;
+    ColorChooser m_chooseColor;
+    SettingsDialog m_settingsDialog;
     bool m_bWasMinimized = false;
-    int m_nMaxDisplayLines = 0;
-    quint32 m_backgroundColor = 0xffffff;
+
+    // The column.
+    QStringList m_aStringDisplay;
+    int m_nMaxDisplayLines = 50;
+    int m_nTopSerial = 0;
+    int m_nTopLine = 0;
+    bool m_bGoLast = true;
+    int m_nShownLines = 1;
+    int m_nCollected = 0;
+    int m_nPitch = 1;
+    int m_nInsetTop = 0;
+    int m_nInsetBottom = 0;
+    int m_nInsetLeft = 0;
+    int m_nInsetRight = 0;
+    int m_nMarginX = 4;
+    int m_nMarginY = 4;
+    int m_nScrollPeriod = 30;
+    int m_nScrollPixels = 4;
+    int m_nLineHeight = 100;
+    bool m_bScrolling = false;
+    int m_nScrollOffset = 0;
+    // The whole column must be collected and drawn again at the next paint.
+    bool m_bFullPaint = true;
+    int m_nRenderedAlpha = 255;
+
+    // Font and colours.
+    LogFont m_logFont;
+    QFont m_font;
+    std::unique_ptr<CFontMetricsMeasurer> m_measurer;
+    QColor m_textColor = Qt::black;
+    QColor m_backgroundColor = Qt::white;
+    QColor m_outlineColor = QColor(0x00, 0xff, 0x33);
+    bool m_bOutline = false;
+    int m_nOutlineWidth = 2;
+    bool m_bTranslucent = false;
+    bool m_bTopmost = false;
+    CCaptionRenderer m_renderer;
 };

@@ -79,12 +79,16 @@ void TestDlgMain::menu101Items_data()
     QTest::newRow("save as") << FileSaveAs << QStringLiteral("設定に名前をつけて保存...(&A)\tCtrl+S");
     QTest::newRow("exit") << Exit << QStringLiteral("終了...(&X)\tAlt+F4");
     QTest::newRow("input window") << ToggleInput << QStringLiteral("入力ウインドウ(&I)\tShift+Ctrl+I");
-    QTest::newRow("member monitor") << ToggleMemberMonitor << QStringLiteral("入力モニターウインドウ(&M)\tShift+Ctrl+M");
+    QTest::newRow("member monitor") << ToggleMemberMonitor
+                                    << QStringLiteral("入力モニターウインドウ(&M)\tShift+Ctrl+M");
     QTest::newRow("contact") << ToggleContact << QStringLiteral("連絡窓(&C)\tShift+Ctrl+R");
     QTest::newRow("pre-roll") << TogglePreroll << QStringLiteral("前ロールウインドウ(&N)\tShift+Ctrl+N");
-    QTest::newRow("pre-roll monitor") << TogglePrerollMonitor << QStringLiteral("前ロールモニター(&T)\tShift+Ctrl+T");
-    QTest::newRow("function keys") << ToggleFunctionKeys << QStringLiteral("Fキーウインドウ(&F)\tShift+Ctrl+F");
-    QTest::newRow("log viewer") << ToggleLogViewer << QStringLiteral("ここまでのログを見る(&L)\tShift+Ctrl+G");
+    QTest::newRow("pre-roll monitor")
+        << TogglePrerollMonitor << QStringLiteral("前ロールモニター(&T)\tShift+Ctrl+T");
+    QTest::newRow("function keys") << ToggleFunctionKeys
+                                   << QStringLiteral("Fキーウインドウ(&F)\tShift+Ctrl+F");
+    QTest::newRow("log viewer") << ToggleLogViewer
+                                << QStringLiteral("ここまでのログを見る(&L)\tShift+Ctrl+G");
     QTest::newRow("frameless") << Frameless << QStringLiteral("ウインドウの枠を消す(&H)\tF1");
     QTest::newRow("cover") << ToggleCover << QStringLiteral("ウインドウ以外を単一色でカバー (&S)");
     QTest::newRow("cover colour") << CoverColor << QStringLiteral("ウインドウ以外をカバーする色... (&S)");
@@ -97,9 +101,11 @@ void TestDlgMain::menu101Items_data()
     QTest::newRow("input background") << InputBackground << QStringLiteral("背景色... (&B)");
     QTest::newRow("monitor font") << MonitorFont << QStringLiteral("フォント... (&F)");
     QTest::newRow("monitor background") << MonitorBackground << QStringLiteral("背景色... (&B)");
-    QTest::newRow("monitor lost background") << MonitorLostBackground << QStringLiteral("通信断の際の背景色... (&L)");
+    QTest::newRow("monitor lost background")
+        << MonitorLostBackground << QStringLiteral("通信断の際の背景色... (&L)");
     QTest::newRow("pre-roll monitor font") << PrerollMonitorFont << QStringLiteral("フォント... (&F)");
-    QTest::newRow("pre-roll monitor background") << PrerollMonitorBackground << QStringLiteral("背景色... (&B)");
+    QTest::newRow("pre-roll monitor background")
+        << PrerollMonitorBackground << QStringLiteral("背景色... (&B)");
     QTest::newRow("function keys font") << FunctionKeysFont << QStringLiteral("フォント... (&F)");
     QTest::newRow("function keys background") << FunctionKeysBackground << QStringLiteral("背景色... (&B)");
     QTest::newRow("log settings") << LogSettings << QStringLiteral("ログ... (&L)");
@@ -156,9 +162,11 @@ void TestDlgMain::contextMenu125_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("font") << 0 << CommandId::DisplayFont << QStringLiteral("フォント... (&F)");
     QTest::newRow("background") << 1 << CommandId::DisplayBackground << QStringLiteral("背景色... (&B)");
-    QTest::newRow("display settings") << 2 << CommandId::DisplaySettings << QStringLiteral("表示設定... (&D)");
+    QTest::newRow("display settings")
+        << 2 << CommandId::DisplaySettings << QStringLiteral("表示設定... (&D)");
     QTest::newRow("frameless") << 3 << CommandId::Frameless << QStringLiteral("ウインドウ枠を消す (&H)");
-    QTest::newRow("cover") << 4 << CommandId::ToggleCover << QStringLiteral("ウインドウ以外を単一色でカバー (&S)");
+    QTest::newRow("cover") << 4 << CommandId::ToggleCover
+                           << QStringLiteral("ウインドウ以外を単一色でカバー (&S)");
 }
 
 void TestDlgMain::contextMenu125()
@@ -188,6 +196,10 @@ void TestDlgMain::commandsGoToMainWindow_data()
     QTest::newRow("about") << About << true;
     QTest::newRow("display font stays") << DisplayFont << false;
     QTest::newRow("frameless stays") << Frameless << false;
+    QTest::newRow("background stays") << DisplayBackground << false;
+    QTest::newRow("outline colour stays") << DisplayOutlineColor << false;
+    QTest::newRow("display settings stay") << DisplaySettings << false;
+    QTest::newRow("input settings") << InputSettings << true;
 }
 
 void TestDlgMain::commandsGoToMainWindow()
@@ -198,6 +210,10 @@ void TestDlgMain::commandsGoToMainWindow()
     CConfig config;
     ReceivedMain store;
     CDlgMain display(config, store);
+    // The display's own dialogs are answered with Cancel.
+    display.setFontChooser([](QWidget *, QFont &, QColor &) { return false; });
+    display.setColorChooser([](QWidget *, QColor &) { return false; });
+    display.setSettingsDialog([](QWidget *, CConfig &) { return false; });
     QSignalSpy requested(&display, &CDlgMain::commandRequested);
 
     display.action(command)->trigger();
