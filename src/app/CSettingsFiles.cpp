@@ -120,7 +120,9 @@ bool CSettingsFiles::SaveAtExit()
 {
     qint32 type = kStartupNone;
     m_config.GetInt(QStringLiteral("miscellaneous.init.type_i"), type);
-    return SaveDefaultConfig(type == kStartupLastExit, false);
+    // Every window, not only the display: the tool windows are destroyed after this save, so a
+    // placement or font changed during the run would otherwise never reach the file.
+    return SaveDefaultConfig(type == kStartupLastExit, true);
 }
 
 void CSettingsFiles::apply()
