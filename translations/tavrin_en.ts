@@ -2,6 +2,57 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>CDlgCfgHttp</name>
+    <message>
+        <source>簡易Webサーバー設定</source>
+        <translation>Simple Web Server Settings</translation>
+    </message>
+    <message>
+        <source>簡易Webサーバー機能を使用する (&amp;E)</source>
+        <translation>Use the simple web server (&amp;E)</translation>
+    </message>
+    <message>
+        <source>アクセス先 (&amp;U)</source>
+        <translation>Access URLs (&amp;U)</translation>
+    </message>
+    <message>
+        <source>文字色（6桁の16進数で） (&amp;F)</source>
+        <translation>Text color (6 hexadecimal digits) (&amp;F)</translation>
+    </message>
+    <message>
+        <source>背景色（6桁の16進数で） (&amp;B)</source>
+        <translation>Background color (6 hexadecimal digits) (&amp;B)</translation>
+    </message>
+    <message>
+        <source>文字サイズ（xx-large基準の％値。10～1000％） (&amp;S)</source>
+        <translation>Font size (percent of xx-large, 10-1000%) (&amp;S)</translation>
+    </message>
+    <message>
+        <source>行の高さ（文字の高さ基準の％値。100～200％） (&amp;H)</source>
+        <translation>Line height (percent of the text height, 100-200%) (&amp;H)</translation>
+    </message>
+    <message>
+        <source>更新間隔（単位はミリ秒。500～100000ミリ秒） (&amp;I)</source>
+        <translation>Reload interval (in milliseconds, 500-100000) (&amp;I)</translation>
+    </message>
+    <message>
+        <source>行数（1～15行） (&amp;N)</source>
+        <translation>Number of lines (1-15) (&amp;N)</translation>
+    </message>
+    <message>
+        <source>1行内の文字数の目安（5～41字） (&amp;C)</source>
+        <translation>Approximate letters per line (5-41) (&amp;C)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
     <name>CDlgCfgInit</name>
     <message>
         <source>起動時設定</source>
@@ -39,10 +90,180 @@
     </message>
 </context>
 <context>
+    <name>CDlgCfgInput</name>
+    <message>
+        <source>入力設定</source>
+        <translation>Input Settings</translation>
+    </message>
+    <message>
+        <source>F8押下時に囲む文字 (&amp;F)</source>
+        <translation>Enclosing characters for F8 (&amp;F)</translation>
+    </message>
+    <message>
+        <source>Shift+F8押下時に囲む文字 (&amp;S)</source>
+        <translation>Enclosing characters for Shift+F8 (&amp;S)</translation>
+    </message>
+</context>
+<context>
     <name>CDlgCfgLang</name>
     <message>
         <source>言語の選択</source>
         <translation>Select Language</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgChat</name>
+    <message>
+        <source>連絡窓 (Ctrl+R)</source>
+        <translation>Contact Window (Ctrl+R)</translation>
+    </message>
+    <message>
+        <source>通知時の背景色... (&amp;N)</source>
+        <translation>Background Color on &amp;Notification...</translation>
+    </message>
+    <message>
+        <source>カウントダウン開始(&amp;S)</source>
+        <translation>Start Countdown (&amp;S)</translation>
+    </message>
+    <message>
+        <source>カウントダウン停止(&amp;H)</source>
+        <translation>Stop Countdown (&amp;H)</translation>
+    </message>
+    <message>
+        <source>残り時刻リセット(&amp;R)</source>
+        <translation>Reset Remaining Time (&amp;R)</translation>
+    </message>
+    <message>
+        <source>タイマー1分延長(&amp;I)</source>
+        <translation>Extend Timer by 1 Minute (&amp;I)</translation>
+    </message>
+    <message>
+        <source>タイマー1分短縮(&amp;D)</source>
+        <translation>Shorten Timer by 1 Minute (&amp;D)</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgFKey</name>
+    <message>
+        <source>F1</source>
+        <translation>F1</translation>
+    </message>
+    <message>
+        <source>F2</source>
+        <translation>F2</translation>
+    </message>
+    <message>
+        <source>F3</source>
+        <translation>F3</translation>
+    </message>
+    <message>
+        <source>F4</source>
+        <translation>F4</translation>
+    </message>
+    <message>
+        <source>F5</source>
+        <translation>F5</translation>
+    </message>
+    <message>
+        <source>F6</source>
+        <translation>F6</translation>
+    </message>
+    <message>
+        <source>F7</source>
+        <translation>F7</translation>
+    </message>
+    <message>
+        <source>F8-行全体をかっこでくくる</source>
+        <translation>F8-Bracket the whole line</translation>
+    </message>
+    <message>
+        <source>F9-入力部へ1回分引く(undo)</source>
+        <translation>F9-Pull the last line back into the input (undo)</translation>
+    </message>
+    <message>
+        <source>F10-Windows用</source>
+        <translation>F10-Reserved for Windows</translation>
+    </message>
+    <message>
+        <source>F11</source>
+        <translation>F11</translation>
+    </message>
+    <message>
+        <source>F12</source>
+        <translation>F12</translation>
+    </message>
+    <message>
+        <source>Fキー (CTRL+F)</source>
+        <translation>F-keys (CTRL+F)</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgInput</name>
+    <message>
+        <source>入力ウインドウ (CTRL+I)</source>
+        <translation>Input Window (CTRL+I)</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgLog</name>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>新規作成(&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>開く...(&amp;O)</source>
+        <translation>&amp;Open...</translation>
+    </message>
+    <message>
+        <source>名前をつけて保存...(&amp;A)</source>
+        <translation>Save &amp;As...</translation>
+    </message>
+    <message>
+        <source>ウインドウを閉じる(&amp;X)</source>
+        <translation>&amp;Close Window</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>フォント...(&amp;F)</source>
+        <translation>&amp;Font...</translation>
+    </message>
+    <message>
+        <source>背景色...(&amp;B)</source>
+        <translation>&amp;Background Color...</translation>
+    </message>
+    <message>
+        <source>先頭へ (&amp;T)</source>
+        <translation>Go to &amp;Top</translation>
+    </message>
+    <message>
+        <source>末尾へ (&amp;O)</source>
+        <translation>Go to B&amp;ottom</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgMember</name>
+    <message>
+        <source>入力モニター (Ctrl+M)</source>
+        <translation>Input Monitor (Ctrl+M)</translation>
+    </message>
+    <message>
+        <source>通信断の際の背景色... (&amp;L)</source>
+        <translation>Background Color When the Connection Is &amp;Lost...</translation>
+    </message>
+    <message>
+        <source>1つ上へ(&amp;U)</source>
+        <translation>Move &amp;Up</translation>
+    </message>
+    <message>
+        <source>1つ下へ(&amp;D)</source>
+        <translation>Move &amp;Down</translation>
     </message>
 </context>
 <context>
@@ -81,6 +302,17 @@
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CFontColorDialog</name>
+    <message>
+        <source>フォント</source>
+        <translation>Font</translation>
+    </message>
+    <message>
+        <source>色(&amp;C):</source>
+        <translation>&amp;Color:</translation>
     </message>
 </context>
 <context>
@@ -407,6 +639,25 @@ If the file is open in another program, please close that program.</translation>
     <message>
         <source>言語選択を有効にするには、(1)設定を保存、(2)tavrinを再起動してください。</source>
         <translation>To apply the language choice, (1) save the settings and (2) restart tavrin.</translation>
+    </message>
+</context>
+<context>
+    <name>CToolWindow</name>
+    <message>
+        <source>フォント... (&amp;F)</source>
+        <translation>&amp;Font...</translation>
+    </message>
+    <message>
+        <source>背景色... (&amp;B)</source>
+        <translation>&amp;Background Color...</translation>
+    </message>
+    <message>
+        <source>フォント</source>
+        <translation>Font</translation>
+    </message>
+    <message>
+        <source>色 (&amp;C)...</source>
+        <translation>&amp;Color...</translation>
     </message>
 </context>
 </TS>

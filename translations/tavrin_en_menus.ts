@@ -1,7 +1,8 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
-<!-- Menus whose texts reach QCoreApplication::translate through helper functions, where lupdate cannot see them. Kept by hand. -->
+<!-- Texts that reach QCoreApplication::translate where lupdate cannot see them (through helper functions,
+     or tr() of QT_TRANSLATE_NOOP): the display window's menus and two settings dialogs. Kept by hand. -->
 <context>
     <name>Menu101</name>
     <message>
@@ -162,6 +163,124 @@
     <message>
         <source>ウインドウ以外を単一色でカバー (&amp;S)</source>
         <translation>Cover Everything but the Window in a &amp;Single Color</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgCfgDisplay</name>
+    <message>
+        <source>表示設定</source>
+        <translation>Display Settings</translation>
+    </message>
+    <message>
+        <source>スクロール間隔 (&amp;I)</source>
+        <translation>Scroll interval (&amp;I)</translation>
+    </message>
+    <message>
+        <source>ミリ秒（10以上）</source>
+        <translation>milliseconds (10 or more)</translation>
+    </message>
+    <message>
+        <source>スクロール幅 (&amp;P)</source>
+        <translation>Scroll step (&amp;P)</translation>
+    </message>
+    <message>
+        <source>ピクセル（1以上）</source>
+        <translation>pixels (1 or more)</translation>
+    </message>
+    <message>
+        <source>1行の高さ (&amp;H)</source>
+        <translation>Line height (&amp;H)</translation>
+    </message>
+    <message>
+        <source>％（70～200）</source>
+        <translation>% (70-200)</translation>
+    </message>
+    <message>
+        <source>（文字の高さに対する倍率）</source>
+        <translation>(relative to the text height)</translation>
+    </message>
+    <message>
+        <source>文字の縁取り幅 (&amp;W)</source>
+        <translation>Outline width (&amp;W)</translation>
+    </message>
+    <message>
+        <source>ピクセル（1～99）</source>
+        <translation>pixels (1-99)</translation>
+    </message>
+    <message>
+        <source>縁取りする (&amp;O)</source>
+        <translation>Outline the text (&amp;O)</translation>
+    </message>
+    <message>
+        <source>メインウインドウ配置</source>
+        <translation>Main window placement</translation>
+    </message>
+    <message>
+        <source>最前面に配置する (&amp;T)</source>
+        <translation>Always on top (&amp;T)</translation>
+    </message>
+    <message>
+        <source>背景色の透過 (&amp;B)</source>
+        <translation>Background opacity (&amp;B)</translation>
+    </message>
+    <message>
+        <source>％（0（透明）～100（不透明））</source>
+        <translation>% (0 (transparent) to 100 (opaque))</translation>
+    </message>
+    <message>
+        <source>透過処理する (&amp;R)</source>
+        <translation>Make the background translucent (&amp;R)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgCfgLog</name>
+    <message>
+        <source>ログ設定</source>
+        <translation>Log Settings</translation>
+    </message>
+    <message>
+        <source>表示部のログ</source>
+        <translation>Log of the display</translation>
+    </message>
+    <message>
+        <source>保存する (&amp;S)</source>
+        <translation>Save (&amp;S)</translation>
+    </message>
+    <message>
+        <source>連絡窓のログ</source>
+        <translation>Log of the contact window</translation>
+    </message>
+    <message>
+        <source>保存する (&amp;A)</source>
+        <translation>Save (&amp;A)</translation>
+    </message>
+    <message>
+        <source>ログ保存先</source>
+        <translation>Log folder</translation>
+    </message>
+    <message>
+        <source>変更...</source>
+        <translation>Change...</translation>
+    </message>
+    <message>
+        <source>フォルダを開く</source>
+        <translation>Open Folder</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
     </message>
 </context>
 </TS>

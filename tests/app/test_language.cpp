@@ -68,6 +68,10 @@ private slots:
     void englishSwitchesTexts();
     void shippedFilesKeepJapaneseForAJapaneseKeyboard();
     void everyTableEntryHasEnglish();
+    void windowTextsHaveEnglish_data();
+    void windowTextsHaveEnglish();
+    void textsTheWindowsTakeApart_data();
+    void textsTheWindowsTakeApart();
     void startupReadsTheSetting();
 };
 
@@ -303,6 +307,77 @@ void TestLanguage::everyTableEntryHasEnglish()
         QCOMPARE(english.count(u"\r\n"_qs), CStringTable::source(id).count(u"\r\n"_qs));
         QCOMPARE(english.count(u'%'), CStringTable::source(id).count(u'%'));
     }
+}
+
+void TestLanguage::windowTextsHaveEnglish_data()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("source");
+    // One text of every window, the hand-kept ones (that lupdate cannot see) among them.
+    QTest::newRow("input window") << u"CDlgInput"_qs << u"入力ウインドウ (CTRL+I)"_qs;
+    QTest::newRow("input settings") << u"CDlgCfgInput"_qs << u"Shift+F8押下時に囲む文字 (&S)"_qs;
+    QTest::newRow("function keys") << u"CDlgFKey"_qs << u"Fキー (CTRL+F)"_qs;
+    QTest::newRow("tool window") << u"CToolWindow"_qs << u"背景色... (&B)"_qs;
+    QTest::newRow("member monitor") << u"CDlgMember"_qs << u"通信断の際の背景色... (&L)"_qs;
+    QTest::newRow("contact window") << u"CDlgChat"_qs << u"タイマー1分延長(&I)"_qs;
+    QTest::newRow("log viewer") << u"CDlgLog"_qs << u"末尾へ (&O)"_qs;
+    QTest::newRow("log settings (by hand)") << u"CDlgCfgLog"_qs << u"連絡窓のログ"_qs;
+    QTest::newRow("web settings") << u"CDlgCfgHttp"_qs << u"行数（1～15行） (&N)"_qs;
+    QTest::newRow("display settings (by hand)")
+        << u"CDlgCfgDisplay"_qs << u"％（0（透明）～100（不透明））"_qs;
+    QTest::newRow("font dialog") << u"CFontColorDialog"_qs << u"色(&C):"_qs;
+    QTest::newRow("display menu (by hand)") << u"Menu101"_qs << u"ここまでのログを見る(&L)\tShift+Ctrl+G"_qs;
+}
+
+void TestLanguage::windowTextsHaveEnglish()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, source);
+    TestHome home;
+    QTemporaryDir folder;
+    writeLanguageFiles(folder.path(), {u"0904_en-US.qm"_qs});
+    CLanguageResources resources(folder.path(), 0);
+    QVERIFY(resources.loadFirst(0x0409));
+    const QString english =
+        QCoreApplication::translate(context.toUtf8().constData(), source.toUtf8().constData());
+    QVERIFY2(english != source, qPrintable(english));
+    for (const QChar c : english)
+        QVERIFY2(c.unicode() < 0x3000, qPrintable(english));
+    // The mnemonic and the shortcut after the tab survive.
+    QCOMPARE(english.count(u'&'), source.count(u'&'));
+    QCOMPARE(english.section(u'\t', 1), source.section(u'\t', 1));
+}
+
+void TestLanguage::textsTheWindowsTakeApart_data()
+{
+    QTest::addColumn<QString>("context");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("shown");
+    // The function-key window shows what stands before the first '-' beside the box.
+    QTest::newRow("F8") << u"CDlgFKey"_qs << u"F8-行全体をかっこでくくる"_qs << u"F8"_qs;
+    QTest::newRow("F9") << u"CDlgFKey"_qs << u"F9-入力部へ1回分引く(undo)"_qs << u"F9"_qs;
+    QTest::newRow("F10") << u"CDlgFKey"_qs << u"F10-Windows用"_qs << u"F10"_qs;
+    // The contact window's tool buttons show what stands before "(&" as their tooltips.
+    QTest::newRow("start") << u"CDlgChat"_qs << u"カウントダウン開始(&S)"_qs << u"Start Countdown"_qs;
+    QTest::newRow("stop") << u"CDlgChat"_qs << u"カウントダウン停止(&H)"_qs << u"Stop Countdown"_qs;
+    QTest::newRow("reset") << u"CDlgChat"_qs << u"残り時刻リセット(&R)"_qs << u"Reset Remaining Time"_qs;
+}
+
+void TestLanguage::textsTheWindowsTakeApart()
+{
+    QFETCH(QString, context);
+    QFETCH(QString, source);
+    QFETCH(QString, shown);
+    TestHome home;
+    QTemporaryDir folder;
+    writeLanguageFiles(folder.path(), {u"0904_en-US.qm"_qs});
+    CLanguageResources resources(folder.path(), 0);
+    QVERIFY(resources.loadFirst(0x0409));
+    const QString english =
+        QCoreApplication::translate(context.toUtf8().constData(), source.toUtf8().constData());
+    const qsizetype cut = context == u"CDlgFKey" ? english.indexOf(u'-') : english.indexOf(u"(&"_qs);
+    QVERIFY2(cut > 0, qPrintable(english));
+    QCOMPARE(english.left(cut).trimmed(), shown);
 }
 
 void TestLanguage::startupReadsTheSetting()

@@ -2,12 +2,16 @@
 #include "app/CLanguageResources.h"
 #include "config/CConfig.h"
 #include "core/StringTable.h"
+#include "display/CDlgCfgDisplay.h"
 #include "display/CDlgMain.h"
 #include "timeline/ReceivedMain.h"
 
 #include "TestHome.h"
 
+#include <QAbstractButton>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -66,6 +70,7 @@ private slots:
     void ok();
     void cancelStoresNothing();
     void englishMenusOfTheDisplayWindow();
+    void englishDisplaySettingsDialog();
 };
 
 void TestLanguageDialog::listsTheFilesAndSelectsTheChosen()
@@ -168,6 +173,32 @@ void TestLanguageDialog::englishMenusOfTheDisplayWindow()
     QCOMPARE(texts.first(), u"&File"_qs);
     QVERIFY(texts.contains(u"E&xit...\tAlt+F4"_qs));
     // Nothing Japanese is left in any menu of the display window.
+    for (const QString &text : texts) {
+        for (const QChar c : text)
+            QVERIFY2(c.unicode() < 0x3000, qPrintable(text));
+    }
+}
+
+void TestLanguageDialog::englishDisplaySettingsDialog()
+{
+    // Its texts reach the translator through a helper, so they are kept by hand.
+    TestHome home;
+    CConfig config;
+    QTemporaryDir folder;
+    QVERIFY(QFile::copy(QStringLiteral(TAVRIN_EN_QM), folder.filePath(u"0904_en-US.qm"_qs)));
+    CLanguageResources resources(folder.path(), 0x0409);
+    QVERIFY(resources.loadFirst(0));
+
+    CDlgCfgDisplay dialog(config);
+    QCOMPARE(dialog.windowTitle(), u"Display Settings"_qs);
+    QStringList texts;
+    for (const QLabel *label : dialog.findChildren<QLabel *>())
+        texts.append(label->text());
+    for (const QAbstractButton *button : dialog.findChildren<QAbstractButton *>())
+        texts.append(button->text());
+    for (const QGroupBox *group : dialog.findChildren<QGroupBox *>())
+        texts.append(group->title());
+    QVERIFY(texts.size() > 10);
     for (const QString &text : texts) {
         for (const QChar c : text)
             QVERIFY2(c.unicode() < 0x3000, qPrintable(text));
