@@ -2,8 +2,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QPen>
+#include <QPoint>
 #include <QStringList>
 
 #include <functional>
@@ -57,8 +59,27 @@ public:
     int renderedPitch() const { return m_nPitch; }
     int renderedLeft() const { return m_nLeft; }
 
+    // Outlined glyphs kept ready to copy (they are made again after a change of font, colour or
+    // outline).
+    int cachedGlyphs() const { return static_cast<int>(m_glyphs.size()); }
+
 private:
+    // One outlined glyph: its outline (stroke, then fill over it) and its fill alone, placed
+    // relative to the glyph's origin on the baseline.
+    struct Glyph
+    {
+        QImage outlined;
+        QImage fill;
+        QPoint offset;
+        qreal advance = 0;
+    };
+
     void drawLine(QPainter &painter, int index, const QString &text) const;
+    // Copies cached glyphs; false when the text needs shaping across characters (marks,
+    // joining scripts) and must be outlined as a whole.
+    bool drawOutlinedGlyphs(QPainter &painter, qreal x, qreal baseline, const QString &text) const;
+    const Glyph &glyph(char32_t codePoint) const;
+    void dropGlyphs() { m_glyphs.clear(); }
     void filterRows(int top, int bottom);
 
     QFont m_font;
@@ -70,6 +91,7 @@ private:
     int m_nOutlineWidth = 0;
     QPen m_outlinePen;
     BandFilter m_bandFilter;
+    mutable QHash<char32_t, Glyph> m_glyphs;
 
     QImage m_image;
     int m_nPitch = 0;

@@ -353,13 +353,18 @@ void TestCaptionDisplay::screenClearScrollsEverythingAway()
 void TestCaptionDisplay::outlinePixels_data()
 {
     QTest::addColumn<bool>("outlining");
-    QTest::newRow("outlined") << true;
-    QTest::newRow("plain") << false;
+    QTest::addColumn<QString>("text");
+    QTest::newRow("outlined") << true << QStringLiteral("縁取り字幕");
+    QTest::newRow("plain") << false << QStringLiteral("縁取り字幕");
+    // A combining accent needs the run shaped as a whole.
+    QTest::newRow("outlined, combining mark") << true << QStringLiteral("縁取りe\u0301");
+    QTest::newRow("plain, combining mark") << false << QStringLiteral("縁取りe\u0301");
 }
 
 void TestCaptionDisplay::outlinePixels()
 {
     QFETCH(bool, outlining);
+    QFETCH(QString, text);
     // Text blue on white, outline red (colours are stored as BBGGRR).
     ShownDisplay d(480, 300, [outlining](CConfig &config) {
         config.SetColor(QStringLiteral("main.color.text"), 0xff0000);
@@ -367,23 +372,23 @@ void TestCaptionDisplay::outlinePixels()
         config.SetInt(QStringLiteral("main.font.outline_i"), outlining ? 1 : 0);
         config.SetInt(QStringLiteral("main.font.outline.width_i"), 3);
     });
-    d.add(QStringLiteral("縁取り字幕"));
+    d.add(text);
 
     const QImage &image = d.window->renderedImage();
-    const QRect text = boundsOf(image, qRgb(0, 0, 255));
+    const QRect glyphs = boundsOf(image, qRgb(0, 0, 255));
     const QRect outline = boundsOf(image, qRgb(255, 0, 0));
-    QVERIFY(!text.isEmpty());
+    QVERIFY(!glyphs.isEmpty());
     if (!outlining) {
         QVERIFY(outline.isEmpty());
         return;
     }
     // The outline surrounds the glyphs by about its width on every side.
     QVERIFY(!outline.isEmpty());
-    QVERIFY(outline.contains(text));
-    QVERIFY(text.left() - outline.left() >= 3);
-    QVERIFY(outline.right() - text.right() >= 3);
-    QVERIFY(text.top() - outline.top() >= 3);
-    QVERIFY(outline.bottom() - text.bottom() >= 3);
+    QVERIFY(outline.contains(glyphs));
+    QVERIFY(glyphs.left() - outline.left() >= 3);
+    QVERIFY(outline.right() - glyphs.right() >= 3);
+    QVERIFY(glyphs.top() - outline.top() >= 3);
+    QVERIFY(outline.bottom() - glyphs.bottom() >= 3);
     // And starts inside the cell: the text is moved by the outline width.
     QVERIFY(outline.left() >= 4);
     QVERIFY(outline.top() >= 0);

@@ -1,0 +1,112 @@
+// Scrolls the display continuously for a while and reports how evenly the scroll steps came:
+// the interval between steps against the configured period ("main.scroll.period_i").
+//
+//   xvfb-run -s "-screen 0 1920x1080x24" ./display_jitter [seconds]
+
+#include "DisplayFixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+namespace {
+
+qint64 threadCpuNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<qint64>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Records when each tick of the scroll timer reaches the window.
+class StepClock final : public QObject
+{
+public:
+    explicit StepClock(const QElapsedTimer &clock) : m_clock(clock) {}
+    std::vector<qint64> ticks;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Timer)
+            ticks.push_back(m_clock.nsecsElapsed());
+        return false;
+    }
+
+private:
+    const QElapsedTimer &m_clock;
+};
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index =
+        std::min(values.size() - 1, static_cast<size_t>(p * static_cast<double>(values.size())));
+    return values[index];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    DisplayFixture d;
+    const int period = d.window->scrollPeriod();
+
+    QTimer *scrollTimer = nullptr;
+    for (QTimer *timer : d.window->findChildren<QTimer *>()) {
+        if (timer->interval() == period && timer->isActive())
+            scrollTimer = timer;
+    }
+    if (!scrollTimer) {
+        std::fprintf(stderr, "scroll timer not found\n");
+        return 1;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    StepClock steps(clock);
+    scrollTimer->installEventFilter(&steps);
+
+    // Lines come faster than they scroll in, so the column never stands still.
+    int n = 0;
+    QTimer feed;
+    QObject::connect(&feed, &QTimer::timeout, [&d, &n] { d.add(n++); });
+    feed.start(250);
+    d.add(n++);
+
+    const qint64 cpuBefore = threadCpuNs();
+    QTimer::singleShot(seconds * 1000, &app, &QCoreApplication::quit);
+    QApplication::exec();
+    const qint64 cpuUsed = threadCpuNs() - cpuBefore;
+
+    std::vector<double> deviation;
+    double sum = 0;
+    for (size_t i = 1; i < steps.ticks.size(); ++i) {
+        const double interval = static_cast<double>(steps.ticks[i] - steps.ticks[i - 1]) / 1e6;
+        sum += interval;
+        deviation.push_back(std::abs(interval - period));
+    }
+    const double count = static_cast<double>(deviation.size());
+    std::printf("platform %s, %dx%d, %d s, period %d ms, %d px per step, pitch %d px\n",
+                qPrintable(QGuiApplication::platformName()), d.window->canvas()->width(),
+                d.window->canvas()->height(), seconds, period, d.window->scrollPixels(),
+                d.window->linePitch());
+    std::printf("steps %zu, lines fed %d, still scrolling %s\n", steps.ticks.size(), n,
+                d.window->isScrolling() ? "yes" : "no");
+    std::printf("mean interval %.3f ms\n", count > 0 ? sum / count : 0.0);
+    std::printf("|interval - period|: median %.3f ms, p99 %.3f ms, max %.3f ms\n", percentile(deviation, 0.5),
+                percentile(deviation, 0.99), percentile(deviation, 1.0));
+    std::printf("GUI thread CPU %.1f%% of the run (%.3f ms per step)\n",
+                100.0 * static_cast<double>(cpuUsed) / (seconds * 1e9),
+                static_cast<double>(cpuUsed) / 1e6 / std::max(1.0, count));
+    return 0;
+}
