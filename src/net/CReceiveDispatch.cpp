@@ -133,26 +133,22 @@ void CReceiveDispatch::OnSockLogoff()
 
 void CReceiveDispatch::OnSockPftFormer()
 {
-    CUdpSock *sock = m_session.endpoint(CPortTable::Kind::PftFormer);
-    if (!receive(sock, "OnSockPftFormer"))
-        return;
-    const QString source = sock->fromAddress();
-    if (isNativeSender(source) || sock->tokens().isEmpty())
-        return;
-    m_context.members().touchMember(source);
-    CPftMonitorModel &monitor = m_context.pftMonitor();
-    if (CSharedProtocol::startsWithEraseMarker(sock->rawDatagram()))
-        monitor.ClearFormer(source);
-    else if (CSharedProtocol::startsWithNewlineMarker(sock->rawDatagram()))
-        monitor.AppendFormerLine(source, QString());
-    else
-        monitor.AppendFormerLine(source, sock->tokens().first());
+    prerollLine(CPortTable::Kind::PftFormer, "OnSockPftFormer", &CPftMonitorModel::ClearFormer,
+                &CPftMonitorModel::AppendFormerLine);
 }
 
 void CReceiveDispatch::OnSockPftLatter()
 {
-    CUdpSock *sock = m_session.endpoint(CPortTable::Kind::PftLatter);
-    if (!receive(sock, "OnSockPftLatter"))
+    prerollLine(CPortTable::Kind::PftLatter, "OnSockPftLatter", &CPftMonitorModel::ClearLatter,
+                &CPftMonitorModel::AppendLatterLine);
+}
+
+void CReceiveDispatch::prerollLine(CPortTable::Kind kind, const char *handler,
+                                   void (CPftMonitorModel::*clear)(const QString &),
+                                   void (CPftMonitorModel::*append)(const QString &, const QString &))
+{
+    CUdpSock *sock = m_session.endpoint(kind);
+    if (!receive(sock, handler))
         return;
     const QString source = sock->fromAddress();
     if (isNativeSender(source) || sock->tokens().isEmpty())
@@ -160,11 +156,11 @@ void CReceiveDispatch::OnSockPftLatter()
     m_context.members().touchMember(source);
     CPftMonitorModel &monitor = m_context.pftMonitor();
     if (CSharedProtocol::startsWithEraseMarker(sock->rawDatagram()))
-        monitor.ClearLatter(source);
+        (monitor.*clear)(source);
     else if (CSharedProtocol::startsWithNewlineMarker(sock->rawDatagram()))
-        monitor.AppendLatterLine(source, QString());
+        (monitor.*append)(source, QString());
     else
-        monitor.AppendLatterLine(source, sock->tokens().first());
+        (monitor.*append)(source, sock->tokens().first());
 }
 
 void CReceiveDispatch::OnSockUndo()

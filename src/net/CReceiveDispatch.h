@@ -1,9 +1,12 @@
 #pragma once
 
+#include "net/CPortTable.h"
+
 #include <QString>
 #include <QStringList>
 
 class CNetContext;
+class CPftMonitorModel;
 class CReceivedMainData;
 class CSession;
 class CUdpSock;
@@ -40,6 +43,10 @@ private:
     // Whether a shared-protocol sender is a native member (its content arrives natively).
     bool isNativeSender(const QString &address) const;
     void clearScreenFromQuorel(const QString &address);
+    // A Quorel peer's pre-roll arrives line by line on one endpoint per half, after "$消去$".
+    void prerollLine(CPortTable::Kind kind, const char *handler,
+                     void (CPftMonitorModel::*clear)(const QString &),
+                     void (CPftMonitorModel::*append)(const QString &, const QString &));
     void repeatedRecord(const TavrinRecord &record, const QString &source, quint32 datagramSent);
     // LocateData and what its answer asks for; the requests gather in the flags below.
     void storeNativeLine(CReceivedMainData &record, bool mainMessage, bool logIt);
