@@ -5,6 +5,7 @@
 #include "config/CConfigGui.h"
 #include "config/LogFont.h"
 #include "core/OperationLog.h"
+#include "core/FileDialogFilters.h"
 #include "core/StringTable.h"
 #include "core/TextEncoding.h"
 #include "core/TextFileIo.h"
@@ -24,29 +25,6 @@
 #include <utility>
 
 namespace {
-
-// String 118 gives "name|patterns|name|patterns||"; Qt wants "name (patterns)" entries.
-QStringList fileFilters()
-{
-    const QStringList parts = CStringTable::get(118).split(u'|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString name = parts.at(i).trimmed();
-        if (name.isEmpty())
-            break;
-        const qsizetype open = name.lastIndexOf(QLatin1String(" ("));
-        if (open > 0 && name.endsWith(u')'))
-            name.truncate(open);
-        QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
-        for (QString &pattern : patterns) {
-            pattern = pattern.trimmed();
-            if (pattern == QLatin1String("*.*"))
-                pattern = QStringLiteral("*");
-        }
-        filters.append(name + QLatin1String(" (") + patterns.join(u' ') + u')');
-    }
-    return filters;
-}
 
 // The edit's lines end in a plain line feed.
 QString forDisplay(QString text)
@@ -275,7 +253,7 @@ QString CDlgLog::chooseFile(bool save)
     QFileDialog dialog(this);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilters(fileFilters());
+    dialog.setNameFilters(CFileDialogFilters::fromString(118));
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     if (save && !m_strPath.isEmpty())
         dialog.selectFile(m_strPath);
