@@ -4,8 +4,7 @@
 #include <QFile>
 #include <QString>
 
-#include <csignal>
-#include <sys/resource.h>
+#include "FileSizeLimit.h"
 
 // Small file helpers shared by the configuration tests.
 namespace ConfigTestFiles {
@@ -36,30 +35,6 @@ inline QByteArray readBytes(const QString &path)
     return file.readAll();
 }
 
-// Lowers the file size limit while it lives: writes past it fail with EFBIG as on a full disk,
-// which also works when the tests run as root.
-class FileSizeLimit final
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
+using ::FileSizeLimit;
 
 } // namespace ConfigTestFiles
