@@ -100,6 +100,10 @@ void CDlgHide::DoShowMeMaximized()
     // then covers that screen's work area.
     setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
     setGeometry(normalPlacement(*m_target));
+    // Without a window manager nobody honours "maximised", and the cover would sit unseen under
+    // the display window: give it the screen's work area itself.
+    if (QScreen *screen = screenOf(*m_target))
+        setGeometry(screen->availableGeometry());
     setWindowState(windowState() | Qt::WindowMaximized);
     show();
 }
