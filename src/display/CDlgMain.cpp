@@ -402,6 +402,12 @@ void CDlgMain::ApplyDisplaySettings()
     readOutline();
     applyColors();
 
+    applyWindowEffects();
+    InvalidateLayout();
+}
+
+void CDlgMain::applyWindowEffects()
+{
     m_bTranslucent = readInt(u"main.translucent_i", 0) != 0;
     if (m_bTranslucent) {
         if (!m_effects->IsTranslucent())
@@ -412,7 +418,6 @@ void CDlgMain::ApplyDisplaySettings()
     }
     m_bTopmost = readInt(u"main.topmost_i", 0) != 0;
     m_effects->ReflectTopmost();
-    InvalidateLayout();
 }
 
 // ---- settings ---------------------------------------------------------------------------------
@@ -488,16 +493,7 @@ void CDlgMain::CopyConfigToWindow()
     readOutline();
     applyColors();
 
-    m_bTranslucent = readInt(u"main.translucent_i", 0) != 0;
-    if (m_bTranslucent) {
-        if (!m_effects->IsTranslucent())
-            m_effects->BeginTranslucent();
-        m_effects->ApplyTranslucent();
-    } else if (m_effects->IsTranslucent()) {
-        m_effects->EndTranslucent();
-    }
-    m_bTopmost = readInt(u"main.topmost_i", 0) != 0;
-    m_effects->ReflectTopmost();
+    applyWindowEffects();
 
     SetChecked(CommandId::ToggleCover, readInt(u"hide.display_i", 0) == 1);
     InvalidateLayout();

@@ -149,6 +149,8 @@ private:
     void setDisplayFont(const QFont &font);
     void applyColors();
     void readOutline();
+    // Translucency and topmost as the settings say.
+    void applyWindowEffects();
     void restartScrollTimer();
     void InvalidateLayout();
     // Shown lines, pitch and insets, with the store's metrics brought up to date.
