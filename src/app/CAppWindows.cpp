@@ -8,6 +8,7 @@
 #include "logs/InstallLogWindows.h"
 #include "members/InstallMemberWindows.h"
 #include "contact/InstallContactWindows.h"
+#include "preroll/InstallPrerollWindows.h"
 
 void InstallAppWindows(CMainWindow &mainWindow)
 {
@@ -18,5 +19,6 @@ void InstallAppWindows(CMainWindow &mainWindow)
     InstallLogWindows(mainWindow);
     InstallMemberWindows(mainWindow);
     InstallContactWindows(mainWindow);
+    InstallPrerollWindows(mainWindow);
     InstallDisplayWindow(mainWindow);
 }
