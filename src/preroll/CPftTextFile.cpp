@@ -1,0 +1,126 @@
+#include "preroll/CPftTextFile.h"
+
+#include "core/OperationLog.h"
+#include "core/StringTable.h"
+#include "core/TextEncoding.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// The five characters of a name that has an extension: one or more, a dot, three letters.
+constexpr qsizetype kExtensionNameLength = 5;
+
+QString sizeLine(const QString &path, qint64 size)
+{
+    return QStringLiteral("LoadText : file [%1] size [%2]").arg(path).arg(static_cast<quint64>(size));
+}
+
+// The file's name of a path, for the compare of the extension; a folder part does not count
+// toward the five characters.
+QString fileName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+bool hasExtension(const QString &name, QLatin1StringView extension)
+{
+    return name.size() >= kExtensionNameLength && name.endsWith(extension, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+int CPftTextFile::LoadText(const QString &path, qint64 &size, QString &message)
+{
+    WriteLog(QStringLiteral("CDlgPft::LoadText() begins."));
+    WriteLog(QStringLiteral("LoadText : file [%1]").arg(path));
+    m_io.emplace();
+    const bool loaded = m_io->LoadText(path);
+    int result = 0;
+    if (loaded) {
+        size = m_io->fileSize();
+        WriteLog(sizeLine(path, size));
+        WriteLog(QStringLiteral("LoadText memory allocation done."));
+        WriteLog(QStringLiteral("CDlgPft::LoadText() goes to Read()."));
+        WriteLog(QStringLiteral("CDlgPft::LoadText() Read() succeeded."));
+        result = 1;
+    } else {
+        switch (m_io->lastFailure()) {
+        case CTextFileIo::Failure::GetSize:
+            WriteLog(QStringLiteral("CDlgPft::LoadText() GetSize() failed."));
+            message = CStringTable::get(162);
+            break;
+        case CTextFileIo::Failure::Allocate:
+            // The size was read: only the buffer could not be had.
+            WriteLog(sizeLine(path, QFileInfo(path).size()));
+            message = CStringTable::get(160);
+            break;
+        case CTextFileIo::Failure::Read:
+            WriteLog(sizeLine(path, QFileInfo(path).size()));
+            WriteLog(QStringLiteral("LoadText memory allocation done."));
+            WriteLog(QStringLiteral("CDlgPft::LoadText() goes to Read()."));
+            WriteLog(QStringLiteral("CDlgPft::LoadText() Read() failed."));
+            message = CStringTable::get(161);
+            break;
+        default:
+            WriteLog(QStringLiteral("CDlgPft::LoadText() Create() failed."));
+            message = CStringTable::get(163);
+            break;
+        }
+    }
+    WriteLogInt(QStringLiteral("LoadText finished result code"), result);
+    return result;
+}
+
+void CPftTextFile::Release()
+{
+    m_io.reset();
+}
+
+bool CPftTextFile::SaveText(const QString &path, const QString &text, int encoding, int *usedEncoding)
+{
+    CTextFileIo io;
+    if (io.SaveText(path, text, encoding, usedEncoding))
+        return true;
+    WriteLog(io.lastFailure() == CTextFileIo::Failure::Write ? QStringLiteral("CDlgPft::SaveText() Write() failed.")
+                                                               : QStringLiteral("CDlgPft::SaveText() Create() failed."));
+    return false;
+}
+
+int CPftTextFile::SaveEncodingFor(const QString &newPath, const QString &currentPath, int paneEncoding)
+{
+    const QString name = fileName(newPath);
+    if (hasExtension(name, QLatin1StringView(".tvu")))
+        return CTextEncoding::kUtf16Le;
+    if (hasExtension(name, QLatin1StringView(".tv8")))
+        return CTextEncoding::kUtf8;
+    // A ".txt" read as UTF-8 or UTF-16LE is saved back as it came.
+    if (hasExtension(name, QLatin1StringView(".txt")) && !hasExtension(fileName(currentPath), QLatin1StringView(".txt")))
+        return CTextEncoding::kAnsi;
+    return paneEncoding;
+}
+
+QString CPftTextFile::NormaliseLineBreaks(QStringView text, QStringView lineBreak)
+{
+    QString result;
+    result.reserve(text.size());
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        result.append(text.sliced(start, i - start));
+        result.append(lineBreak);
+        if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    result.append(text.sliced(start));
+    return result;
+}
+
+QString CPftTextFile::OpensAsLogLine(int encoding)
+{
+    return QStringLiteral("CDlgPft opens file as %1.").arg(CTextEncoding::name(encoding));
+}
