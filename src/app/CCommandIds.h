@@ -89,4 +89,32 @@ inline constexpr int ContactFont = 40147;
 inline constexpr int ContactBackground = 40146;
 inline constexpr int ContactFlashBackground = 40148;
 
+// Pre-roll editor
+inline constexpr int PftSendLine = 40089;
+inline constexpr int PftSendBlock = 40091;
+inline constexpr int PftNew = 40076;
+inline constexpr int PftOpen = 40077;
+inline constexpr int PftSaveAs = 40079;
+inline constexpr int PftFont = 40138;
+inline constexpr int PftBackground = 40139;
+inline constexpr int PftNameFont = 40279;
+inline constexpr int PftNameBackground = 40284;
+inline constexpr int PftNameOtherBackground = 40286;
+inline constexpr int PftClose = 40084;
+inline constexpr int PftSelectAll = 40154;
+inline constexpr int PftToggleComment = 40158;
+inline constexpr int PftNextComment = 40162;
+inline constexpr int PftPreviousComment = 40163;
+inline constexpr int PftInsertSeparator = 40172;
+inline constexpr int PftPane1 = 40190;
+inline constexpr int PftPane2 = 40191;
+inline constexpr int PftPane3 = 40192;
+inline constexpr int PftNextPane = 40211;
+inline constexpr int PftPreviousPane = 40212;
+inline constexpr int PftShowAll = 40253;
+inline constexpr int PftRatio10 = 40294;
+inline constexpr int PftRatio15 = 40296;
+inline constexpr int PftRatio20 = 40297;
+inline constexpr int PftRatio30 = 40299;
+
 } // namespace CommandId

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 std::array<CPftLayout::Column, CPftLayout::kPaneCount> CPftLayout::ShowAll(int clientLeft, int clientWidth,
-                                                                          int gap, int ratio, int current)
+                                                                           int gap, int ratio, int current)
 {
     std::array<int, kPaneCount> weights{};
     int total = 0;
@@ -14,7 +14,8 @@ std::array<CPftLayout::Column, CPftLayout::kPaneCount> CPftLayout::ShowAll(int c
         total += weights[k];
     }
     // A window too narrow for the gaps still gives every pane a pixel per weight.
-    const double unit = std::max(1.0, static_cast<double>(clientWidth - kPaneCount * gap - clientLeft) / total);
+    const double unit =
+        std::max(1.0, static_cast<double>(clientWidth - kPaneCount * gap - clientLeft) / total);
     std::array<Column, kPaneCount> columns{};
     int before = 0;
     for (int k = 0; k < kPaneCount; ++k) {

@@ -17,7 +17,8 @@ QString CPftLineRules::Cut(const QString &text, int limit)
 
 QString CPftLineRules::ReadLine(const IPftLines &lines, int index)
 {
-    return Cut(lines.line(index), kLineLimit);
+    // One unit more than the limit tells whether a surrogate pair is cut.
+    return Cut(lines.linePrefix(index, kLineLimit + 1), kLineLimit);
 }
 
 CPftLineRules::LineStep CPftLineRules::SendCaretLine(const IPftLines &lines, int caretLine)

@@ -68,7 +68,8 @@ public:
         QStringList former;
         QStringList latter;
     };
-    static State BuildState(const IPftLines &lines, int caretLine, int caretColumn, const QString &composition);
+    static State BuildState(const IPftLines &lines, int caretLine, int caretColumn,
+                            const QString &composition);
 
     // Ctrl+Down: the next comment line after the caret line, else the last line.
     static int NextComment(const IPftLines &lines, int caretLine);

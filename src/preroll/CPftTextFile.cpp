@@ -82,8 +82,9 @@ bool CPftTextFile::SaveText(const QString &path, const QString &text, int encodi
     CTextFileIo io;
     if (io.SaveText(path, text, encoding, usedEncoding))
         return true;
-    WriteLog(io.lastFailure() == CTextFileIo::Failure::Write ? QStringLiteral("CDlgPft::SaveText() Write() failed.")
-                                                               : QStringLiteral("CDlgPft::SaveText() Create() failed."));
+    WriteLog(io.lastFailure() == CTextFileIo::Failure::Write
+                 ? QStringLiteral("CDlgPft::SaveText() Write() failed.")
+                 : QStringLiteral("CDlgPft::SaveText() Create() failed."));
     return false;
 }
 
@@ -95,7 +96,8 @@ int CPftTextFile::SaveEncodingFor(const QString &newPath, const QString &current
     if (hasExtension(name, QLatin1StringView(".tv8")))
         return CTextEncoding::kUtf8;
     // A ".txt" read as UTF-8 or UTF-16LE is saved back as it came.
-    if (hasExtension(name, QLatin1StringView(".txt")) && !hasExtension(fileName(currentPath), QLatin1StringView(".txt")))
+    if (hasExtension(name, QLatin1StringView(".txt")) &&
+        !hasExtension(fileName(currentPath), QLatin1StringView(".txt")))
         return CTextEncoding::kAnsi;
     return paneEncoding;
 }

@@ -13,4 +13,6 @@ public:
     virtual int lineCount() const = 0;
     // Line index (0 <= index < lineCount()), whole.
     virtual QString line(int index) const = 0;
+    // The first length units of line index; a source can spare copying a very long line whole.
+    virtual QString linePrefix(int index, int length) const { return line(index).left(length); }
 };

@@ -49,10 +49,12 @@ void PftLineRulesTest::linesOfAText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("lines");
     QTest::newRow("empty") << QString() << QStringList{QString()};
-    QTest::newRow("crlf") << QStringLiteral("a\r\nb") << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+    QTest::newRow("crlf") << QStringLiteral("a\r\nb")
+                          << QStringList{QStringLiteral("a"), QStringLiteral("b")};
     QTest::newRow("lone cr") << QStringLiteral("a\rb\rc")
                              << QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
-    QTest::newRow("lone lf") << QStringLiteral("a\nb") << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+    QTest::newRow("lone lf") << QStringLiteral("a\nb")
+                             << QStringList{QStringLiteral("a"), QStringLiteral("b")};
     QTest::newRow("cr cr lf") << QStringLiteral("a\r\r\nb")
                               << QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")};
     QTest::newRow("trailing break") << QStringLiteral("a\r\n") << QStringList{QStringLiteral("a"), QString()};
@@ -78,7 +80,8 @@ void PftLineRulesTest::readLineCutsLongLines_data()
     // A character of two units across the limit is left out whole.
     const QString pair = QStringLiteral("\U0001F600");
     QTest::newRow("surrogate pair at the limit") << QString(245, u'a') + pair << QString(245, u'a');
-    QTest::newRow("surrogate pair before it") << QString(244, u'a') + pair + u'b' << QString(244, u'a') + pair;
+    QTest::newRow("surrogate pair before it")
+        << QString(244, u'a') + pair + u'b' << QString(244, u'a') + pair;
 }
 
 void PftLineRulesTest::readLineCutsLongLines()
@@ -100,15 +103,15 @@ void PftLineRulesTest::sendCaretLine_data()
     QTest::newRow("plain line") << QStringLiteral("a\nb\nc") << 0 << true << QStringLiteral("a") << 1 << true;
     QTest::newRow("comment moves on, sends nothing")
         << QStringLiteral("<-note\nb") << 0 << false << QStringLiteral("<-note") << 1 << true;
-    QTest::newRow("last line sent, caret stays") << QStringLiteral("a\nb") << 1 << true << QStringLiteral("b") << 1
-                                                 << false;
+    QTest::newRow("last line sent, caret stays")
+        << QStringLiteral("a\nb") << 1 << true << QStringLiteral("b") << 1 << false;
     QTest::newRow("separator sent like any line")
         << QStringLiteral("`@\nb") << 0 << true << QStringLiteral("`@") << 1 << true;
     QTest::newRow("empty line sent") << QStringLiteral("\nb") << 0 << true << QString() << 1 << true;
-    QTest::newRow("single '<' is no comment") << QStringLiteral("<a") << 0 << true << QStringLiteral("<a") << 0
-                                              << false;
-    QTest::newRow("marker later in the line") << QStringLiteral(" <-a") << 0 << true << QStringLiteral(" <-a") << 0
-                                              << false;
+    QTest::newRow("single '<' is no comment")
+        << QStringLiteral("<a") << 0 << true << QStringLiteral("<a") << 0 << false;
+    QTest::newRow("marker later in the line")
+        << QStringLiteral(" <-a") << 0 << true << QStringLiteral(" <-a") << 0 << false;
 }
 
 void PftLineRulesTest::sendCaretLine()
@@ -130,26 +133,24 @@ void PftLineRulesTest::collectBlock_data()
     QTest::addColumn<QStringList>("block");
     QTest::addColumn<int>("newCaretLine");
     const QString sep = CPftLineRules::separatorLine();
-    QTest::newRow("separator 3 lines down") << QStringLiteral("a\nb\nc\n`@\nnext") << 0 << true
-                                            << QStringList{QStringLiteral("a"), QStringLiteral("b"),
-                                                           QStringLiteral("c"), sep}
-                                            << 4;
-    QTest::newRow("comments skipped") << QStringLiteral("a\n<-x\nb\n<-y\nc\n`@\nnext") << 0 << true
-                                      << QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
-                                                     sep}
-                                      << 6;
-    QTest::newRow("from the caret line") << QStringLiteral("a\nb\n`@\nc") << 1 << true
-                                         << QStringList{QStringLiteral("b"), sep} << 3;
+    QTest::newRow("separator 3 lines down")
+        << QStringLiteral("a\nb\nc\n`@\nnext") << 0 << true
+        << QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), sep} << 4;
+    QTest::newRow("comments skipped")
+        << QStringLiteral("a\n<-x\nb\n<-y\nc\n`@\nnext") << 0 << true
+        << QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), sep} << 6;
+    QTest::newRow("from the caret line")
+        << QStringLiteral("a\nb\n`@\nc") << 1 << true << QStringList{QStringLiteral("b"), sep} << 3;
     QTest::newRow("caret on the separator") << QStringLiteral("`@\na") << 0 << true << QStringList{sep} << 1;
-    QTest::newRow("separator is the last line") << QStringLiteral("a\n`@") << 0 << true
-                                                << QStringList{QStringLiteral("a"), sep} << 1;
+    QTest::newRow("separator is the last line")
+        << QStringLiteral("a\n`@") << 0 << true << QStringList{QStringLiteral("a"), sep} << 1;
     QTest::newRow("no separator") << QStringLiteral("a\nb\nc") << 1 << false << QStringList() << 1;
     QTest::newRow("separator with a space is none")
         << QStringLiteral("a\n`@ \nb") << 0 << false << QStringList() << 0;
     QStringList lines(40, QStringLiteral("x"));
     lines[19] = sep;
-    QTest::newRow("separator 19 lines down") << lines.join(u'\n') << 0 << true
-                                             << QStringList(19, QStringLiteral("x")) + QStringList{sep} << 20;
+    QTest::newRow("separator 19 lines down")
+        << lines.join(u'\n') << 0 << true << QStringList(19, QStringLiteral("x")) + QStringList{sep} << 20;
     lines[19] = QStringLiteral("x");
     lines[20] = sep;
     QTest::newRow("separator 20 lines down") << lines.join(u'\n') << 0 << false << QStringList() << 0;
@@ -181,11 +182,16 @@ void PftLineRulesTest::state_data()
             list.append(QStringLiteral("l%1").arg(i));
         return list;
     };
-    QTest::newRow("first line") << 30 << 0 << 0 << QString() << QStringList() << names(0, 10) + QStringList{QString()};
-    QTest::newRow("middle") << 30 << 6 << 0 << QString() << names(2, 6) << names(6, 16) + QStringList{QString()};
-    QTest::newRow("line 2") << 30 << 2 << 0 << QString() << names(0, 2) << names(2, 12) + QStringList{QString()};
-    QTest::newRow("near the end") << 8 << 5 << 0 << QString() << names(1, 5) << names(5, 8) + QStringList{QString()};
-    QTest::newRow("last line") << 8 << 7 << 0 << QString() << names(3, 7) << names(7, 8) + QStringList{QString()};
+    QTest::newRow("first line") << 30 << 0 << 0 << QString() << QStringList()
+                                << names(0, 10) + QStringList{QString()};
+    QTest::newRow("middle") << 30 << 6 << 0 << QString() << names(2, 6)
+                            << names(6, 16) + QStringList{QString()};
+    QTest::newRow("line 2") << 30 << 2 << 0 << QString() << names(0, 2)
+                            << names(2, 12) + QStringList{QString()};
+    QTest::newRow("near the end") << 8 << 5 << 0 << QString() << names(1, 5)
+                                  << names(5, 8) + QStringList{QString()};
+    QTest::newRow("last line") << 8 << 7 << 0 << QString() << names(3, 7)
+                               << names(7, 8) + QStringList{QString()};
     QTest::newRow("composition at the caret")
         << 3 << 1 << 1 << QStringLiteral("かな") << names(0, 1)
         << QStringList{QStringLiteral("lかな1"), QStringLiteral("l2"), QString()};
@@ -193,8 +199,9 @@ void PftLineRulesTest::state_data()
                                             << QStringList{QStringLiteral("l0x"), QString()};
     QTest::newRow("column beyond the line") << 1 << 0 << 99 << QStringLiteral("x") << QStringList()
                                             << QStringList{QStringLiteral("l0x"), QString()};
-    QTest::newRow("composition cut to 127") << 1 << 0 << 0 << QString(200, u'あ') << QStringList()
-                                            << QStringList{QString(127, u'あ') + QStringLiteral("l0"), QString()};
+    QTest::newRow("composition cut to 127")
+        << 1 << 0 << 0 << QString(200, u'あ') << QStringList()
+        << QStringList{QString(127, u'あ') + QStringLiteral("l0"), QString()};
 }
 
 void PftLineRulesTest::state()
@@ -268,18 +275,24 @@ void PftLineRulesTest::showAllLayout_data()
     QTest::addColumn<QList<int>>("xs");
     QTest::addColumn<QList<int>>("widths");
     // 436 - 36 = 400 over weight 40: unit 10.
-    QTest::newRow("ratio 20, pane 1") << 436 << 12 << 20 << 0 << QList<int>{12, 224, 336} << QList<int>{200, 100, 100};
-    QTest::newRow("ratio 20, pane 2") << 436 << 12 << 20 << 1 << QList<int>{12, 124, 336} << QList<int>{100, 200, 100};
-    QTest::newRow("ratio 20, pane 3") << 436 << 12 << 20 << 2 << QList<int>{12, 124, 236} << QList<int>{100, 100, 200};
-    QTest::newRow("ratio 10") << 336 << 12 << 10 << 0 << QList<int>{12, 124, 236} << QList<int>{100, 100, 100};
-    QTest::newRow("below 10 counts as 10") << 336 << 12 << 5 << 1 << QList<int>{12, 124, 236}
-                                           << QList<int>{100, 100, 100};
-    QTest::newRow("ratio 15") << 386 << 12 << 15 << 1 << QList<int>{12, 124, 286} << QList<int>{100, 150, 100};
-    QTest::newRow("ratio 30") << 536 << 12 << 30 << 2 << QList<int>{12, 124, 236} << QList<int>{100, 100, 300};
+    QTest::newRow("ratio 20, pane 1")
+        << 436 << 12 << 20 << 0 << QList<int>{12, 224, 336} << QList<int>{200, 100, 100};
+    QTest::newRow("ratio 20, pane 2")
+        << 436 << 12 << 20 << 1 << QList<int>{12, 124, 336} << QList<int>{100, 200, 100};
+    QTest::newRow("ratio 20, pane 3")
+        << 436 << 12 << 20 << 2 << QList<int>{12, 124, 236} << QList<int>{100, 100, 200};
+    QTest::newRow("ratio 10") << 336 << 12 << 10 << 0 << QList<int>{12, 124, 236}
+                              << QList<int>{100, 100, 100};
+    QTest::newRow("below 10 counts as 10")
+        << 336 << 12 << 5 << 1 << QList<int>{12, 124, 236} << QList<int>{100, 100, 100};
+    QTest::newRow("ratio 15") << 386 << 12 << 15 << 1 << QList<int>{12, 124, 286}
+                              << QList<int>{100, 150, 100};
+    QTest::newRow("ratio 30") << 536 << 12 << 30 << 2 << QList<int>{12, 124, 236}
+                              << QList<int>{100, 100, 300};
     // 100 - 36 = 64 over 30: unit 2.1333, rounded per pane.
     QTest::newRow("rounded") << 100 << 12 << 10 << 0 << QList<int>{12, 45, 79} << QList<int>{21, 21, 21};
-    QTest::newRow("too narrow: a pixel per weight") << 20 << 12 << 10 << 0 << QList<int>{12, 34, 56}
-                                                    << QList<int>{10, 10, 10};
+    QTest::newRow("too narrow: a pixel per weight")
+        << 20 << 12 << 10 << 0 << QList<int>{12, 34, 56} << QList<int>{10, 10, 10};
 }
 
 void PftLineRulesTest::showAllLayout()

@@ -81,14 +81,17 @@ void PftTextFileTest::loadsEachEncoding_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("encoding");
     QTest::addColumn<QString>("text");
-    QTest::newRow("utf-16le with signature") << QByteArray("\xFF\xFE" "a\0\x42\x30", 6) << int(CTextEncoding::kUtf16Le)
-                                             << QStringLiteral("aあ");
-    QTest::newRow("utf-16le without signature") << QByteArray("a\0b\0", 4) << int(CTextEncoding::kUtf16Le)
-                                                << QStringLiteral("ab");
+    QTest::newRow("utf-16le with signature") << QByteArray("\xFF\xFE"
+                                                           "a\0\x42\x30",
+                                                           6)
+                                             << int(CTextEncoding::kUtf16Le) << QStringLiteral("aあ");
+    QTest::newRow("utf-16le without signature")
+        << QByteArray("a\0b\0", 4) << int(CTextEncoding::kUtf16Le) << QStringLiteral("ab");
     QTest::newRow("utf-8") << QByteArray("a\xE3\x81\x82\r\n") << int(CTextEncoding::kUtf8)
                            << QStringLiteral("aあ\r\n");
-    QTest::newRow("utf-8 with signature") << QByteArray("\xEF\xBB\xBF" "abc") << int(CTextEncoding::kUtf8)
-                                          << QStringLiteral("abc");
+    QTest::newRow("utf-8 with signature") << QByteArray("\xEF\xBB\xBF"
+                                                        "abc")
+                                          << int(CTextEncoding::kUtf8) << QStringLiteral("abc");
     QTest::newRow("ansi") << QByteArray("\x82\xA0\x82\xA2\r\n") << int(CTextEncoding::kAnsi)
                           << QStringLiteral("あい\r\n");
     QTest::newRow("plain ascii") << QByteArray("abc") << int(CTextEncoding::kUtf8) << QStringLiteral("abc");
@@ -138,8 +141,8 @@ void PftTextFileTest::failedLoadTellsTheUser_data()
     QTest::newRow("cannot be opened") << QStringLiteral("/missing-folder/x.txt")
                                       << QStringLiteral("CDlgPft::LoadText() Create() failed.") << 163;
     // A device has no size to read.
-    QTest::newRow("size unknown") << QStringLiteral("/dev/null") << QStringLiteral("CDlgPft::LoadText() GetSize() failed.")
-                                  << 162;
+    QTest::newRow("size unknown") << QStringLiteral("/dev/null")
+                                  << QStringLiteral("CDlgPft::LoadText() GetSize() failed.") << 162;
 }
 
 void PftTextFileTest::failedLoadTellsTheUser()
@@ -188,14 +191,18 @@ void PftTextFileTest::saveEncodingFromTheName_data()
     QTest::newRow(".tvu") << QStringLiteral("/d/a.tvu") << QString() << ansi << utf16;
     QTest::newRow(".TV8 any case") << QStringLiteral("/d/a.TV8") << QString() << ansi << utf8;
     QTest::newRow(".txt from a new pane") << QStringLiteral("/d/a.txt") << QString() << utf8 << ansi;
-    QTest::newRow(".txt from a .tvu") << QStringLiteral("/d/a.txt") << QStringLiteral("/d/b.tvu") << utf16 << ansi;
-    QTest::newRow(".txt read as utf-8 stays utf-8") << QStringLiteral("/d/a.txt") << QStringLiteral("/d/b.TXT")
-                                                     << utf8 << utf8;
-    QTest::newRow(".txt read as ansi stays ansi") << QStringLiteral("/d/a.txt") << QStringLiteral("/d/b.txt") << ansi
-                                                   << ansi;
-    QTest::newRow("other name keeps the pane's") << QStringLiteral("/d/notes.md") << QString() << utf8 << utf8;
-    QTest::newRow("no extension keeps the pane's") << QStringLiteral("/d/script") << QString() << utf16 << utf16;
-    QTest::newRow("four characters are no extension") << QStringLiteral("/d/.tvu") << QString() << utf8 << utf8;
+    QTest::newRow(".txt from a .tvu")
+        << QStringLiteral("/d/a.txt") << QStringLiteral("/d/b.tvu") << utf16 << ansi;
+    QTest::newRow(".txt read as utf-8 stays utf-8")
+        << QStringLiteral("/d/a.txt") << QStringLiteral("/d/b.TXT") << utf8 << utf8;
+    QTest::newRow(".txt read as ansi stays ansi")
+        << QStringLiteral("/d/a.txt") << QStringLiteral("/d/b.txt") << ansi << ansi;
+    QTest::newRow("other name keeps the pane's")
+        << QStringLiteral("/d/notes.md") << QString() << utf8 << utf8;
+    QTest::newRow("no extension keeps the pane's")
+        << QStringLiteral("/d/script") << QString() << utf16 << utf16;
+    QTest::newRow("four characters are no extension")
+        << QStringLiteral("/d/.tvu") << QString() << utf8 << utf8;
     QTest::newRow("five characters are") << QStringLiteral("/d/a.tvu") << QString() << utf8 << utf16;
 }
 
@@ -213,15 +220,18 @@ void PftTextFileTest::savesTheBytesOfEachEncoding_data()
     QTest::addColumn<int>("encoding");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("used");
-    QTest::newRow("ansi") << QStringLiteral("あ\r\n") << int(CTextEncoding::kAnsi) << QByteArray("\x82\xA0\r\n")
-                          << int(CTextEncoding::kAnsi);
+    QTest::newRow("ansi") << QStringLiteral("あ\r\n") << int(CTextEncoding::kAnsi)
+                          << QByteArray("\x82\xA0\r\n") << int(CTextEncoding::kAnsi);
     QTest::newRow("ansi cannot hold é: utf-16le")
         << QStringLiteral("é") << int(CTextEncoding::kAnsi) << QByteArray("\xFF\xFE\xE9\x00", 4)
         << int(CTextEncoding::kUtf16Le);
     QTest::newRow("utf-8 without signature") << QStringLiteral("aあ") << int(CTextEncoding::kUtf8)
                                              << QByteArray("a\xE3\x81\x82") << int(CTextEncoding::kUtf8);
     QTest::newRow("utf-16le with signature") << QStringLiteral("a") << int(CTextEncoding::kUtf16Le)
-                                             << QByteArray("\xFF\xFE" "a\0", 4) << int(CTextEncoding::kUtf16Le);
+                                             << QByteArray("\xFF\xFE"
+                                                           "a\0",
+                                                           4)
+                                             << int(CTextEncoding::kUtf16Le);
 }
 
 void PftTextFileTest::savesTheBytesOfEachEncoding()
@@ -274,7 +284,8 @@ void PftTextFileTest::failedSaveKeepsTheOldFile()
     QCOMPARE(operationLogLines().last(), QStringLiteral("CDlgPft::SaveText() Write() failed."));
 
     CPftTextFile file;
-    QVERIFY(!file.SaveText(m_folder + QStringLiteral("/missing/x.txt"), QStringLiteral("x"), CTextEncoding::kUtf8));
+    QVERIFY(!file.SaveText(m_folder + QStringLiteral("/missing/x.txt"), QStringLiteral("x"),
+                           CTextEncoding::kUtf8));
     QCOMPARE(operationLogLines().last(), QStringLiteral("CDlgPft::SaveText() Create() failed."));
 }
 
@@ -283,12 +294,15 @@ void PftTextFileTest::lineBreaksNormalised_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("crlf");
     QTest::addColumn<QString>("lf");
-    QTest::newRow("lone cr") << QStringLiteral("a\rb\r") << QStringLiteral("a\r\nb\r\n") << QStringLiteral("a\nb\n");
-    QTest::newRow("crlf kept") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb") << QStringLiteral("a\nb");
+    QTest::newRow("lone cr") << QStringLiteral("a\rb\r") << QStringLiteral("a\r\nb\r\n")
+                             << QStringLiteral("a\nb\n");
+    QTest::newRow("crlf kept") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb")
+                               << QStringLiteral("a\nb");
     QTest::newRow("lone lf") << QStringLiteral("a\nb") << QStringLiteral("a\r\nb") << QStringLiteral("a\nb");
-    QTest::newRow("lf cr is two breaks") << QStringLiteral("a\n\rb") << QStringLiteral("a\r\n\r\nb")
-                                         << QStringLiteral("a\n\nb");
-    QTest::newRow("mixed") << QStringLiteral("\r\r\n\n") << QStringLiteral("\r\n\r\n\r\n") << QStringLiteral("\n\n\n");
+    QTest::newRow("lf cr is two breaks")
+        << QStringLiteral("a\n\rb") << QStringLiteral("a\r\n\r\nb") << QStringLiteral("a\n\nb");
+    QTest::newRow("mixed") << QStringLiteral("\r\r\n\n") << QStringLiteral("\r\n\r\n\r\n")
+                           << QStringLiteral("\n\n\n");
     QTest::newRow("none") << QStringLiteral("abc") << QStringLiteral("abc") << QStringLiteral("abc");
 }
 

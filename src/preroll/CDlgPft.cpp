@@ -1,0 +1,970 @@
+#include "preroll/CDlgPft.h"
+
+#include "app/CCommandIds.h"
+#include "config/CConfig.h"
+#include "config/CConfigGui.h"
+#include "config/LogFont.h"
+#include "core/FileDialogFilters.h"
+#include "core/OperationLog.h"
+#include "core/StringTable.h"
+#include "input/CDlgFKey.h"
+#include "preroll/CEngagedEdit.h"
+#include "preroll/CPftLayout.h"
+#include "preroll/CPftLineRules.h"
+#include "preroll/CPftMarkerStrip.h"
+#include "preroll/CPftTextFile.h"
+#include "preroll/IPftLines.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <utility>
+
+namespace {
+
+// Room around the name bar's text.
+constexpr int kNameBarPadding = 4;
+
+// The lines of a pane as the line rules read them: one text block per line.
+class DocumentLines final : public IPftLines
+{
+public:
+    explicit DocumentLines(const QTextDocument &document) : m_document(document) {}
+
+    int lineCount() const override { return m_document.blockCount(); }
+    QString line(int index) const override { return m_document.findBlockByNumber(index).text(); }
+    QString linePrefix(int index, int length) const override
+    {
+        const QTextBlock block = m_document.findBlockByNumber(index);
+        // A block's length counts its line break.
+        if (block.length() - 1 <= length)
+            return block.text();
+        QTextCursor cursor(block);
+        cursor.setPosition(block.position() + length, QTextCursor::KeepAnchor);
+        return cursor.selectedText();
+    }
+
+private:
+    const QTextDocument &m_document;
+};
+
+// Message texts of the string table end their lines with CR LF.
+QString forDisplay(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+QString readString(const CConfig *config, const QString &key, const QString &fallback)
+{
+    QString value = fallback;
+    if (config && !config->GetString(key, value))
+        return fallback;
+    return value;
+}
+
+constexpr std::array<std::pair<int, int>, 4> kRatioCommands = {{
+    {CommandId::PftRatio10, 10},
+    {CommandId::PftRatio15, 15},
+    {CommandId::PftRatio20, 20},
+    {CommandId::PftRatio30, 30},
+}};
+
+} // namespace
+
+// ---- construction -------------------------------------------------------------------------------
+
+QList<CDlgPft::Accelerator> CDlgPft::accelerators()
+{
+    using namespace CommandId;
+    constexpr Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    return {
+        {QKeyCombination(Qt::Key_F1), PftSendLine},
+        {QKeyCombination(Qt::ShiftModifier, Qt::Key_F1), PftSendBlock},
+        {QKeyCombination(ctrl, Qt::Key_O), PftOpen},
+        {QKeyCombination(ctrl, Qt::Key_S), PftSaveAs},
+        {QKeyCombination(ctrl, Qt::Key_A), PftSelectAll},
+        {QKeyCombination(ctrl, Qt::Key_K), PftToggleComment},
+        {QKeyCombination(ctrl, Qt::Key_Down), PftNextComment},
+        {QKeyCombination(ctrl, Qt::Key_Up), PftPreviousComment},
+        {QKeyCombination(ctrl, Qt::Key_P), PftInsertSeparator},
+        {QKeyCombination(ctrl, Qt::Key_Right), PftNextPane},
+        {QKeyCombination(ctrl, Qt::Key_Left), PftPreviousPane},
+    };
+}
+
+int CDlgPft::commandForKey(QKeyCombination key)
+{
+    for (const Accelerator &accelerator : accelerators()) {
+        if (accelerator.key == key)
+            return accelerator.command;
+    }
+    return 0;
+}
+
+CDlgPft::CDlgPft(ToolWindowHost host, Actions actions, FunctionKeysSource functionKeys, QWidget *parent)
+    : CToolWindow(std::move(host), QStringLiteral("pft"), CommandId::PftFont, CommandId::PftBackground,
+                  parent),
+      m_actions(std::move(actions)), m_functionKeys(std::move(functionKeys))
+{
+    setObjectName(QStringLiteral("CDlgPft"));
+    m_nameFont = font();
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_menuBar = new QMenuBar(this);
+    layout->setMenuBar(m_menuBar);
+    m_client = new QWidget(this);
+    m_client->installEventFilter(this);
+    layout->addWidget(m_client);
+    m_strip = new CPftMarkerStrip(m_client);
+    m_strip->setObjectName(QStringLiteral("pftMarker"));
+    buildPanes();
+    buildMenus();
+    ApplyNameBars();
+    UpdateNames();
+    UpdateChecks();
+    Relayout();
+}
+
+CDlgPft::~CDlgPft()
+{
+    CopyWindowToConfig();
+    WriteLog(QStringLiteral("CDlgPft destroyed."));
+}
+
+void CDlgPft::buildPanes()
+{
+    for (int k = 0; k < kPaneCount; ++k) {
+        Pane &pane = m_panes[k];
+        pane.nameBar = new QLabel(m_client);
+        pane.nameBar->setObjectName(QStringLiteral("pftName%1").arg(k + 1));
+        pane.nameBar->setAutoFillBackground(true);
+        pane.nameBar->setTextFormat(Qt::PlainText);
+        pane.nameBar->installEventFilter(this);
+        pane.edit = new CEngagedEdit(m_client);
+        pane.edit->setObjectName(QStringLiteral("pftEdit%1").arg(k + 1));
+        pane.edit->setCommandForKey(&CDlgPft::commandForKey);
+        addStyledWidget(pane.edit);
+        pane.edit->setContextMenuPolicy(Qt::CustomContextMenu);
+        CEngagedEdit *edit = pane.edit;
+        connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint &pos) {
+            // The edit's own items first, then the window's commands.
+            std::unique_ptr<QMenu> menu(edit->createStandardContextMenu(pos));
+            menu->addSeparator();
+            addWindowMenus(*menu);
+            menu->exec(edit->viewport()->mapToGlobal(pos));
+        });
+        connect(edit, &CEngagedEdit::commandKey, this, &CDlgPft::OnForwardedCommand);
+        connect(edit, &CEngagedEdit::functionKeyPressed, this,
+                [this, k](int index, bool shift) { OnFunctionKey(k, index, shift); });
+        connect(edit, &CEngagedEdit::keyReleased, this, &CDlgPft::OnKeyReleased);
+        connect(edit, &CEngagedEdit::compositionChanged, this, [this, k] {
+            if (k == m_nCurrent)
+                PostState();
+        });
+        connect(edit, &CEngagedEdit::focusGained, this, [this, k] { OnPaneFocused(k); });
+        connect(edit, &CEngagedEdit::caretMoved, this, [this, k] {
+            if (k == m_nCurrent)
+                UpdateMarker();
+        });
+        connect(edit, &QPlainTextEdit::cursorPositionChanged, this, [this, k] {
+            if (k == m_nCurrent)
+                UpdateMarker();
+        });
+        // An edit above the caret line (a line that wraps anew) moves the caret line down; the
+        // layout is settled once the change is done.
+        connect(
+            edit, &QPlainTextEdit::textChanged, this,
+            [this, k] {
+                if (k == m_nCurrent)
+                    UpdateMarker();
+            },
+            Qt::QueuedConnection);
+        connect(edit->document(), &QTextDocument::modificationChanged, this, [this] { UpdateNames(); });
+    }
+}
+
+QAction *CDlgPft::addCommand(QMenu *menu, int command, const QString &text, bool checkable)
+{
+    auto *action = new QAction(text, this);
+    action->setData(command);
+    action->setCheckable(checkable);
+    menu->addAction(action);
+    m_actionsById.insert(command, action);
+    // Queued, as a posted menu command: the menu has closed before a dialog opens.
+    connect(action, &QAction::triggered, this, [this, command] {
+        QMetaObject::invokeMethod(
+            this, [this, command] { OnForwardedCommand(command); }, Qt::QueuedConnection);
+    });
+    return action;
+}
+
+void CDlgPft::buildMenus()
+{
+    using namespace CommandId;
+    QMenu *file = m_menuBar->addMenu(tr("ファイル(&F)"));
+    addCommand(file, PftNew, tr("新規作成(&N)"));
+    addCommand(file, PftOpen, tr("開く... (&O)\tCtrl+O"));
+    addCommand(file, PftSaveAs, tr("名前をつけて保存... (&A)\tCtrl+S"));
+    file->addSeparator();
+    addCommand(file, PftClose, tr("ウインドウを閉じる (&X)"));
+
+    QMenu *edit = m_menuBar->addMenu(tr("編集(&E)"));
+    addCommand(edit, PftSendLine, tr("1行送信(&T)\tF1"));
+    addCommand(edit, PftSendBlock, tr("複数行一括送信(&M)\tShift+F1"));
+    edit->addSeparator();
+    addCommand(edit, PftSelectAll, tr("すべて選択 (&A)\tCtrl+A"));
+    addCommand(edit, PftToggleComment, tr("コメント行にする／元に戻す (&K)\tCtrl+K"));
+    addCommand(edit, PftNextComment, tr("次のコメント行へジャンプ (&N)\tCtrl+↓"));
+    addCommand(edit, PftPreviousComment, tr("前のコメント行へジャンプ (&P)\tCtrl+↑"));
+    addCommand(edit, PftInsertSeparator, tr("複数行送信の区切りを挿入 (&I)\tCtrl+P"));
+
+    QMenu *view = m_menuBar->addMenu(tr("表示(&V)"));
+    addCommand(view, PftFont, tr("フォント... (&F)"));
+    addCommand(view, PftBackground, tr("背景色... (&B)"));
+    view->addSeparator();
+    addCommand(view, PftNameFont, tr("前ロール名のフォント..."));
+    addCommand(view, PftNameBackground, tr("前ロール名の背景色..."));
+    addCommand(view, PftNameOtherBackground, tr("非選択前ロール名の背景色..."));
+    view->addSeparator();
+    addCommand(view, PftShowAll, tr("全ウインドウを表示 (&D)"), true);
+    view->addSeparator();
+    addCommand(view, PftRatio10, tr("他と同じ（1.0倍）(&1)"), true);
+    addCommand(view, PftRatio15, tr("他の5割増（1.5倍）(&5)"), true);
+    addCommand(view, PftRatio20, tr("他の2倍（2.0倍）(&2)"), true);
+    addCommand(view, PftRatio30, tr("他の3倍（3.0倍）(&3)"), true);
+
+    QMenu *window = m_menuBar->addMenu(tr("ウインドウ(&W)"));
+    addCommand(window, PftPane1, QStringLiteral("&1"), true);
+    addCommand(window, PftPane2, QStringLiteral("&2"), true);
+    addCommand(window, PftPane3, QStringLiteral("&3"), true);
+    window->addSeparator();
+    addCommand(window, PftNextPane, tr("次のウインドウへ移動 (&N)\tCtrl+→"));
+    addCommand(window, PftPreviousPane, tr("前のウインドウに移動 (&P)\tCtrl+←"));
+
+    m_menus = {file, edit, view, window};
+}
+
+void CDlgPft::addWindowMenus(QMenu &menu)
+{
+    for (QMenu *submenu : std::as_const(m_menus))
+        menu.addMenu(submenu);
+}
+
+void CDlgPft::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu menu(this);
+    addWindowMenus(menu);
+    // From the keyboard the menu opens at the client origin.
+    const bool atMouse = event->reason() == QContextMenuEvent::Mouse && rect().contains(event->pos());
+    menu.exec(atMouse ? event->globalPos() : m_client->mapToGlobal(QPoint(0, 0)));
+    event->accept();
+}
+
+bool CDlgPft::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_client && event->type() == QEvent::Resize)
+        Relayout();
+    // A click on a pane's name makes it the current pane.
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (int k = 0; k < kPaneCount; ++k) {
+            if (watched == m_panes[k].nameBar)
+                SelectPane(k);
+        }
+    }
+    return CToolWindow::eventFilter(watched, event);
+}
+
+CEngagedEdit *CDlgPft::edit(int pane) const
+{
+    return pane >= 0 && pane < kPaneCount ? m_panes[pane].edit : nullptr;
+}
+
+QLabel *CDlgPft::nameBar(int pane) const
+{
+    return pane >= 0 && pane < kPaneCount ? m_panes[pane].nameBar : nullptr;
+}
+
+QAction *CDlgPft::action(int command) const
+{
+    return m_actionsById.value(command);
+}
+
+QString CDlgPft::filePath(int pane) const
+{
+    return pane >= 0 && pane < kPaneCount ? m_panes[pane].path : QString();
+}
+
+int CDlgPft::encoding(int pane) const
+{
+    return pane >= 0 && pane < kPaneCount ? m_panes[pane].encoding : 0;
+}
+
+void CDlgPft::post(std::function<void()> action)
+{
+    QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
+}
+
+// ---- settings ---------------------------------------------------------------------------------
+
+void CDlgPft::CopyConfigToWindow()
+{
+    CToolWindow::CopyConfigToWindow();
+    if (CConfig *store = config()) {
+        LogFont logFont;
+        ConfigToLogFont(*store, QStringLiteral("pft.name"), logicalDpiY(), logFont);
+        m_nameCharSet = logFont.charSet;
+        m_nameFont = CConfigGui::toQFont(logFont, logicalDpiY());
+        quint32 color = 0;
+        if (store->GetColor(QStringLiteral("pft.name.color.text"), color))
+            m_nameTextColor = color;
+        if (store->GetColor(QStringLiteral("pft.name.color.background"), color))
+            m_nameBackgroundColor = color;
+        if (store->GetColor(QStringLiteral("pft.name.nonsel.color.background"), color))
+            m_nameOtherBackgroundColor = color;
+        qint32 value = 0;
+        if (store->GetInt(QStringLiteral("pft.display.all_i"), value))
+            m_bShowAll = value == 1;
+        if (store->GetInt(QStringLiteral("pft.display.current_pane_ratio_i"), value))
+            m_nRatio = value;
+    }
+    ApplyNameBars();
+    UpdateChecks();
+    Relayout();
+}
+
+void CDlgPft::CopyWindowToConfig()
+{
+    CToolWindow::CopyWindowToConfig();
+    CConfig *store = config();
+    if (!store)
+        return;
+    LogFontToConfig(*store, QStringLiteral("pft.name"), logicalDpiY(),
+                    CConfigGui::fromQFont(m_nameFont, logicalDpiY(), m_nameCharSet));
+    store->SetColor(QStringLiteral("pft.name.color.text"), m_nameTextColor);
+    store->SetColor(QStringLiteral("pft.name.color.background"), m_nameBackgroundColor);
+    store->SetColor(QStringLiteral("pft.name.nonsel.color.background"), m_nameOtherBackgroundColor);
+    store->SetInt(QStringLiteral("pft.display.all_i"), m_bShowAll ? 1 : 0);
+    store->SetInt(QStringLiteral("pft.display.current_pane_ratio_i"), m_nRatio);
+}
+
+// ---- commands ---------------------------------------------------------------------------------
+
+void CDlgPft::OnForwardedCommand(int command)
+{
+    using namespace CommandId;
+    switch (command) {
+    case PftSendLine:
+        SendCaretLine();
+        return;
+    case PftSendBlock:
+        SendBlock();
+        return;
+    case PftNew:
+        OnPftNew();
+        return;
+    case PftOpen:
+        OnPftOpen();
+        return;
+    case PftSaveAs:
+        OnPftSaveAs();
+        return;
+    case PftNameFont:
+        ChooseNameFont();
+        return;
+    case PftNameBackground:
+        ChooseNameColor(m_nameBackgroundColor);
+        return;
+    case PftNameOtherBackground:
+        ChooseNameColor(m_nameOtherBackgroundColor);
+        return;
+    case PftClose:
+        HideWindow();
+        if (host().postCommand)
+            host().postCommand(RefreshWindowState);
+        return;
+    case PftSelectAll:
+        currentEdit()->selectAll();
+        return;
+    case PftToggleComment:
+        ToggleComment();
+        return;
+    case PftNextComment:
+        JumpToNextComment();
+        return;
+    case PftPreviousComment:
+        JumpToPreviousComment();
+        return;
+    case PftInsertSeparator:
+        InsertSeparator();
+        return;
+    case PftPane1:
+    case PftPane2:
+    case PftPane3:
+        SelectPane(command - PftPane1);
+        return;
+    case PftNextPane:
+        SelectPane((m_nCurrent + 1) % kPaneCount);
+        return;
+    case PftPreviousPane:
+        SelectPane((m_nCurrent + kPaneCount - 1) % kPaneCount);
+        return;
+    case PftShowAll:
+        SetShowAll(!m_bShowAll);
+        return;
+    default:
+        break;
+    }
+    for (const auto &[ratioCommand, ratio] : kRatioCommands) {
+        if (command == ratioCommand) {
+            SetPaneRatio(ratio);
+            return;
+        }
+    }
+    CToolWindow::OnForwardedCommand(command);
+}
+
+void CDlgPft::FocusWindow()
+{
+    activateWindow();
+    raise();
+    currentEdit()->setFocus(Qt::ShortcutFocusReason);
+}
+
+void CDlgPft::moveCaretToLine(int line)
+{
+    CEngagedEdit *edit = currentEdit();
+    const QTextBlock block = edit->document()->findBlockByNumber(line);
+    if (!block.isValid())
+        return;
+    edit->setTextCursor(QTextCursor(block));
+    edit->ensureCursorVisible();
+}
+
+void CDlgPft::SendCaretLine()
+{
+    CEngagedEdit *edit = currentEdit();
+    const CPftLineRules::LineStep step =
+        CPftLineRules::SendCaretLine(DocumentLines(*edit->document()), edit->textCursor().blockNumber());
+    if (step.caretMoves)
+        moveCaretToLine(step.caretLine);
+    if (step.send) {
+        post([this, line = step.line] {
+            if (m_actions.sendLine)
+                m_actions.sendLine(line);
+        });
+    }
+    UpdateMarker();
+}
+
+void CDlgPft::SendBlock()
+{
+    CEngagedEdit *edit = currentEdit();
+    const CPftLineRules::BlockStep step =
+        CPftLineRules::CollectBlock(DocumentLines(*edit->document()), edit->textCursor().blockNumber());
+    if (step.found) {
+        moveCaretToLine(step.caretLine);
+        post([this, block = step.block] {
+            if (m_actions.sendBlock)
+                m_actions.sendBlock(block);
+        });
+    }
+    UpdateMarker();
+}
+
+void CDlgPft::ToggleComment()
+{
+    CEngagedEdit *edit = currentEdit();
+    const QTextBlock block = edit->textCursor().block();
+    QTextCursor cursor(block);
+    // One step of the edit's own undo.
+    cursor.beginEditBlock();
+    if (!CPftLineRules::IsComment(block.text())) {
+        cursor.insertText(CPftLineRules::commentMarker());
+    } else {
+        cursor.setPosition(block.position() + static_cast<int>(CPftLineRules::commentMarker().size()),
+                           QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    cursor.endEditBlock();
+}
+
+void CDlgPft::JumpToNextComment()
+{
+    CEngagedEdit *edit = currentEdit();
+    moveCaretToLine(
+        CPftLineRules::NextComment(DocumentLines(*edit->document()), edit->textCursor().blockNumber()));
+    UpdateMarker();
+}
+
+void CDlgPft::JumpToPreviousComment()
+{
+    CEngagedEdit *edit = currentEdit();
+    moveCaretToLine(
+        CPftLineRules::PreviousComment(DocumentLines(*edit->document()), edit->textCursor().blockNumber()));
+    UpdateMarker();
+}
+
+void CDlgPft::InsertSeparator()
+{
+    CEngagedEdit *edit = currentEdit();
+    QTextCursor cursor(edit->textCursor().block());
+    cursor.beginEditBlock();
+    cursor.insertText(CPftLineRules::separatorLine() + u'\n');
+    cursor.endEditBlock();
+    // The caret stays on the line it was on, now below the separator.
+    edit->setTextCursor(cursor);
+    edit->ensureCursorVisible();
+    UpdateMarker();
+}
+
+// ---- function keys and the pre-roll state -------------------------------------------------------
+
+QString CDlgPft::phrase(int key) const
+{
+    if (const CDlgFKey *keys = m_functionKeys ? m_functionKeys() : nullptr)
+        return keys->phrase(key);
+    // As in the input window: the stored phrase while the function-key window was not made.
+    return readString(config(), CDlgFKey::phraseKey(key), QString());
+}
+
+void CDlgPft::OnFunctionKey(int pane, int index, bool shift)
+{
+    if (pane != m_nCurrent)
+        SelectPane(pane);
+    const int key = index + 1;
+    switch (key) {
+    case 8:
+        Quote(shift ? 2 : 1);
+        return;
+    case 9:
+    case 10:
+        return;
+    case 11:
+        if (shift) {
+            post([this] {
+                if (m_actions.clearScreen)
+                    m_actions.clearScreen();
+            });
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    ReplaceSelection(phrase(key));
+}
+
+void CDlgPft::ReplaceSelection(const QString &phrase)
+{
+    CEngagedEdit *edit = currentEdit();
+    QTextCursor cursor = edit->textCursor();
+    cursor.beginEditBlock();
+    if (phrase.isEmpty())
+        cursor.removeSelectedText();
+    else
+        cursor.insertText(phrase);
+    cursor.endEditBlock();
+    edit->setTextCursor(cursor);
+    edit->ensureCursorVisible();
+}
+
+void CDlgPft::Quote(int pair)
+{
+    const QString prefix = QStringLiteral("input.quote.%1.").arg(pair);
+    const QString begin =
+        readString(config(), prefix + QStringLiteral("begin"), CStringTable::get(pair == 1 ? 176 : 178));
+    const QString end =
+        readString(config(), prefix + QStringLiteral("end"), CStringTable::get(pair == 1 ? 177 : 179));
+    CEngagedEdit *edit = currentEdit();
+    // The caret line is the line of a pane; the caret and the selection move with their text, so
+    // a caret at the line's end stays at its end.
+    QTextCursor cursor(edit->textCursor().block());
+    cursor.beginEditBlock();
+    cursor.insertText(begin);
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    cursor.insertText(end);
+    cursor.endEditBlock();
+    edit->ensureCursorVisible();
+}
+
+void CDlgPft::OnKeyReleased(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat)
+{
+    if (CPftLineRules::PostsStateOnRelease(key, modifiers, autoRepeat))
+        PostState();
+}
+
+void CDlgPft::PostState()
+{
+    CEngagedEdit *edit = currentEdit();
+    const QTextCursor cursor = edit->textCursor();
+    CPftLineRules::State state =
+        CPftLineRules::BuildState(DocumentLines(*edit->document()), cursor.blockNumber(),
+                                  cursor.position() - cursor.block().position(), edit->composition());
+    post([this, state = std::move(state)] {
+        if (m_actions.sendState)
+            m_actions.sendState(state.former, state.latter);
+    });
+}
+
+// ---- files ------------------------------------------------------------------------------------
+
+bool CDlgPft::AskAboutChanges()
+{
+    if (!currentEdit()->document()->isModified())
+        return true;
+    Answer answer = Answer::Cancel;
+    if (m_askSave) {
+        answer = m_askSave(this);
+    } else {
+        QMessageBox box(QMessageBox::Question, CStringTable::get(119), forDisplay(CStringTable::get(120)),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+        const int result = box.exec();
+        answer = result == QMessageBox::Yes  ? Answer::Yes
+                 : result == QMessageBox::No ? Answer::No
+                                             : Answer::Cancel;
+    }
+    switch (answer) {
+    case Answer::Yes:
+        return OnPftSaveAs();
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+QString CDlgPft::chooseFile(bool save)
+{
+    if (m_fileDialog)
+        return m_fileDialog(this, save);
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = CFileDialogFilters::fromString(save ? 118 : 171);
+    dialog.setNameFilters(filters);
+    if (save) {
+        // A name typed without extension takes the one of the chosen filter.
+        static const std::array<QString, 3> suffixes = {QStringLiteral("txt"), QStringLiteral("tvu"),
+                                                        QStringLiteral("tv8")};
+        dialog.setDefaultSuffix(suffixes[0]);
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString &filter) {
+            const qsizetype index = filters.indexOf(filter);
+            dialog.setDefaultSuffix(index >= 0 && index < 3 ? suffixes[index] : QString());
+        });
+        const QString current = m_panes[m_nCurrent].path;
+        if (!current.isEmpty())
+            dialog.selectFile(current);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void CDlgPft::showError(const QString &text)
+{
+    if (m_errorBox) {
+        m_errorBox(this, text, CStringTable::get(116));
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, CStringTable::get(116), forDisplay(text), QMessageBox::Ok, this);
+    box.exec();
+}
+
+bool CDlgPft::OnPftNew()
+{
+    if (!AskAboutChanges())
+        return false;
+    Pane &pane = m_panes[m_nCurrent];
+    pane.edit->clear();
+    pane.edit->document()->setModified(false);
+    pane.path.clear();
+    UpdateNames();
+    UpdateMarker();
+    return true;
+}
+
+bool CDlgPft::OnPftOpen()
+{
+    WriteLog(QStringLiteral("CDlgPft::OnPftOpen() begins."));
+    if (!AskAboutChanges())
+        return false;
+    const QString path = chooseFile(false);
+    if (path.isEmpty())
+        return false;
+    WriteLog(QStringLiteral("DoModal returns OK. Filename:") + path);
+    return OpenFile(path);
+}
+
+bool CDlgPft::OpenFile(const QString &path)
+{
+    CPftTextFile file;
+    qint64 size = 0;
+    QString message;
+    if (!file.LoadText(path, size, message)) {
+        WriteLog(QStringLiteral("LoadText failed."));
+        showError(message);
+        return false;
+    }
+    WriteLog(QStringLiteral("LoadText finished."));
+    const int detected = file.encoding();
+    WriteLog(CPftTextFile::OpensAsLogLine(detected));
+    Pane &pane = m_panes[m_nCurrent];
+    try {
+        QString text = CPftTextFile::NormaliseLineBreaks(file.text(), u"\n");
+        // The file's bytes are not needed once they are text; a large file is held once less.
+        file.Release();
+        pane.edit->setPlainText(text);
+    } catch (const std::bad_alloc &) {
+        WriteLog(QStringLiteral(
+            "OnPftOpen : Exception occured during character-set conversion and setting to edit control."));
+        WriteLog(QStringLiteral("SetWindowText failed."));
+        return false;
+    }
+    pane.edit->document()->setModified(false);
+    pane.path = path;
+    pane.encoding = detected;
+    UpdateNames();
+    WriteLog(QStringLiteral("SetWindowText done."));
+    pane.edit->moveCursor(QTextCursor::Start);
+    pane.edit->ensureCursorVisible();
+    UpdateMarker();
+    WriteLog(QStringLiteral("CDlgNic::OnPftOpen() finished."));
+    return true;
+}
+
+bool CDlgPft::OnPftSaveAs()
+{
+    const QString path = chooseFile(true);
+    return !path.isEmpty() && SaveFile(path);
+}
+
+QString CDlgPft::paneText(int pane) const
+{
+    if (pane < 0 || pane >= kPaneCount)
+        return {};
+    const QTextDocument *document = m_panes[pane].edit->document();
+    // Block by block: the document's plain text would turn no-break spaces into spaces.
+    QString text;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block != document->begin())
+            text += QStringLiteral("\r\n");
+        text += block.text();
+    }
+    return text;
+}
+
+bool CDlgPft::SaveFile(const QString &path)
+{
+    Pane &pane = m_panes[m_nCurrent];
+    const int encoding = CPftTextFile::SaveEncodingFor(path, pane.path, pane.encoding);
+    CPftTextFile file;
+    int used = encoding;
+    if (!file.SaveText(path, paneText(m_nCurrent), encoding, &used)) {
+        // The user must know that the text was not saved, or they would close over it.
+        showError(CStringTable::get(163));
+        return false;
+    }
+    // ANSI that could not hold every character went out as UTF-16LE; later saves follow the file.
+    pane.encoding = used;
+    pane.path = path;
+    pane.edit->document()->setModified(false);
+    UpdateNames();
+    return true;
+}
+
+// ---- panes and layout ---------------------------------------------------------------------------
+
+QString CDlgPft::paneName(int pane) const
+{
+    const QString path = filePath(pane);
+    const QString name = path.isEmpty() ? CStringTable::get(126) : QFileInfo(path).fileName();
+    return QStringLiteral("%1:%2").arg(pane + 1).arg(name);
+}
+
+void CDlgPft::UpdateNames()
+{
+    for (int k = 0; k < kPaneCount; ++k) {
+        const QString name = paneName(k);
+        m_panes[k].nameBar->setText(name);
+        if (QAction *item = action(CommandId::PftPane1 + k)) {
+            // A "&" of the file's name is no mnemonic.
+            QString text = name;
+            text.replace(u'&', QStringLiteral("&&"));
+            item->setText(u'&' + text);
+        }
+    }
+    setWindowTitle(CStringTable::get(127) + paneName(m_nCurrent) + CStringTable::get(156));
+}
+
+void CDlgPft::UpdateChecks()
+{
+    for (int k = 0; k < kPaneCount; ++k) {
+        if (QAction *item = action(CommandId::PftPane1 + k))
+            item->setChecked(k == m_nCurrent);
+    }
+    if (QAction *item = action(CommandId::PftShowAll))
+        item->setChecked(m_bShowAll);
+    for (const auto &[command, ratio] : kRatioCommands) {
+        if (QAction *item = action(command))
+            item->setChecked(ratio == m_nRatio);
+    }
+}
+
+void CDlgPft::OnPaneFocused(int pane)
+{
+    // A click into another pane of the show-all layout makes it the current one.
+    if (pane != m_nCurrent)
+        SelectPane(pane);
+}
+
+void CDlgPft::SelectPane(int pane)
+{
+    if (pane < 0 || pane >= kPaneCount)
+        return;
+    // Each edit keeps its own caret and selection while another pane is current.
+    m_nCurrent = pane;
+    Relayout();
+    ApplyNameBars();
+    CEngagedEdit *edit = currentEdit();
+    if (!edit->hasFocus())
+        edit->setFocus(Qt::OtherFocusReason);
+    edit->ensureCursorVisible();
+    UpdateChecks();
+    UpdateNames();
+    UpdateMarker();
+    if (m_bShowAll)
+        update();
+}
+
+void CDlgPft::SetShowAll(bool showAll)
+{
+    m_bShowAll = showAll;
+    UpdateChecks();
+    Relayout();
+    UpdateMarker();
+}
+
+void CDlgPft::SetPaneRatio(int ratio)
+{
+    m_nRatio = ratio;
+    UpdateChecks();
+    Relayout();
+    UpdateMarker();
+}
+
+int CDlgPft::nameBarHeight() const
+{
+    return QFontMetrics(m_nameFont).height() + kNameBarPadding;
+}
+
+void CDlgPft::ApplyNameBars()
+{
+    for (int k = 0; k < kPaneCount; ++k) {
+        QLabel *bar = m_panes[k].nameBar;
+        bar->setFont(m_nameFont);
+        QPalette palette = bar->palette();
+        const QColor background =
+            CConfigGui::toQColor(k == m_nCurrent ? m_nameBackgroundColor : m_nameOtherBackgroundColor);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            palette.setColor(group, QPalette::Window, background);
+            palette.setColor(group, QPalette::WindowText, CConfigGui::toQColor(m_nameTextColor));
+        }
+        bar->setPalette(palette);
+    }
+}
+
+void CDlgPft::Relayout()
+{
+    const int width = m_client->width();
+    const int height = m_client->height();
+    const int barHeight = std::min(nameBarHeight(), height);
+    const int editHeight = std::max(height - barHeight, 0);
+    if (m_bShowAll) {
+        const auto columns = CPftLayout::ShowAll(0, width, kGap, m_nRatio, m_nCurrent);
+        for (int k = 0; k < kPaneCount; ++k) {
+            const CPftLayout::Column bar = CPftLayout::NameBar(columns[k], kGap);
+            m_panes[k].nameBar->setGeometry(bar.x, 0, bar.width, barHeight);
+            m_panes[k].edit->setGeometry(columns[k].x, barHeight, columns[k].width, editHeight);
+            m_panes[k].nameBar->show();
+            m_panes[k].edit->show();
+        }
+        m_strip->setGeometry(columns[m_nCurrent].x - kGap, barHeight, kGap, editHeight);
+    } else {
+        for (int k = 0; k < kPaneCount; ++k) {
+            const bool current = k == m_nCurrent;
+            if (current) {
+                const CPftLayout::Column column{kGap, std::max(width - kGap, 0)};
+                const CPftLayout::Column bar = CPftLayout::NameBar(column, kGap);
+                m_panes[k].nameBar->setGeometry(bar.x, 0, bar.width, barHeight);
+                m_panes[k].edit->setGeometry(column.x, barHeight, column.width, editHeight);
+            }
+            m_panes[k].nameBar->setVisible(current);
+            m_panes[k].edit->setVisible(current);
+        }
+        m_strip->setGeometry(0, barHeight, kGap, editHeight);
+    }
+    m_strip->raise();
+    UpdateMarker();
+}
+
+void CDlgPft::UpdateMarker()
+{
+    CEngagedEdit *edit = currentEdit();
+    const QTextBlock block = edit->textCursor().block();
+    if (!block.isValid())
+        return;
+    const QRect line = edit->cursorRect(QTextCursor(block));
+    if (!edit->isVisible() || !edit->viewport()->rect().intersects(line)) {
+        m_strip->setMarker(-1, line.height());
+        return;
+    }
+    const QPoint center = edit->viewport()->mapTo(m_client, line.center());
+    m_strip->setMarker(center.y() - m_strip->y(), line.height());
+}
+
+void CDlgPft::OnFontChanged()
+{
+    Relayout();
+}
+
+bool CDlgPft::ChooseNameFont()
+{
+    QFont font = m_nameFont;
+    quint32 color = m_nameTextColor;
+    const bool ok =
+        host().fontDialog ? host().fontDialog(this, font, color) : RunFontDialog(this, font, color);
+    if (!ok)
+        return false;
+    m_nameFont = font;
+    m_nameTextColor = color;
+    ApplyNameBars();
+    Relayout();
+    return true;
+}
+
+void CDlgPft::ChooseNameColor(quint32 &color)
+{
+    quint32 chosen = color;
+    if (!ChooseColor(chosen))
+        return;
+    color = chosen;
+    ApplyNameBars();
+}

@@ -1,0 +1,186 @@
+#pragma once
+
+#include "input/CToolWindow.h"
+
+#include <QFont>
+#include <QHash>
+#include <QKeyCombination>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+class CDlgFKey;
+class CEngagedEdit;
+class CPftMarkerStrip;
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+
+// The pre-roll window: prepared text in three panes (three files), released into the captions
+// line by line (F1) or a block at a time up to a separator line (Shift+F1). A black triangle
+// beside the current pane points at the line that goes out next; lines beginning with "<-" are
+// notes to the typist and never go out. After every key the window hands the lines around the
+// caret to the other members' pre-roll monitors.
+//
+// Settings prefix "pft": the tool window keys, the name bars' font under "pft.name" with
+// "pft.name.color.text", "pft.name.color.background" (current pane) and
+// "pft.name.nonsel.color.background" (the others), "pft.display.all_i" and
+// "pft.display.current_pane_ratio_i".
+class CDlgPft final : public CToolWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kPaneCount = 3;
+    // The marker strip's width, which is also the gap left of each pane in the show-all layout.
+    static constexpr int kGap = 12;
+
+    // Where the pane's text goes (the main window's send paths). Each is called after the
+    // command has returned, with its own copy of the lines.
+    struct Actions
+    {
+        std::function<void(const QString &line)> sendLine;
+        // The block ends with the separator line.
+        std::function<void(const QStringList &lines)> sendBlock;
+        std::function<void(const QStringList &former, const QStringList &latter)> sendState;
+        std::function<void()> clearScreen;
+    };
+    // The function-key window when it exists, else nullptr.
+    using FunctionKeysSource = std::function<const CDlgFKey *()>;
+
+    // The answer to "save the edits first?".
+    enum class Answer
+    {
+        Yes,
+        No,
+        Cancel
+    };
+    using AskSave = std::function<Answer(QWidget *owner)>;
+    // The chosen path, or empty for cancel.
+    using FileDialog = std::function<QString(QWidget *owner, bool save)>;
+    using ErrorBox = std::function<void(QWidget *owner, const QString &text, const QString &caption)>;
+
+    struct Accelerator
+    {
+        QKeyCombination key;
+        int command = 0;
+    };
+    // The window's keys; they act before the pane's own editing keys.
+    static QList<Accelerator> accelerators();
+    static int commandForKey(QKeyCombination key);
+
+    CDlgPft(ToolWindowHost host, Actions actions, FunctionKeysSource functionKeys, QWidget *parent = nullptr);
+    ~CDlgPft() override;
+
+    // IToolWindow
+    void CopyConfigToWindow() override;
+    void CopyWindowToConfig() override;
+    void OnForwardedCommand(int command) override;
+    void FocusWindow() override;
+
+    // Commands on the current pane.
+    void SendCaretLine();
+    void SendBlock();
+    bool OnPftNew();
+    bool OnPftOpen();
+    bool OnPftSaveAs();
+    // Open and save without the file dialogs.
+    bool OpenFile(const QString &path);
+    bool SaveFile(const QString &path);
+    void ToggleComment();
+    void JumpToNextComment();
+    void JumpToPreviousComment();
+    void InsertSeparator();
+    void SelectPane(int pane);
+    void SetShowAll(bool showAll);
+    void SetPaneRatio(int ratio);
+    // Hands the lines around the caret of the current pane to the pre-roll monitors.
+    void PostState();
+
+    int currentPane() const { return m_nCurrent; }
+    CEngagedEdit *edit(int pane) const;
+    QLabel *nameBar(int pane) const;
+    CPftMarkerStrip *markerStrip() const { return m_strip; }
+    QMenuBar *menuBar() const { return m_menuBar; }
+    QAction *action(int command) const;
+    // "%d:%s": the pane number and the file's name, or "無題" while the pane has no file.
+    QString paneName(int pane) const;
+    QString filePath(int pane) const;
+    // 0 ANSI, 1 UTF-16LE, 2 UTF-8: what the pane is saved in.
+    int encoding(int pane) const;
+    // The pane's text with CR LF line breaks, as it is saved.
+    QString paneText(int pane) const;
+    bool showAll() const { return m_bShowAll; }
+    int paneRatio() const { return m_nRatio; }
+    QFont nameFont() const { return m_nameFont; }
+    quint32 nameTextColor() const { return m_nameTextColor; }
+    quint32 nameBackgroundColor() const { return m_nameBackgroundColor; }
+    quint32 nameOtherBackgroundColor() const { return m_nameOtherBackgroundColor; }
+
+    void setAskSave(AskSave ask) { m_askSave = std::move(ask); }
+    void setFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
+    void setErrorBox(ErrorBox box) { m_errorBox = std::move(box); }
+
+protected:
+    void OnFontChanged() override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    struct Pane
+    {
+        CEngagedEdit *edit = nullptr;
+        QLabel *nameBar = nullptr;
+        QString path;
+        int encoding = 0;
+    };
+
+    void buildPanes();
+    void buildMenus();
+    QAction *addCommand(QMenu *menu, int command, const QString &text, bool checkable = false);
+    void addWindowMenus(QMenu &menu);
+    CEngagedEdit *currentEdit() const { return m_panes[m_nCurrent].edit; }
+    void moveCaretToLine(int line);
+    void OnFunctionKey(int pane, int index, bool shift);
+    void ReplaceSelection(const QString &phrase);
+    void Quote(int pair);
+    QString phrase(int key) const;
+    void OnKeyReleased(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat);
+    void OnPaneFocused(int pane);
+    bool AskAboutChanges();
+    QString chooseFile(bool save);
+    void showError(const QString &text);
+    bool ChooseNameFont();
+    void ChooseNameColor(quint32 &color);
+    void UpdateNames();
+    void UpdateChecks();
+    void ApplyNameBars();
+    void Relayout();
+    void UpdateMarker();
+    int nameBarHeight() const;
+    void post(std::function<void()> action);
+
+    Actions m_actions;
+    FunctionKeysSource m_functionKeys;
+    AskSave m_askSave;
+    FileDialog m_fileDialog;
+    ErrorBox m_errorBox;
+    std::array<Pane, kPaneCount> m_panes{};
+    int m_nCurrent = 0;
+    bool m_bShowAll = false;
+    int m_nRatio = 10;
+    QFont m_nameFont;
+    quint8 m_nameCharSet = 1;
+    quint32 m_nameTextColor = 0x000000;
+    quint32 m_nameBackgroundColor = 0xffffff;
+    quint32 m_nameOtherBackgroundColor = 0x999999;
+    QMenuBar *m_menuBar = nullptr;
+    QWidget *m_client = nullptr;
+    CPftMarkerStrip *m_strip = nullptr;
+    QList<QMenu *> m_menus;
+    QHash<int, QAction *> m_actionsById;
+};
