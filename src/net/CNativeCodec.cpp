@@ -300,7 +300,12 @@ int CNativeCodec::TokenizeMessage(QByteArrayView datagram, const QString &source
 
 void CNativeCodec::logIllegal(const QString &sourceAddress)
 {
-    int &count = m_illegalCounts[sourceAddress];
+    // One count per sender, but only for as many senders as a LAN segment holds: past that, the
+    // newcomers share one count, so neither the table nor the log grows with forged addresses.
+    auto it = m_illegalCounts.find(sourceAddress);
+    if (it == m_illegalCounts.end() && m_illegalCounts.size() < kMaxIllegalSources)
+        it = m_illegalCounts.insert(sourceAddress, 0);
+    int &count = it == m_illegalCounts.end() ? m_illegalOthers : *it;
     // A misconfigured or hostile sender must not flood the log: the first three, then every tenth.
     if (count < 3 || (count % 10 == 0 && count < 100))
         WriteLogInt(QStringLiteral("Illegal packet from ") + sourceAddress, count);

@@ -60,6 +60,7 @@ public:
     static constexpr int kReceiveBufferSize = 4096; // bytes; longer datagrams are never delivered
     static constexpr char16_t kGroupBase = 0x40;    // group 1 is 'A'
     static constexpr char16_t kRecordSeparator = u'\n';
+    static constexpr qsizetype kMaxIllegalSources = 256; // senders counted one by one
 
     // Either history may be null: nothing is repeated from it. The caches start empty but are
     // taken as current for the histories' present versions, so repeating starts with the next change.
@@ -106,5 +107,6 @@ private:
     int m_nMaxMessageSize = kMaxMessageSize;
     int m_nMessageCounter = 0;
     QHash<QString, int> m_illegalCounts;
+    int m_illegalOthers = 0; // the senders that found the table full
     QStringList m_wireLines; // reused by every rebuild of a history block
 };

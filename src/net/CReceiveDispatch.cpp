@@ -19,6 +19,9 @@ namespace {
 
 const QString kUndoCommand = QStringLiteral("undo");
 const QString kClearCommand = QStringLiteral("cls");
+// Code units a Quorel peer's former or latter pre-roll text may hold in the monitor: many times
+// what a pre-roll window ever sends (a few lines of at most 246 characters around the caret).
+constexpr qsizetype kMaxPrerollText = 16384;
 
 QString handlerLine(const char *handler, const char *what)
 {
@@ -58,7 +61,8 @@ bool CReceiveDispatch::receive(CUdpSock *sock, const char *handler)
         return false;
     }
     if (!sock->RecvFrom()) {
-        WriteLog(handlerLine(handler, "RecvFrom() failed."));
+        if (sock->handlerFailures().count())
+            WriteLog(handlerLine(handler, "RecvFrom() failed."));
         return false;
     }
     return true;
@@ -133,17 +137,18 @@ void CReceiveDispatch::OnSockLogoff()
 
 void CReceiveDispatch::OnSockPftFormer()
 {
-    prerollLine(CPortTable::Kind::PftFormer, "OnSockPftFormer", &CPftMonitorModel::ClearFormer,
-                &CPftMonitorModel::AppendFormerLine);
+    prerollLine(CPortTable::Kind::PftFormer, "OnSockPftFormer", &CPftMonitorModel::former,
+                &CPftMonitorModel::ClearFormer, &CPftMonitorModel::AppendFormerLine);
 }
 
 void CReceiveDispatch::OnSockPftLatter()
 {
-    prerollLine(CPortTable::Kind::PftLatter, "OnSockPftLatter", &CPftMonitorModel::ClearLatter,
-                &CPftMonitorModel::AppendLatterLine);
+    prerollLine(CPortTable::Kind::PftLatter, "OnSockPftLatter", &CPftMonitorModel::latter,
+                &CPftMonitorModel::ClearLatter, &CPftMonitorModel::AppendLatterLine);
 }
 
 void CReceiveDispatch::prerollLine(CPortTable::Kind kind, const char *handler,
+                                   QString (CPftMonitorModel::*text)(const QString &) const,
                                    void (CPftMonitorModel::*clear)(const QString &),
                                    void (CPftMonitorModel::*append)(const QString &, const QString &))
 {
@@ -155,12 +160,20 @@ void CReceiveDispatch::prerollLine(CPortTable::Kind kind, const char *handler,
         return;
     m_context.members().touchMember(source);
     CPftMonitorModel &monitor = m_context.pftMonitor();
-    if (CSharedProtocol::startsWithEraseMarker(sock->rawDatagram()))
+    if (CSharedProtocol::startsWithEraseMarker(sock->rawDatagram())) {
         (monitor.*clear)(source);
-    else if (CSharedProtocol::startsWithNewlineMarker(sock->rawDatagram()))
-        (monitor.*append)(source, QString());
-    else
-        (monitor.*append)(source, sock->tokens().first());
+        return;
+    }
+    const QString line =
+        CSharedProtocol::startsWithNewlineMarker(sock->rawDatagram()) ? QString() : sock->tokens().first();
+    // A pre-roll shows a few lines around the caret; a peer that never clears must not grow it
+    // without end. Lines past the limit wait for the next clear.
+    if ((monitor.*text)(source).size() + line.size() + 2 > kMaxPrerollText) {
+        if (m_prerollOverflow.count())
+            WriteLog(handlerLine(handler, "pre-roll text too long; line dropped. from : ") + source);
+        return;
+    }
+    (monitor.*append)(source, line);
 }
 
 void CReceiveDispatch::OnSockUndo()
@@ -206,6 +219,7 @@ void CReceiveDispatch::OnSockMainGross()
     if (source != m_grossSender) {
         m_grossLines.clear();
         m_grossSender = source;
+        m_grossOverflowLogged = false;
     }
     const QByteArray &raw = sock->rawDatagram();
     if (CSharedProtocol::isNullLine(raw)) {
@@ -219,11 +233,25 @@ void CReceiveDispatch::OnSockMainGross()
         }
         m_context.undoExhaust();
         m_grossLines.clear();
+        m_grossOverflowLogged = false;
         m_context.captionGoLast();
         // The block must be painted now, not only when something else asks for a paint.
         m_context.captionRedraw();
     } else {
         m_grossLines.append(sock->tokens().first());
+        // A peer that never ends its block must not grow the collection without end. The store
+        // keeps no more lines than its capacity, so older lines of a longer block would be pushed
+        // out by the block's own later lines anyway.
+        const qsizetype capacity = m_context.captions().dataMax();
+        if (m_grossLines.size() > capacity) {
+            m_grossLines.removeFirst();
+            if (!m_grossOverflowLogged) {
+                m_grossOverflowLogged = true;
+                WriteLog(QStringLiteral("CMainWindow::OnSockMainGross() block longer than the caption store; "
+                                        "its oldest lines are dropped. from : ") +
+                         source);
+            }
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/CFailureLogLimit.h"
 #include "net/CPortTable.h"
 
 #include <QString>
@@ -45,6 +46,7 @@ private:
     void clearScreenFromQuorel(const QString &address);
     // A Quorel peer's pre-roll arrives line by line on one endpoint per half, after "$消去$".
     void prerollLine(CPortTable::Kind kind, const char *handler,
+                     QString (CPftMonitorModel::*text)(const QString &) const,
                      void (CPftMonitorModel::*clear)(const QString &),
                      void (CPftMonitorModel::*append)(const QString &, const QString &));
     void repeatedRecord(const TavrinRecord &record, const QString &source, quint32 datagramSent);
@@ -55,6 +57,8 @@ private:
     CSession &m_session;
     QStringList m_grossLines;
     QString m_grossSender;
+    bool m_grossOverflowLogged = false;
+    CFailureLogLimit m_prerollOverflow;
 
     // Requests gathered while one native datagram is handled.
     bool m_goLast = false;

@@ -259,7 +259,8 @@ void CSession::OnSockLogin()
         return;
     }
     if (!sock->RecvFrom()) {
-        WriteLog(QStringLiteral("CMainWindow::OnSockLogin() RecvFrom() failed."));
+        if (sock->handlerFailures().count())
+            WriteLog(QStringLiteral("CMainWindow::OnSockLogin() RecvFrom() failed."));
         return;
     }
     const QString source = sock->fromAddress();
@@ -297,7 +298,8 @@ void CSession::OnSockResponse()
         return;
     }
     if (!sock->RecvFrom()) {
-        WriteLog(QStringLiteral("CMainWindow::OnSockResponse() RecvFrom() failed."));
+        if (sock->handlerFailures().count())
+            WriteLog(QStringLiteral("CMainWindow::OnSockResponse() RecvFrom() failed."));
         return;
     }
     const QString source = sock->fromAddress();

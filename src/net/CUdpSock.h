@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/CFailureLogLimit.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QObject>
@@ -67,6 +69,9 @@ public:
     const QString &errorText() const { return m_errorText; }
     int errorCount() const { return m_errorCount; }
     int errorLogThreshold() const { return m_errorLogThreshold; }
+    // The handler's own "RecvFrom() failed." lines: an empty or over-long datagram is one too,
+    // and a sender can make every datagram fail.
+    CFailureLogLimit &handlerFailures() { return m_handlerFailures; }
 
 signals:
     // A datagram waits; the receiver calls RecvFrom() once. Delivered on the owner's thread.
@@ -111,6 +116,7 @@ private:
     int m_errorCount = 0;
     int m_errorLogThreshold = 0;
     QByteArray m_rawDatagram;
+    CFailureLogLimit m_handlerFailures;
     QSocketNotifier *m_notifier = nullptr;
     QSocketNotifier *m_broadcastNotifier = nullptr;
     int m_readyFd = -1;     // the socket whose notification is being handled
