@@ -67,6 +67,18 @@ QString singleLine(QString text)
     return text;
 }
 
+// The reader drops blanks around a value and one pair of enclosing double quotes; a value that
+// would lose either is written inside a pair of quotes, which the reader takes off again.
+QString writtenValue(const QString &value)
+{
+    const QString line = singleLine(value);
+    const bool blankEdge = !line.isEmpty() && (isBlank(line.front()) || isBlank(line.back()));
+    const bool quoted = line.size() >= 2 && line.startsWith(u'"') && line.endsWith(u'"');
+    if (!blankEdge && !quoted)
+        return line;
+    return u'"' + line + u'"';
+}
+
 } // namespace
 
 bool CProfileFile::Load(const QString &path)
@@ -211,7 +223,7 @@ QByteArray CProfileFile::ToBytes() const
         for (const Entry &entry : section.entries) {
             text += singleLine(entry.key);
             text += u'=';
-            text += singleLine(entry.value);
+            text += writtenValue(entry.value);
             text += QLatin1String("\r\n");
         }
     }

@@ -34,7 +34,9 @@ public:
     // Adds or replaces key in section; a new section or key goes to the end.
     void SetString(const QString &section, const QString &key, const QString &value);
     // The whole file: FF FE, then "[section]\r\n" and "key=value\r\n" lines. Line breaks inside a
-    // key or value become blanks, so a value can never start a line of its own.
+    // key or value become blanks, so a value can never start a line of its own. A value with a
+    // blank at either end, or enclosed in double quotes, is written in a pair of quotes, so that
+    // reading gives it back unchanged.
     QByteArray ToBytes() const;
     // Replaces the file in one step; on failure the old file is left as it was.
     bool Save(const QString &path, QString *error = nullptr) const;

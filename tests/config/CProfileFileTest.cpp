@@ -20,6 +20,8 @@ private slots:
     void integers();
     void firstSectionAndKeyWin();
     void writesSectionsAndReplacesKeys();
+    void valuesReadBackAsSet_data();
+    void valuesReadBackAsSet();
 };
 
 void CProfileFileTest::readsEncodings_data()
@@ -120,6 +122,34 @@ void CProfileFileTest::writesSectionsAndReplacesKeys()
     file.SetString(QStringLiteral("TAVRIN"), QStringLiteral("A"), QStringLiteral("3"));
     file.SetString(QStringLiteral("two"), QStringLiteral("c"), QStringLiteral("x\ny"));
     QCOMPARE(file.ToBytes(), utf16(QStringLiteral("[tavrin]\r\na=3\r\nb=値\r\n\r\n[two]\r\nc=x y\r\n")));
+}
+
+void CProfileFileTest::valuesReadBackAsSet_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("plain") << "a b" << "k=a b";
+    QTest::newRow("empty") << "" << "k=";
+    QTest::newRow("quoted") << "\"はい\"" << "k=\"\"はい\"\"";
+    QTest::newRow("quoted with blanks") << " \"x\" " << "k=\" \"x\" \"";
+    QTest::newRow("leading blank") << " a" << "k=\" a\"";
+    QTest::newRow("trailing tab") << "a\t" << "k=\"a\t\"";
+    QTest::newRow("lone quote") << "\"" << "k=\"";
+    QTest::newRow("quote at one end") << "\"a" << "k=\"a";
+    QTest::newRow("ideographic space kept bare") << u"\u3000a"_qs << u"k=\u3000a"_qs;
+}
+
+void CProfileFileTest::valuesReadBackAsSet()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, line);
+    CProfileFile file;
+    file.SetString(QStringLiteral("tavrin"), QStringLiteral("k"), value);
+    const QByteArray bytes = file.ToBytes();
+    QCOMPARE(bytes, utf16(QStringLiteral("[tavrin]\r\n") + line + QStringLiteral("\r\n")));
+    CProfileFile read;
+    read.Parse(bytes);
+    QCOMPARE(read.GetString(QStringLiteral("tavrin"), QStringLiteral("k")), value);
 }
 
 QTEST_APPLESS_MAIN(CProfileFileTest)
