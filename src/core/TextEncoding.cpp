@@ -96,12 +96,15 @@ QByteArray CTextEncoding::encode(QStringView text, int encoding, int *usedEncodi
     if (encoding == kAnsi) {
         bool complete = true;
         QByteArray bytes = CCodePage932::encode(text, &complete);
-        if (complete) {
+        // The conversion maps a few characters to look-alikes (U+301C wave dash to the
+        // full-width tilde, the yen sign to the backslash): saved that way they would read back
+        // as other characters.
+        if (complete && CCodePage932::decode(bytes) == text) {
             if (usedEncoding)
                 *usedEncoding = kAnsi;
             return bytes;
         }
-        // Saving '?' in place of a character would lose it for good.
+        // Saving '?' or a look-alike in place of a character would lose it for good.
     }
     if (encoding == kUtf8) {
         if (usedEncoding)

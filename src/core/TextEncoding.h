@@ -38,7 +38,8 @@ public:
     static QString decodeFile(QByteArrayView bytes, int *encoding = nullptr);
 
     // The bytes to save text in the requested encoding. ANSI falls back to UTF-16LE when any
-    // character has no code page 932 form; usedEncoding receives the encoding actually produced.
+    // character has no code page 932 form that reads back as that same character; usedEncoding
+    // receives the encoding actually produced.
     // UTF-16LE starts with the signature FF FE unless the text already begins with U+FEFF; UTF-8
     // gets no signature. An unknown code is saved as UTF-16LE, which loses nothing.
     static QByteArray encode(QStringView text, int encoding, int *usedEncoding = nullptr);

@@ -50,6 +50,7 @@ private slots:
     void saveRoundTrip_data();
     void saveRoundTrip();
     void ansiFallsBackToUtf16();
+    void ansiLookAlikesReadBack();
     void failedSaveKeepsOldFile();
     void saveIntoMissingFolderFails();
 };
@@ -142,6 +143,13 @@ void TextFilesTest::encoding_data()
     QTest::newRow("ANSI unrepresentable") << QStringLiteral("é") << ansi << bytesOf({0xFF, 0xFE, 0xE9, 0x00}) << utf16;
     QTest::newRow("ANSI mixed") << QStringLiteral("aé") << ansi << bytesOf({0xFF, 0xFE, 0x61, 0x00, 0xE9, 0x00}) << utf16;
     QTest::newRow("ANSI empty") << QString() << ansi << QByteArray() << ansi;
+    // Code page 932 has look-alikes for these; saved as those they would read back changed.
+    QTest::newRow("ANSI yen sign") << QStringLiteral("¥100") << ansi
+                                   << bytesOf({0xFF, 0xFE, 0xA5, 0x00, 0x31, 0x00, 0x30, 0x00, 0x30, 0x00}) << utf16;
+    QTest::newRow("ANSI wave dash") << QStringLiteral("あ\u301C") << ansi << bytesOf({0xFF, 0xFE, 0x42, 0x30, 0x1C, 0x30})
+                                    << utf16;
+    QTest::newRow("ANSI full-width tilde") << QStringLiteral("\uFF5E") << ansi << bytesOf({0x81, 0x60}) << ansi;
+    QTest::newRow("ANSI minus sign") << QStringLiteral("\u2212") << ansi << bytesOf({0xFF, 0xFE, 0x12, 0x22}) << utf16;
     QTest::newRow("UTF-16LE") << QStringLiteral("aあ") << utf16 << bytesOf({0xFF, 0xFE, 0x61, 0x00, 0x42, 0x30}) << utf16;
     QTest::newRow("UTF-16LE own mark") << QStringLiteral("\uFEFFa") << utf16 << bytesOf({0xFF, 0xFE, 0x61, 0x00}) << utf16;
     QTest::newRow("UTF-16LE empty") << QString() << utf16 << bytesOf({0xFF, 0xFE}) << utf16;
@@ -260,6 +268,21 @@ void TextFilesTest::ansiFallsBackToUtf16()
     QVERIFY(reader.LoadText(path));
     QCOMPARE(reader.encoding(), CTextEncoding::kUtf16Le);
     QCOMPARE(reader.text(), QStringLiteral("café"));
+}
+
+void TextFilesTest::ansiLookAlikesReadBack()
+{
+    // Every character that code page 932 turns into another one on the way back.
+    const QString text = QStringLiteral("〜¥−‖—¢£¬‾");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("marks.txt"));
+    CTextFileIo io;
+    int used = -1;
+    QVERIFY(io.SaveText(path, text, CTextEncoding::kAnsi, &used));
+    QCOMPARE(used, CTextEncoding::kUtf16Le);
+    CTextFileIo reader;
+    QVERIFY(reader.LoadText(path));
+    QCOMPARE(reader.text(), text);
 }
 
 void TextFilesTest::failedSaveKeepsOldFile()
