@@ -252,8 +252,10 @@ int CNativeCodec::TokenizeMessage(QByteArrayView datagram, const QString &source
 
     quint32 sent = 0;
     if (!parseField(s, kTimeOffset, kTimeWidth, 10, sent)) {
-        WriteLog(QStringLiteral("CUdpSockTavrin::TokenizeMessage() send-time error!"));
-        WriteLog(s.toString());
+        if (m_malformedLog.count(sourceAddress)) {
+            WriteLog(QStringLiteral("CUdpSockTavrin::TokenizeMessage() send-time error!"));
+            WriteLog(s.toString());
+        }
         return 0;
     }
     quint32 byteLength = 0;
@@ -261,8 +263,10 @@ int CNativeCodec::TokenizeMessage(QByteArrayView datagram, const QString &source
     // line come back intact as a repeated record of the sender's next datagram.
     if (!parseField(s, kLengthOffset, kLengthWidth, 10, byteLength) ||
         kHeaderUnits + byteLength / 2 > static_cast<quint32>(s.size())) {
-        WriteLog(QStringLiteral("CUdpSockTavrin::TokenizeMessage() string error!"));
-        WriteLog(s.toString());
+        if (m_malformedLog.count(sourceAddress)) {
+            WriteLog(QStringLiteral("CUdpSockTavrin::TokenizeMessage() string error!"));
+            WriteLog(s.toString());
+        }
         return 0;
     }
 

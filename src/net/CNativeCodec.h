@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/CAddressLogLimit.h"
 #include "net/TavrinRecord.h"
 
 #include <QByteArray>
@@ -108,5 +109,6 @@ private:
     int m_nMessageCounter = 0;
     QHash<QString, int> m_illegalCounts;
     int m_illegalOthers = 0; // the senders that found the table full
+    CAddressLogLimit m_malformedLog; // send-time and length errors, each with the whole text
     QStringList m_wireLines; // reused by every rebuild of a history block
 };

@@ -132,7 +132,8 @@ void CReceiveDispatch::OnSockLogoff()
     const QString source = sock->fromAddress();
     // Own logoff datagrams only reach members; the own address is never one.
     m_context.members().removeMember(source);
-    WriteLog(QStringLiteral("CMainWindow::OnSockLogoff() received from : ") + source);
+    if (m_logoffLog.count(source))
+        WriteLog(QStringLiteral("CMainWindow::OnSockLogoff() received from : ") + source);
 }
 
 void CReceiveDispatch::OnSockPftFormer()
@@ -420,7 +421,8 @@ void CReceiveDispatch::OnSockTavrin()
     }
     case 'F':
         m_context.members().removeMember(source);
-        WriteLog(QStringLiteral("CMainWindow::OnSockTavrin() (logoff) received from : ") + source);
+        if (m_logoffLog.count(source))
+            WriteLog(QStringLiteral("CMainWindow::OnSockTavrin() (logoff) received from : ") + source);
         break;
     case 'M':
         m_context.members().acceptMonitorText(source, message.text, sent, received);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/CAddressLogLimit.h"
 #include "net/CFailureLogLimit.h"
 #include "net/CPortTable.h"
 
@@ -59,6 +60,8 @@ private:
     QString m_grossSender;
     bool m_grossOverflowLogged = false;
     CFailureLogLimit m_prerollOverflow;
+    // Logoffs are taken from any sender, as often as it sends them.
+    CAddressLogLimit m_logoffLog;
 
     // Requests gathered while one native datagram is handled.
     bool m_goLast = false;

@@ -272,7 +272,9 @@ void CSession::OnSockLogin()
     if (!groupField.isEmpty() && groupField.at(0).unicode() - u'0' == m_group) {
         if (source == m_ownAddress)
             return;
-        WriteLog(QStringLiteral("CMainWindow::OnSockLogin() accept [") + name + QStringLiteral("] from : ") + source);
+        if (m_handshakeLog.count(source))
+            WriteLog(QStringLiteral("CMainWindow::OnSockLogin() accept [") + name +
+                     QStringLiteral("] from : ") + source);
         CMemberEntry entry;
         entry.strAddress = source;
         entry.strName = name;
@@ -285,8 +287,9 @@ void CSession::OnSockLogin()
             WriteLog(QStringLiteral("CMainWindow::OnSockLogin() SendResponse() failed."));
         m_context.refreshMemberMonitor();
     } else {
-        WriteLog(QStringLiteral("CMainWindow::OnSockLogin() reject other group member [") + name +
-                 QStringLiteral("] from : ") + source);
+        if (m_handshakeLog.count(source))
+            WriteLog(QStringLiteral("CMainWindow::OnSockLogin() reject other group member [") + name +
+                     QStringLiteral("] from : ") + source);
     }
 }
 
@@ -313,7 +316,8 @@ void CSession::OnSockResponse()
             m_refusalState = 1;
             emit refusalWarningPending();
         }
-        WriteLog(QStringLiteral("CMainWindow::OnSockResponse() received denial response."));
+        if (m_handshakeLog.count(source))
+            WriteLog(QStringLiteral("CMainWindow::OnSockResponse() received denial response."));
         return;
     }
     CMemberList &members = m_context.members();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/CAddressLogLimit.h"
 #include "net/CPortTable.h"
 #include "net/IAdapterSource.h"
 
@@ -100,6 +101,8 @@ private:
     QString m_ownAddress;
     QString m_broadcastAddress;
     int m_refusalState = 0;
+    // Requests and refusals come as often as anybody sends them; their log lines are limited.
+    CAddressLogLimit m_handshakeLog;
     QString m_errorTitle;
     QString m_errorMessage;
 };

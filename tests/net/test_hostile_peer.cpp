@@ -172,6 +172,86 @@ private slots:
         QCOMPARE(countLines(operationLogLines(), line), 13);
     }
 
+    void repeatedDatagramsLoggedUnderTheLimit_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("linesPerDatagram");
+
+        QTest::newRow("login of another group")
+            << int(CPortTable::Kind::Login) << sjis(addr(9) + QStringLiteral(",q,Req,7"))
+            << QStringLiteral("CMainWindow::OnSockLogin() reject other group member [q] from : ") + addr(9)
+            << 1;
+        QTest::newRow("login of the own group")
+            << int(CPortTable::Kind::Login) << sjis(addr(9) + QStringLiteral(",q,Req,1"))
+            << QStringLiteral("CMainWindow::OnSockLogin() accept [q] from : ") + addr(9) << 1;
+        QTest::newRow("refusal") << int(CPortTable::Kind::Response)
+                                 << sjis(addr(9) + u',' + addr(1) + QStringLiteral(",q,Ful"))
+                                 << QStringLiteral("CMainWindow::OnSockResponse() received denial response.")
+                                 << 1;
+        QTest::newRow("shared logoff")
+            << int(CPortTable::Kind::Logoff) << sjis(addr(9) + QStringLiteral(",q,離脱"))
+            << QStringLiteral("CMainWindow::OnSockLogoff() received from : ") + addr(9) << 1;
+        const QByteArray badTime =
+            RawNative::datagram(1, 0, u'H', QStringLiteral("q")).replace(2, 2, QByteArray("x\0", 2));
+        QTest::newRow("native send-time error")
+            << int(CPortTable::Kind::Native) << badTime
+            << QStringLiteral("CUdpSockTavrin::TokenizeMessage() send-time error!") << 2;
+        QByteArray badLength = RawNative::datagram(1, 12345678, u'H', QStringLiteral("q"));
+        badLength.replace(20, 2, QByteArray("9\0", 2));
+        QTest::newRow("native string error")
+            << int(CPortTable::Kind::Native) << badLength
+            << QStringLiteral("CUdpSockTavrin::TokenizeMessage() string error!") << 2;
+        QTest::newRow("native logoff")
+            << int(CPortTable::Kind::Native) << RawNative::datagram(1, 12345678, u'F', QString())
+            << QStringLiteral("CMainWindow::OnSockTavrin() (logoff) received from : ") + addr(9) << 1;
+    }
+
+    void repeatedDatagramsLoggedUnderTheLimit()
+    {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, datagram);
+        QFETCH(QString, line);
+        QFETCH(int, linesPerDatagram);
+        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        QVERIFY(alice.login());
+        const auto port = static_cast<CPortTable::Kind>(kind);
+        QuorelPeer quorel(addr(9), kChannel);
+        RawNative native(addr(9), kChannel);
+        const auto send = [&](const QByteArray &bytes) {
+            return port == CPortTable::Kind::Native ? native.send(addr(1), bytes)
+                                                    : quorel.send(port, addr(1), bytes);
+        };
+
+        for (int i = 0; i < 45; ++i) {
+            QVERIFY(send(datagram));
+            if (i % 15 == 14)
+                QTest::qWait(10);
+        }
+        // From another sender: logged on its own count.
+        QuorelPeer other(addr(8), kChannel);
+        RawNative otherNative(addr(8), kChannel);
+        QString otherLine = line;
+        otherLine.replace(addr(9), addr(8));
+        if (port == CPortTable::Kind::Native)
+            QVERIFY(otherNative.send(addr(1), datagram));
+        else
+            QVERIFY(other.send(port, addr(1), sjis(QString::fromLatin1(datagram).replace(addr(9), addr(8)))));
+
+        // 45 datagrams from one sender: lines for the 1st to 11th, 20th and 40th.
+        const qsizetype expected = otherLine == line ? 14 : 13;
+        QTRY_COMPARE(countLines(operationLogLines(), line), expected);
+        if (otherLine != line)
+            QTRY_COMPARE(countLines(operationLogLines(), otherLine), 1);
+        if (linesPerDatagram == 2) {
+            // Each error line is followed by the datagram's whole text, under the same limit.
+            const QStringList log = operationLogLines();
+            for (qsizetype i = log.indexOf(line); i >= 0; i = log.indexOf(line, i + 1))
+                QVERIFY(i + 1 < log.size() && log.at(i + 1).startsWith(u'A'));
+        }
+    }
+
     void illegalDatagramsFromEverNewAddresses()
     {
         // Forged source addresses: the codec is handed them directly.
