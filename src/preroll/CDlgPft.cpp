@@ -170,10 +170,19 @@ void CDlgPft::buildPanes()
             addWindowMenus(*menu);
             menu->exec(edit->viewport()->mapToGlobal(pos));
         });
-        connect(edit, &CEngagedEdit::commandKey, this, &CDlgPft::OnForwardedCommand);
+        // A key in a pane acts on that pane, even before its focus made it the current one.
+        connect(edit, &CEngagedEdit::commandKey, this, [this, k](int command) {
+            if (k != m_nCurrent)
+                SelectPane(k);
+            OnForwardedCommand(command);
+        });
         connect(edit, &CEngagedEdit::functionKeyPressed, this,
                 [this, k](int index, bool shift) { OnFunctionKey(k, index, shift); });
-        connect(edit, &CEngagedEdit::keyReleased, this, &CDlgPft::OnKeyReleased);
+        connect(edit, &CEngagedEdit::keyReleased, this,
+                [this, k](int key, Qt::KeyboardModifiers modifiers, bool autoRepeat) {
+                    if (k == m_nCurrent)
+                        OnKeyReleased(key, modifiers, autoRepeat);
+                });
         connect(edit, &CEngagedEdit::compositionChanged, this, [this, k] {
             if (k == m_nCurrent)
                 PostState();
@@ -830,9 +839,14 @@ void CDlgPft::UpdateChecks()
 
 void CDlgPft::OnPaneFocused(int pane)
 {
-    // A click into another pane of the show-all layout makes it the current one.
-    if (pane != m_nCurrent)
-        SelectPane(pane);
+    // A click into another pane of the show-all layout makes it the current one, once the click
+    // has put the caret where it was aimed at: the panes change their widths.
+    if (pane != m_nCurrent) {
+        post([this, pane] {
+            if (m_panes[pane].edit->hasFocus())
+                SelectPane(pane);
+        });
+    }
 }
 
 void CDlgPft::SelectPane(int pane)

@@ -51,10 +51,6 @@ private slots:
     void missingFileIsCreatedEmpty();
     void saveEncodingFromTheName_data();
     void saveEncodingFromTheName();
-    void savesTheBytesOfEachEncoding_data();
-    void savesTheBytesOfEachEncoding();
-    void savedFileReadsBackTheSame_data();
-    void savedFileReadsBackTheSame();
     void failedSaveKeepsTheOldFile();
     void lineBreaksNormalised_data();
     void lineBreaksNormalised();
@@ -212,62 +208,6 @@ void PftTextFileTest::saveEncodingFromTheName()
     QFETCH(QString, currentPath);
     QFETCH(int, paneEncoding);
     QTEST(CPftTextFile::SaveEncodingFor(newPath, currentPath, paneEncoding), "encoding");
-}
-
-void PftTextFileTest::savesTheBytesOfEachEncoding_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("encoding");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("used");
-    QTest::newRow("ansi") << QStringLiteral("あ\r\n") << int(CTextEncoding::kAnsi)
-                          << QByteArray("\x82\xA0\r\n") << int(CTextEncoding::kAnsi);
-    QTest::newRow("ansi cannot hold é: utf-16le")
-        << QStringLiteral("é") << int(CTextEncoding::kAnsi) << QByteArray("\xFF\xFE\xE9\x00", 4)
-        << int(CTextEncoding::kUtf16Le);
-    QTest::newRow("utf-8 without signature") << QStringLiteral("aあ") << int(CTextEncoding::kUtf8)
-                                             << QByteArray("a\xE3\x81\x82") << int(CTextEncoding::kUtf8);
-    QTest::newRow("utf-16le with signature") << QStringLiteral("a") << int(CTextEncoding::kUtf16Le)
-                                             << QByteArray("\xFF\xFE"
-                                                           "a\0",
-                                                           4)
-                                             << int(CTextEncoding::kUtf16Le);
-}
-
-void PftTextFileTest::savesTheBytesOfEachEncoding()
-{
-    QFETCH(QString, text);
-    QFETCH(int, encoding);
-    const QString path = m_folder + QStringLiteral("/out.txt");
-    CPftTextFile file;
-    int used = -1;
-    QVERIFY(file.SaveText(path, text, encoding, &used));
-    QTEST(readBytes(path), "bytes");
-    QTEST(used, "used");
-}
-
-void PftTextFileTest::savedFileReadsBackTheSame_data()
-{
-    QTest::addColumn<int>("encoding");
-    QTest::newRow("ansi") << int(CTextEncoding::kAnsi);
-    QTest::newRow("utf-16le") << int(CTextEncoding::kUtf16Le);
-    QTest::newRow("utf-8") << int(CTextEncoding::kUtf8);
-}
-
-void PftTextFileTest::savedFileReadsBackTheSame()
-{
-    QFETCH(int, encoding);
-    const QString text = QStringLiteral("一行目\r\n<-注\r\n`@\r\n");
-    const QString path = m_folder + QStringLiteral("/round");
-    CPftTextFile file;
-    int used = -1;
-    QVERIFY(file.SaveText(path, text, encoding, &used));
-    QCOMPARE(used, encoding);
-    qint64 size = 0;
-    QString message;
-    QCOMPARE(file.LoadText(path, size, message), 1);
-    QCOMPARE(file.encoding(), encoding);
-    QCOMPARE(file.text(), text);
 }
 
 void PftTextFileTest::failedSaveKeepsTheOldFile()
