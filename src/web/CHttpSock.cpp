@@ -271,7 +271,14 @@ void CHttpSock::OnReadable(int socket)
         // Answered already; anything more is not looked at.
         char sink[512];
         const ssize_t n = ::recv(socket, sink, sizeof sink, 0);
-        if (n == 0 || (n < 0 && !wouldBlock(errno) && errno != EINTR)) {
+        if (n == 0) {
+            // The client has finished sending, which does not mean it stopped reading: the rest
+            // of the page still goes out, and a client that is gone fails the next send.
+            if (connection.read)
+                connection.read->setEnabled(false);
+            return;
+        }
+        if (n < 0 && !wouldBlock(errno) && errno != EINTR) {
             m_slots[static_cast<size_t>(connection.slot)]->Free();
             CloseConnection(socket);
         }

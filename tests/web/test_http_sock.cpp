@@ -12,8 +12,12 @@
 #include <QTcpServer>
 #include <QtTest>
 
+#include <arpa/inet.h>
 #include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,6 +75,7 @@ private slots:
     void requestInPieces();
     void sixthConnectionGrowsTheSlots();
     void partialSendsContinue();
+    void halfClosedClientGetsTheWholePage();
     void idleConnectionIsClosed();
     void connectionsBeyondTheLimitGet503();
     void pageTooLargeGets503();
@@ -210,6 +215,60 @@ void TestHttpSock::partialSendsContinue()
         splitResponse(httpExchange(static_cast<quint16>(server.port()), "GET / HTTP/1.0\r\n\r\n"));
     QCOMPARE(response.body, expectedBody(page.text));
     QVERIFY(calls > 40);
+}
+
+void TestHttpSock::halfClosedClientGetsTheWholePage()
+{
+    FixedPage page;
+    bool blocked = true;
+    int pageSends = 0;
+    CHttpSockOptions options = loopbackOptions();
+    // The page waits for a full socket to drain; the short answers would never block.
+    options.send = [&blocked, &pageSends](int socket, const char *data, qint64 size) -> qint64 {
+        ++pageSends;
+        if (blocked) {
+            errno = EAGAIN;
+            return -1;
+        }
+        return ::send(socket, data, static_cast<size_t>(size), MSG_NOSIGNAL);
+    };
+    CHttpSock server(page, options);
+
+    const int client = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    QVERIFY(client >= 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<quint16>(server.port()));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(client, reinterpret_cast<const sockaddr *>(&to), sizeof to), 0);
+    // The request in two pieces, so that the server watches the socket for reading.
+    QCOMPARE(::send(client, "GE", 2, MSG_NOSIGNAL), 2);
+    QTRY_COMPARE(server.connectionCount(), 1);
+    const QByteArray rest("T / HTTP/1.0\r\n\r\n");
+    QCOMPARE(::send(client, rest.constData(), static_cast<size_t>(rest.size()), MSG_NOSIGNAL), rest.size());
+    QTRY_VERIFY(pageSends > 0);
+    // Done sending, still reading: the server sees the end of the request while the page waits.
+    QCOMPARE(::shutdown(client, SHUT_WR), 0);
+    const int before = pageSends;
+    QTRY_VERIFY(pageSends > before + 5);
+    QCOMPARE(server.connectionCount(), 1);
+
+    blocked = false;
+    ::fcntl(client, F_SETFL, ::fcntl(client, F_GETFL) | O_NONBLOCK);
+    QByteArray received;
+    bool ended = false;
+    const auto readSome = [&] {
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::recv(client, buffer, sizeof buffer, 0)) > 0)
+            received.append(buffer, n);
+        ended = n == 0;
+        return ended;
+    };
+    QTRY_VERIFY(readSome());
+    ::close(client);
+    QCOMPARE(splitResponse(received).body, expectedBody(page.text));
+    QCOMPARE(server.connectionCount(), 0);
 }
 
 void TestHttpSock::idleConnectionIsClosed()
