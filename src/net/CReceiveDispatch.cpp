@@ -357,8 +357,10 @@ void CReceiveDispatch::OnSockTavrin()
     if (const CMemberEntry *known = m_context.members().find(source))
         entry.strInput = known->strInput;
     if (m_context.members().updateMember(entry) != 0) {
-        WriteLog(QStringLiteral("CMainWindow::OnSockTavrin() accept message [") + message.text +
-                 QStringLiteral("] from : ") + source);
+        // A sender that leaves and comes back on every datagram must not fill the log.
+        if (m_memberLog.count(source))
+            WriteLog(QStringLiteral("CMainWindow::OnSockTavrin() accept message [") + message.text +
+                     QStringLiteral("] from : ") + source);
         if (!m_session.SendNative(u"R", m_session.memberName()))
             WriteLog(QStringLiteral("CMainWindow::OnSockTavrin() SendTavrin() (response) failed."));
     }

@@ -62,6 +62,7 @@ private:
     CFailureLogLimit m_prerollOverflow;
     // Logoffs are taken from any sender, as often as it sends them.
     CAddressLogLimit m_logoffLog;
+    CAddressLogLimit m_memberLog;
 
     // Requests gathered while one native datagram is handled.
     bool m_goLast = false;

@@ -328,7 +328,9 @@ void CSession::OnSockResponse()
     entry.strName = fields.at(2);
     entry.nKind = CMemberEntry::kKindQuorel;
     if (members.updateMember(entry) != 0) {
-        WriteLog(QStringLiteral("CMainWindow::OnSockResponse() updated member [[%1]] from %2").arg(fields.at(2), source));
+        if (m_handshakeLog.count(source))
+            WriteLog(QStringLiteral("CMainWindow::OnSockResponse() updated member [[%1]] from %2")
+                         .arg(fields.at(2), source));
         if (!sock->SendResponse(source, source, m_memberName))
             WriteLog(QStringLiteral("CMainWindow::OnSockResponse() SendResponse() failed."));
     }

@@ -252,6 +252,40 @@ private slots:
         }
     }
 
+    void memberComingAndGoingLoggedUnderTheLimit()
+    {
+        // A peer that logs off after every datagram joins anew with the next one.
+        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        QVERIFY(alice.login());
+        RawNative native(addr(9), kChannel);
+        QuorelPeer quorel(addr(9), kChannel);
+        for (int i = 0; i < 45; ++i) {
+            QVERIFY(native.send(addr(1),
+                                RawNative::datagram(1, 12345678 + i, u'H', QStringLiteral("n%1").arg(i))));
+            QTRY_COMPARE(alice.members.lookupMember(addr(9)), int(CMemberEntry::kKindNative));
+            QVERIFY(
+                quorel.send(CPortTable::Kind::Logoff, addr(1), sjis(addr(9) + QStringLiteral(",q,離脱"))));
+            QTRY_COMPARE(alice.members.lookupMember(addr(9)), int(CMemberEntry::kKindUnknown));
+            QVERIFY(quorel.send(CPortTable::Kind::Response, addr(1),
+                                sjis(addr(9) + u',' + addr(1) + QStringLiteral(",q,Ans"))));
+            QTRY_COMPARE(alice.members.lookupMember(addr(9)), int(CMemberEntry::kKindQuorel));
+            QVERIFY(
+                quorel.send(CPortTable::Kind::Logoff, addr(1), sjis(addr(9) + QStringLiteral(",q,離脱"))));
+            QTRY_COMPARE(alice.members.lookupMember(addr(9)), int(CMemberEntry::kKindUnknown));
+        }
+        qsizetype accepted = 0;
+        qsizetype updated = 0;
+        for (const QString &line : operationLogLines()) {
+            accepted +=
+                line.startsWith(QStringLiteral("CMainWindow::OnSockTavrin() accept message [n")) ? 1 : 0;
+            updated +=
+                line == QStringLiteral("CMainWindow::OnSockResponse() updated member [[q]] from ") + addr(9);
+        }
+        // 45 joins of each kind: the 1st to 11th, 20th and 40th are logged.
+        QCOMPARE(accepted, 13);
+        QCOMPARE(updated, 13);
+    }
+
     void illegalDatagramsFromEverNewAddresses()
     {
         // Forged source addresses: the codec is handed them directly.
