@@ -7,7 +7,7 @@
            no network but loopback (unshare -n): it must find its languages folder and end
            cleanly on SIGTERM. Skipped (77) where a network namespace cannot be made.
   deb      the package built by CPack: name, version, computed and added dependencies, contents.
-           Skipped (77) where dpkg-deb or dpkg-shlibdeps are missing.
+           Skipped (77) where dpkg-deb, dpkg-shlibdeps or file are missing.
 
 Prints "N passed, N failed" at the end; exits 1 on a failure.
 """
@@ -180,8 +180,9 @@ def check_run(c, build):
 
 
 def check_deb(c, build, version):
-    if not (shutil.which("dpkg-deb") and shutil.which("dpkg-shlibdeps") and shutil.which("cpack")):
-        print("SKIP: dpkg-deb, dpkg-shlibdeps or cpack missing")
+    # CPack computes the dependencies with dpkg-shlibdeps and finds the binaries with file.
+    if not all(shutil.which(tool) for tool in ("dpkg-deb", "dpkg-shlibdeps", "file", "cpack")):
+        print("SKIP: dpkg-deb, dpkg-shlibdeps, file or cpack missing")
         return SKIP
     with tempfile.TemporaryDirectory() as tmp:
         subprocess.run(["cpack", "--config", os.path.join(build, "CPackConfig.cmake"), "-B", tmp],
