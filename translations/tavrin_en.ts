@@ -305,6 +305,124 @@
     </message>
 </context>
 <context>
+    <name>CDlgPft</name>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>新規作成(&amp;N)</source>
+        <translation>&amp;New</translation>
+    </message>
+    <message>
+        <source>開く... (&amp;O)	Ctrl+O</source>
+        <translation>&amp;Open...	Ctrl+O</translation>
+    </message>
+    <message>
+        <source>名前をつけて保存... (&amp;A)	Ctrl+S</source>
+        <translation>Save &amp;As...	Ctrl+S</translation>
+    </message>
+    <message>
+        <source>ウインドウを閉じる (&amp;X)</source>
+        <translation>&amp;Close Window</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>1行送信(&amp;T)	F1</source>
+        <translation>Send &amp;This Line	F1</translation>
+    </message>
+    <message>
+        <source>複数行一括送信(&amp;M)	Shift+F1</source>
+        <translation>Send &amp;Multiple Lines	Shift+F1</translation>
+    </message>
+    <message>
+        <source>すべて選択 (&amp;A)	Ctrl+A</source>
+        <translation>Select &amp;All	Ctrl+A</translation>
+    </message>
+    <message>
+        <source>コメント行にする／元に戻す (&amp;K)	Ctrl+K</source>
+        <translation>Comment / Uncomment Line (&amp;K)	Ctrl+K</translation>
+    </message>
+    <message>
+        <source>次のコメント行へジャンプ (&amp;N)	Ctrl+↓</source>
+        <translation>Jump to &amp;Next Comment Line	Ctrl+Down</translation>
+    </message>
+    <message>
+        <source>前のコメント行へジャンプ (&amp;P)	Ctrl+↑</source>
+        <translation>Jump to &amp;Previous Comment Line	Ctrl+Up</translation>
+    </message>
+    <message>
+        <source>複数行送信の区切りを挿入 (&amp;I)	Ctrl+P</source>
+        <translation>&amp;Insert Block Separator	Ctrl+P</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>フォント... (&amp;F)</source>
+        <translation>&amp;Font...</translation>
+    </message>
+    <message>
+        <source>背景色... (&amp;B)</source>
+        <translation>&amp;Background Color...</translation>
+    </message>
+    <message>
+        <source>前ロール名のフォント...</source>
+        <translation>Pre-roll Name Font...</translation>
+    </message>
+    <message>
+        <source>前ロール名の背景色...</source>
+        <translation>Pre-roll Name Background Color...</translation>
+    </message>
+    <message>
+        <source>非選択前ロール名の背景色...</source>
+        <translation>Background Color of Other Pre-roll Names...</translation>
+    </message>
+    <message>
+        <source>全ウインドウを表示 (&amp;D)</source>
+        <translation>&amp;Display All Panes</translation>
+    </message>
+    <message>
+        <source>他と同じ（1.0倍）(&amp;1)</source>
+        <translation>Same as Others (1.0x) (&amp;1)</translation>
+    </message>
+    <message>
+        <source>他の5割増（1.5倍）(&amp;5)</source>
+        <translation>1.5 Times the Others (&amp;5)</translation>
+    </message>
+    <message>
+        <source>他の2倍（2.0倍）(&amp;2)</source>
+        <translation>Twice the Others (2.0x) (&amp;2)</translation>
+    </message>
+    <message>
+        <source>他の3倍（3.0倍）(&amp;3)</source>
+        <translation>Three Times the Others (3.0x) (&amp;3)</translation>
+    </message>
+    <message>
+        <source>ウインドウ(&amp;W)</source>
+        <translation>&amp;Window</translation>
+    </message>
+    <message>
+        <source>次のウインドウへ移動 (&amp;N)	Ctrl+→</source>
+        <translation>&amp;Next Pane	Ctrl+Right</translation>
+    </message>
+    <message>
+        <source>前のウインドウに移動 (&amp;P)	Ctrl+←</source>
+        <translation>&amp;Previous Pane	Ctrl+Left</translation>
+    </message>
+</context>
+<context>
+    <name>CDlgPftMonitor</name>
+    <message>
+        <source>前ロールモニター (Ctrl+T)</source>
+        <translation>Pre-roll Monitor (Ctrl+T)</translation>
+    </message>
+</context>
+<context>
     <name>CFontColorDialog</name>
     <message>
         <source>フォント</source>
