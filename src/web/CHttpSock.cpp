@@ -490,7 +490,9 @@ void CHttpSock::OnTimeout()
         const auto found = m_connections.constFind(due.socket);
         if (found == m_connections.cend() || found->serial != due.serial)
             continue;
-        WriteLog(QStringLiteral("http socket %1 closed: no request in time.").arg(due.socket));
+        // Anybody can open connections and say nothing, as fast as they like.
+        if (m_idleLog.count())
+            WriteLog(QStringLiteral("http socket %1 closed: no request in time.").arg(due.socket));
         CloseConnection(due.socket);
     }
     ArmTimeout();

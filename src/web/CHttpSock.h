@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/CFailureLogLimit.h"
 #include "web/CHttpPage.h"
 
 #include <QByteArray>
@@ -120,6 +121,7 @@ private:
     QTimer *m_resumeTimer = nullptr;
     bool m_bAcceptPaused = false;
     bool m_bAtLimitLogged = false;
+    CFailureLogLimit m_idleLog;
 
     std::vector<std::unique_ptr<CHttpResponseSock>> m_slots;
     QHash<int, Connection> m_connections;
