@@ -180,6 +180,9 @@ bool CConfig::LoadFromFile(const QString &path)
     Initialize();
 
     const QString section = sectionName();
+    // Counted for the log: a damaged or foreign file otherwise loads as silently as a good one.
+    int read = 0;
+    int refused = 0;
     for (const QString &key : std::as_const(m_keys)) {
         const auto upper = m_upper.constFind(key);
         const auto lower = m_lower.constFind(key);
@@ -187,24 +190,34 @@ bool CConfig::LoadFromFile(const QString &path)
         const bool hasLower = lower != m_lower.constEnd();
         if (isIntegerKey(key)) {
             const qint32 fallback = scanDecimal(m_values.value(key)).value_or(0);
-            const qint32 value = file.GetInt(section, key).value_or(fallback);
-            if ((hasUpper && value > *upper) || (hasLower && value < *lower))
+            const std::optional<qint32> found = file.GetInt(section, key);
+            read += found ? 1 : 0;
+            const qint32 value = found.value_or(fallback);
+            if ((hasUpper && value > *upper) || (hasLower && value < *lower)) {
+                ++refused;
                 continue;
+            }
             SetInt(key, value);
         } else {
             const std::optional<QString> text = file.GetString(section, key);
             if (!text)
                 continue;
+            ++read;
             const auto length = static_cast<quint64>(text->size());
             if ((hasUpper && length > static_cast<quint64>(static_cast<quint32>(*upper))) ||
-                (hasLower && length < static_cast<quint64>(static_cast<quint32>(*lower))))
+                (hasLower && length < static_cast<quint64>(static_cast<quint32>(*lower)))) {
+                ++refused;
                 continue;
+            }
             SetString(key, *text);
         }
     }
 
     // Only five lines can ever be taken back, whatever the file says.
     SetInt(QStringLiteral("main.undo.max_i"), 5);
+    WriteLogInt(QStringLiteral("CConfig::LoadFromFile() settings found in the file"), read);
+    if (refused > 0)
+        WriteLogInt(QStringLiteral("CConfig::LoadFromFile() settings out of bounds, defaults kept"), refused);
     WriteLog(QStringLiteral("CConfig::LoadFromFile() finished."));
     return true;
 }

@@ -429,9 +429,11 @@ void CConfigTest::loadWritesItsLogLines()
     QVERIFY(writeBytes(path, utf16(settingsFile({}))));
     CConfig config;
     QVERIFY(config.LoadFromFile(path));
-    QCOMPARE(operationLogLines(), QStringList({QStringLiteral("CConfig::LoadFromFile() begins."), path,
-                                               QStringLiteral("CConfig::LoadFromFile() initializes."),
-                                               QStringLiteral("CConfig::LoadFromFile() finished.")}));
+    QCOMPARE(operationLogLines(),
+             QStringList({QStringLiteral("CConfig::LoadFromFile() begins."), path,
+                          QStringLiteral("CConfig::LoadFromFile() initializes."),
+                          QStringLiteral("CConfig::LoadFromFile() settings found in the file : 0"),
+                          QStringLiteral("CConfig::LoadFromFile() finished.")}));
 }
 
 void CConfigTest::saveWritesTheExactFormat()
