@@ -7,12 +7,13 @@ host 2 types Japanese lines. Usage (as root, from the repository):
     python3 bench/display/demo_screenshots.py BUILD_DIR NODE_BINARY OUT_DIR
 """
 import os
-import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "netlan"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "desktop"))
 import netlan  # noqa: E402
+import desktop  # noqa: E402
 
 LINES = [
     "本日はお忙しいところお集まりいただき、誠にありがとうございます。",
@@ -71,48 +72,35 @@ def settings(path, extra):
         "fkey.display_i": "0",
     }
     keys.update(extra)
-    text = "[tavrin]\r\n" + "".join("%s=%s\r\n" % kv for kv in keys.items())
-    with open(path, "wb") as f:
-        f.write(b"\xff\xfe" + text.encode("utf-16-le"))
+    desktop.write_settings(path, keys)
 
 
 def run(lan, build, node_binary, out_dir, name, extra, keys=(), lines=LINES):
-    home = "/tmp/tavrin-demo-" + name
-    os.makedirs(home + "/.config", exist_ok=True)
-    tvn = os.path.join(home, "demo.tvn")
+    home = desktop.Home("/tmp/tavrin-demo-" + name)
+    tvn = home.path("demo.tvn")
     settings(tvn, extra)
-    display = ":93"
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x900x24", "-nolisten", "tcp"],
-                            stderr=subprocess.DEVNULL)
-    time.sleep(1.0)
-    env_argv = ["env", "DISPLAY=" + display, "HOME=" + home, "XDG_CONFIG_HOME=" + home + "/.config",
-                "QT_QPA_PLATFORM=xcb", "LANG=ja_JP.UTF-8", os.path.join(build, "src", "app", "tavrin"), tvn]
-    program = lan.popen(lan.hosts[0], env_argv, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    node = lan.spawn(lan.hosts[1], [node_binary, "--address", lan.hosts[1].address, "--name", "typist"])
-    try:
-        time.sleep(4.0)
-        for line in lines:
-            node.send("line " + line)
-            time.sleep(0.35)
-        for key in keys:
-            subprocess.run(["xdotool", "search", "--name", "tavrin", "windowactivate", "--sync", "key", key],
-                           env=dict(os.environ, DISPLAY=display), capture_output=True)
-            time.sleep(1.0)
-        # Until the last line has scrolled in.
-        time.sleep(12.0)
-        shot = os.path.join(out_dir, "display-%s.png" % name)
-        subprocess.run(["import", "-display", display, "-window", "root", shot], check=True)
-        print("wrote", shot)
-    finally:
-        node.send("quit")
-        program.terminate()
+    with desktop.Xvfb("1600x900x24") as screen:
+        program = desktop.Program(lan, lan.hosts[0], os.path.join(build, "src", "app", "tavrin"), screen, home, tvn)
+        node = lan.spawn(lan.hosts[1], [node_binary, "--address", lan.hosts[1].address, "--name", "typist"])
         try:
-            program.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            program.kill()
-        xvfb.terminate()
-        xvfb.wait()
-        lan.forget(node)
+            time.sleep(4.0)
+            for line in lines:
+                node.send("line " + line)
+                time.sleep(0.35)
+            for key in keys:
+                screen.xdotool("search", "--name", "tavrin", "windowactivate", "--sync", "key", key, check=False)
+                time.sleep(1.0)
+            # Until the last line has scrolled in.
+            time.sleep(12.0)
+            shot = screen.screenshot(os.path.join(out_dir, "display-%s.png" % name))
+            print("wrote", shot)
+        finally:
+            node.send("quit")
+            try:
+                program.terminate(timeout=10)
+            except RuntimeError:
+                pass
+            lan.forget(node)
 
 
 def main():
