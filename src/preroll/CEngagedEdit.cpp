@@ -9,6 +9,10 @@
 CEngagedEdit::CEngagedEdit(QWidget *parent) : QPlainTextEdit(parent)
 {
     document()->setDocumentMargin(kMargin);
+    // The margin is a format of the root frame, and setting it counts as an edit that could be
+    // undone: a pane nobody typed in would ask to be saved before a file is opened into it.
+    document()->clearUndoRedoStacks();
+    document()->setModified(false);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &CEngagedEdit::postCaretMoved);
 }
