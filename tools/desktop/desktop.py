@@ -161,12 +161,21 @@ class Xvfb:
                                    % (title_part, self.display, sorted(self.windows(pid).values())))
             time.sleep(0.2)
 
+    def give_focus(self, wid):
+        """What a window manager does when a dialog closes: the keyboard goes back to its owner.
+        There is none on this screen, and X alone would leave the focus nowhere."""
+        self.xdotool("windowfocus", "--sync", str(wid))
+        self.wait_focus(wid)
+
     def wait_focus(self, wid, timeout=10.0):
         """Waits until the window has the keyboard (the program gives it; there is no window manager)."""
         deadline = time.monotonic() + timeout
         while self.focused_window() != wid:
             if time.monotonic() > deadline:
-                raise TimeoutError("window %s on %s did not get the keyboard focus" % (wid, self.display))
+                focused = self.focused_window()
+                raise TimeoutError("window %r on %s did not get the keyboard focus; %r has it"
+                                   % (self.xdotool("getwindowname", str(wid), check=False), self.display,
+                                      self.xdotool("getwindowname", str(focused), check=False) if focused else None))
             time.sleep(0.1)
 
     def focused_window(self):

@@ -123,6 +123,20 @@ MORE = [  # until the turn ends; enough lines for the display log to be written 
     ("alpha", "それでも、人の手による要約には意味があります。"),
     ("beta", "Context matters: names, jokes, and who is speaking."),
 ]
+# alpha's pre-roll: a comment line is never sent, F1 sends the caret line, Shift+F1 the lines
+# down to the separator "`@" as one block.
+PREROLL_FILE = "intro.txt"
+PREROLL = [
+    "<-講演者紹介（山田先生の入場後に送る）",
+    "本日の講師は、山田花子先生です。",
+    "<-ここから一括送信",
+    "山田先生は、聴覚障害者の情報保障を長く研究されています。",
+    "著書に「聞こえと情報のバリアフリー」があります。",
+    "`@",
+    "<-以下は閉会のあいさつ",
+    "ご清聴ありがとうございました。",
+]
+BLOCK_END = "`@"
 UNDONE = "これは取り消される行です。"
 CLOSING = "それでは、質疑応答に移ります。ご質問のある方は挙手をお願いします。"
 
@@ -196,7 +210,7 @@ class Typist:
             "main.font.name": "IPAGothic",
             "main.font.point_i": 26,
             "input.display_i": 1, "monitor.display_i": 1, "chat.display_i": 1, "fkey.display_i": 1,
-            "pft.display_i": 0, "pft_monitor.display_i": 0,
+            "pft.display_i": 1, "pft_monitor.display_i": 1,
         }
         self.keys.update(self.LAYOUT)
         self.keys.update(extra or {})
@@ -383,7 +397,8 @@ class Trial:
         self.cleanups = []
         self.failures = []
         self.lan = None
-        self.captions = []  # (author, text) in typing order
+        self.captions = []  # (author, text) in typing order; a block's lines joined by "\n"
+        self.gross = []  # the lines of each block as the Quorel peer gets them
         self.contacts = []  # contact messages as shown, in sending order (turn timer ones aside)
         self.gamma_left_at = None  # index into captions / contacts when gamma left and came back
         self.gamma_back_at = None
@@ -448,6 +463,15 @@ class Trial:
 
         try:
             self.stage()
+        except Exception:
+            # What the screens showed when the event stopped.
+            for t in self.typists:
+                if t.screen is not None:
+                    try:
+                        t.screen.screenshot(os.path.join(self.out, "stopped-%s.png" % t.name))
+                    except Exception:
+                        pass
+            raise
         finally:
             for t in self.typists:
                 if t.program is not None and t.program.running():
@@ -497,6 +521,7 @@ class Trial:
         self.message(self.gamma, "戻りました。")
         for author, text in BACK + MORE:
             self.caption(author, text)
+        self.preroll(self.alpha)
 
         remaining = 75 - (time.monotonic() - turn_started)
         log("waiting up to %.0f s for the end of the turn" % max(remaining, 5))
@@ -577,10 +602,56 @@ class Trial:
         self.gamma_back_at = (len(self.captions), len(self.contacts))
         log("gamma is back")
 
+    def preroll(self, typist):
+        """The typist opens a pre-roll file with Ctrl+O and sends from it with F1 and Shift+F1."""
+        path = typist.home.path(PREROLL_FILE)
+        with open(path, "wb") as f:
+            f.write("\r\n".join(PREROLL).encode("utf-8") + b"\r\n")
+        s = typist.screen
+        s.key("ctrl+n")
+        pane = s.find_window("ロール1:", typist.program.pid)
+        s.wait_focus(pane)
+        before = set(s.windows(typist.program.pid))
+        s.key("ctrl+o")
+        dialog = wait_for(lambda: [w for w in s.windows(typist.program.pid) if w not in before], 10,
+                          "the pre-roll window's file dialog")[0]
+        s.wait_focus(dialog)
+        s.type(path)
+        s.key("Return")
+        s.give_focus(s.find_window("ロール1:%s" % PREROLL_FILE, typist.program.pid))
+        if not typist.oplog_has("CDlgPft opens file as UTF-8."):
+            self.failures.append("the pre-roll file was not read as UTF-8")
+        log("%s opened the pre-roll %s" % (typist.name, PREROLL_FILE))
+        # The caret starts on the comment line: F1 passes it by, sends the next line, passes the
+        # next comment by; Shift+F1 then sends the two lines above the separator as one block.
+        s.key("F1")
+        time.sleep(0.3)
+        s.key("F1")
+        line = PREROLL[1]
+        self.quorel.tool.expect(r"^RECV main %s %s$" % (re.escape(typist.address), re.escape(line)), timeout=10)
+        self.captions.append((typist.name, line))
+        time.sleep(0.3)
+        s.key("F1")
+        time.sleep(0.3)
+        s.key("shift+F1")
+        block = PREROLL[3:5]
+        for text in block + [BLOCK_END]:
+            self.quorel.tool.expect(r"^RECV main-gross %s %s$" % (re.escape(typist.address), re.escape(text)),
+                                    timeout=10)
+        self.captions.append((typist.name, "\n".join(block)))
+        self.gross.append(block + [BLOCK_END])
+        time.sleep(1.0)
+        self.shot(typist, "preroll.png", "ロール1:")
+        self.shot(typist, "preroll-monitor.png", "%sの前ロールをモニター中" % typist.name)
+        s.key("ctrl+i")
+        log("%s sent a pre-roll line with F1 and a block with Shift+F1" % typist.name)
+
     def web_server_on(self):
         """The web server is switched on where a person does it: settings menu, its dialog."""
         s = self.alpha.screen
         s.key("ctrl+d")
+        display = s.find_window("[alpha]", self.alpha.program.pid)
+        s.wait_focus(display)
         s.key("alt+s")
         time.sleep(0.4)
         s.key("w")
@@ -590,6 +661,7 @@ class Trial:
         time.sleep(0.5)
         s.key("Return")
         wait_for(lambda: self.alpha.oplog_has("CHttpSock constructor finished."), 10, "the web server to start")
+        s.give_focus(display)
         port = [l for l in self.alpha.oplog_lines() if l.startswith("CHttpSock listening on port : ")]
         if not port:
             raise TrialError("the web server did not say which port it listens on")
@@ -675,7 +747,6 @@ class Trial:
     # -- checks afterwards ------------------------------------------------------------------
 
     def check_logs(self):
-        expected = [text for _, text in self.captions]
         left_c, left_m = self.gamma_left_at
         back_c, back_m = self.gamma_back_at
         for t in self.typists:
@@ -684,13 +755,13 @@ class Trial:
                 if len(runs) != 2:
                     self.failures.append("gamma ran twice but has %d display logs" % len(runs))
                     continue
-                self.compare("gamma's display log before it left", runs[0], expected[:left_c])
-                self.compare("gamma's display log after it came back", runs[1], expected[back_c:])
+                self.compare("gamma's display log before it left", runs[0], self.caption_lines(0, left_c))
+                self.compare("gamma's display log after it came back", runs[1], self.caption_lines(back_c))
             else:
                 if len(runs) != 1:
                     self.failures.append("%s has %d display logs, expected 1" % (t.name, len(runs)))
                     continue
-                self.compare("%s's display log" % t.name, runs[0], expected)
+                self.compare("%s's display log" % t.name, runs[0], self.caption_lines())
             for run in runs:
                 if UNDONE in run:
                     self.failures.append("%s's display log holds the line that was taken back" % t.name)
@@ -723,14 +794,21 @@ class Trial:
             gone = next(i for i, m in enumerate(reference) if m == self.contacts[left_m])
             if runs[0] != reference[:gone]:
                 self.failures.append("gamma's contact log before it left is not the start of alpha's:\n  %r" % runs[0])
-            # Back again, gamma first gets the native members' last messages that their datagrams
-            # repeat (a Quorel peer's messages are not repeated), then every new one.
+            # Back again, gamma gets every new message, and in between some of the native members'
+            # older ones that their datagrams repeat (a Quorel peer's messages are not repeated),
+            # each once and in their order: whenever a datagram carrying that history arrives.
             first_new = next(i for i, m in enumerate(reference) if m == self.contacts[back_m])
-            tail, new = runs[1], reference[first_new:]
-            repeated = tail[:len(tail) - len(new)]
-            if tail[len(tail) - len(new):] != new or not self.in_order(repeated, reference[:first_new]):
-                self.failures.append("gamma's contact log after it came back is not alpha's newest messages:\n  %r\n  alpha %r"
-                                     % (tail, reference))
+            new, old = reference[first_new:], reference[:first_new]
+            matched, repeated = 0, []
+            for m in runs[1]:
+                if matched < len(new) and m == new[matched]:
+                    matched += 1
+                else:
+                    repeated.append(m)
+            quorel_said = [m for m in repeated if m.startswith(self.quorel.name + DELIMITER)]
+            if matched < len(new) or not self.in_order(repeated, old) or quorel_said:
+                self.failures.append("gamma's contact log after it came back is not alpha's new messages with some "
+                                     "repeated older ones:\n  %r\n  alpha %r" % (runs[1], reference))
 
         for t in self.typists:
             files = t.oplogs()
@@ -751,12 +829,16 @@ class Trial:
 
         if self.web_lines is not None:
             shown = [l for l in self.web_lines if l]
-            lines = [l for _, text in self.captions for l in text.split("\n")]
+            lines = self.caption_lines()
             if UNDONE in shown:
                 self.failures.append("the web page shows the line that was taken back")
             if not shown or shown[-1] != lines[-1] or lines[len(lines) - len(shown):] != shown:
                 self.failures.append("the web page does not end with the newest captions:\n  page %r\n  typed %r"
                                      % (shown, lines[-len(shown) - 2:]))
+
+    def caption_lines(self, first=0, end=None):
+        """The lines of the captions typed, a block's lines one by one, as the logs hold them."""
+        return [l for _, text in self.captions[first:end] for l in text.split("\n")]
 
     @staticmethod
     def in_order(some, sequence):
@@ -835,11 +917,17 @@ class Trial:
 
     def check_peer(self):
         """The Quorel peer heard every native line on its main port, the undone one too."""
-        natives = [text for author, text in self.captions if author != "quorel"]
+        natives = [text for author, text in self.captions if author != "quorel" and "\n" not in text]
         heard = [text for _, text in self.quorel.received("main")]
         if heard.count(UNDONE) != 1:
             self.failures.append("the Quorel peer heard the line that was taken back %d times" % heard.count(UNDONE))
         self.compare("the lines the Quorel peer heard", [t for t in heard if t != UNDONE], natives)
+        self.compare("the block lines the Quorel peer heard", [t for _, t in self.quorel.received("main-gross")],
+                     [l for block in self.gross for l in block])
+        # The pre-roll monitor's view of alpha's pre-roll reached the peer too, line by line.
+        latter = [t for a, t in self.quorel.received("pft-latter") if a == self.alpha.address]
+        if "$消去$" not in latter or PREROLL[-1] not in latter:
+            self.failures.append("the Quorel peer got no pre-roll state from alpha: %r" % latter[-12:])
 
     # -- the end --------------------------------------------------------------------------
 
