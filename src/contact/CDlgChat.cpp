@@ -120,6 +120,10 @@ void CDlgChat::buildControls()
     m_log = new QPlainTextEdit(this);
     m_log->setObjectName(QStringLiteral("log"));
     m_log->setReadOnly(true);
+    // Contact messages come from anybody, as often as they are sent: the log keeps the newest
+    // (the contact log file keeps them all when it is on). This also drops the undo history that
+    // a read-only log never needs and that grew with every line.
+    m_log->setMaximumBlockCount(kMaxLogLines);
     // Ctrl+A selects the whole log while the focus is on it.
     m_log->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_log->setContextMenuPolicy(Qt::CustomContextMenu);

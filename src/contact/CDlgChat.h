@@ -22,6 +22,9 @@ class CDlgChat final : public CToolWindow, public IContactView
     Q_OBJECT
 
 public:
+    // Lines the log keeps; older ones leave it from the top.
+    static constexpr int kMaxLogLines = 2000;
+
     // Hands a message to the send path, which puts the member name in front and sends it to
     // everybody; the message comes back through contactAppendLine.
     using SendFunction = std::function<void(const QString &message)>;
