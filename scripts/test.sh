@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh
+# The trial of a whole event (tools/trial) also needs a virtual screen, a keyboard tool, screenshots
+# and a browser; scripts/run.sh does without them.
+scripts/deps.sh xvfb xdotool x11-xkb-utils imagemagick chromium
 jobs=$(nproc)
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
