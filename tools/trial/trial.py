@@ -446,7 +446,10 @@ class Trial:
         watch.start()
         self.cleanups.append(watch.stop)
         self.lan = netlan.Lan(5)
-        self.lan.create()
+        try:
+            self.lan.create()
+        except netlan.Unavailable as e:
+            raise TrialError("the namespace LAN could not be built: %s" % e)
         self.cleanups.append(self.lan.destroy)
         h = self.lan.hosts
         self.alpha = Typist(self, "alpha", h[0], 2, {"chat.time_i": 1})
@@ -486,6 +489,11 @@ class Trial:
         for line in self.outside:
             if not line.endswith("counter packets 0 bytes 0"):
                 self.failures.append("a packet of the LAN showed up in this machine's own namespace: " + line)
+        sent = {dev: self.interfaces_after.get(dev, 0) - n for dev, n in self.interfaces_before.items()}
+        log("root namespace: %d counters of LAN addresses and ports, %d packets on them; packets sent "
+            "meanwhile by this machine's own programs: %s"
+            % (len(self.outside), sum(int(re.search(r"packets (\d+)", l).group(1)) for l in self.outside),
+               ", ".join("%s +%d" % kv for kv in sent.items()) or "no interfaces"))
 
     def stage(self):
         for t in self.typists:
@@ -981,7 +989,13 @@ def main():
         return SKIP
     except (TrialError, TimeoutError, EOFError) as e:
         trial.failures.insert(0, "the event stopped: %s" % e)
+    except Exception as e:  # a fault of the script itself: say where
+        import traceback
+        traceback.print_exc()
+        trial.failures.insert(0, "the trial script broke: %r" % e)
     finally:
+        # What the programs wrote is kept for a look when something went wrong.
+        trial.keep = trial.keep or bool(trial.failures)
         trial.cleanup()
     took = time.monotonic() - START
     if trial.keep:
