@@ -36,6 +36,8 @@ def main():
     p.add_argument("--rate", type=float, default=100.0, help="caption lines per second, both typists together")
     p.add_argument("--every", type=int, default=1000, help="sample RSS after this many lines")
     p.add_argument("--heaptrack", action="store_true")
+    p.add_argument("--no-chat", action="store_true", help="leave out the contact messages")
+    p.add_argument("--chat-every", type=int, default=50, help="a contact message every this many lines")
     p.add_argument("--keep", action="store_true")
     args = p.parse_args()
     node, sim = benchlan.tools(args)
@@ -100,9 +102,9 @@ def run(args, lan, prog, node, sim):
         else:
             member.send("monitor " + text[:8])
             member.send("line " + text)
-        if i % 50 == 0:
+        if i % args.chat_every == 0 and not args.no_chat:
             member.send("chat alpha: 連絡 %d" % i)
-        if i % 70 == 0:
+        if i % 70 == 0 and not args.no_chat:
             quorel.send("chat quo: 連絡 %d" % i)
         if i % 40 == 0:
             member.send("pft 前の行%d|前の行 ## 今の行%d|次の行|その次" % (i, i))
