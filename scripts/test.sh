@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # The trial of a whole event (tools/trial) also needs a virtual screen, a keyboard tool, screenshots
-# and a browser; scripts/run.sh does without them.
-scripts/deps.sh xvfb xdotool x11-xkb-utils imagemagick chromium
+# and a browser, the package tests the Debian packaging tools; scripts/run.sh does without them.
+scripts/deps.sh xvfb xdotool x11-xkb-utils imagemagick chromium dpkg-dev file librsvg2-bin
 jobs=$(nproc)
 
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
