@@ -15,7 +15,6 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -222,28 +221,8 @@ void CDlgLog::CopyConfigToWindow()
 
 bool CDlgLog::AskAboutChanges()
 {
-    if (!m_edit->document()->isModified())
-        return true;
-    Answer answer = Answer::Cancel;
-    if (m_askSave) {
-        answer = m_askSave(this);
-    } else {
-        QMessageBox box(QMessageBox::Question, CStringTable::get(119), forDisplay(CStringTable::get(120)),
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-        const int result = box.exec();
-        answer = result == QMessageBox::Yes  ? Answer::Yes
-                 : result == QMessageBox::No ? Answer::No
-                                             : Answer::Cancel;
-    }
-    switch (answer) {
-    case Answer::Yes:
-        return OnLogSaveAs();
-    case Answer::No:
-        return true;
-    case Answer::Cancel:
-        break;
-    }
-    return false;
+    return CSaveQuestion::Settle(this, m_edit->document()->isModified(), m_askSave,
+                                 [this] { return OnLogSaveAs(); });
 }
 
 QString CDlgLog::chooseFile(bool save)

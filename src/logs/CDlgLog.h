@@ -1,5 +1,6 @@
 #pragma once
 
+#include "input/CSaveQuestion.h"
 #include "input/CToolWindow.h"
 
 #include <QString>
@@ -18,13 +19,8 @@ class CDlgLog final : public CToolWindow
 
 public:
     // The answer to "save the edits first?".
-    enum class Answer
-    {
-        Yes,
-        No,
-        Cancel
-    };
-    using AskSave = std::function<Answer(QWidget *owner)>;
+    using Answer = CSaveQuestion::Answer;
+    using AskSave = CSaveQuestion::AskSave;
     // The chosen path, or empty for cancel.
     using FileDialog = std::function<QString(QWidget *owner, bool save)>;
 

@@ -636,28 +636,8 @@ void CDlgPft::PostState()
 
 bool CDlgPft::AskAboutChanges()
 {
-    if (!currentEdit()->document()->isModified())
-        return true;
-    Answer answer = Answer::Cancel;
-    if (m_askSave) {
-        answer = m_askSave(this);
-    } else {
-        QMessageBox box(QMessageBox::Question, CStringTable::get(119), forDisplay(CStringTable::get(120)),
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-        const int result = box.exec();
-        answer = result == QMessageBox::Yes  ? Answer::Yes
-                 : result == QMessageBox::No ? Answer::No
-                                             : Answer::Cancel;
-    }
-    switch (answer) {
-    case Answer::Yes:
-        return OnPftSaveAs();
-    case Answer::No:
-        return true;
-    case Answer::Cancel:
-        break;
-    }
-    return false;
+    return CSaveQuestion::Settle(this, currentEdit()->document()->isModified(), m_askSave,
+                                 [this] { return OnPftSaveAs(); });
 }
 
 QString CDlgPft::chooseFile(bool save)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "input/CSaveQuestion.h"
 #include "input/CToolWindow.h"
 
 #include <QFont>
@@ -53,13 +54,8 @@ public:
     using FunctionKeysSource = std::function<const CDlgFKey *()>;
 
     // The answer to "save the edits first?".
-    enum class Answer
-    {
-        Yes,
-        No,
-        Cancel
-    };
-    using AskSave = std::function<Answer(QWidget *owner)>;
+    using Answer = CSaveQuestion::Answer;
+    using AskSave = CSaveQuestion::AskSave;
     // The chosen path, or empty for cancel.
     using FileDialog = std::function<QString(QWidget *owner, bool save)>;
     using ErrorBox = std::function<void(QWidget *owner, const QString &text, const QString &caption)>;
