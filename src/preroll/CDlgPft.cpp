@@ -474,10 +474,7 @@ void CDlgPft::SendCaretLine()
     if (step.caretMoves)
         moveCaretToLine(step.caretLine);
     if (step.send) {
-        post([this, line = step.line] {
-            if (m_actions.sendLine)
-                m_actions.sendLine(line);
-        });
+        postAction(&Actions::sendLine, step.line);
     }
     UpdateMarker();
 }
@@ -489,10 +486,7 @@ void CDlgPft::SendBlock()
         CPftLineRules::CollectBlock(DocumentLines(*edit->document()), edit->textCursor().blockNumber());
     if (step.found) {
         moveCaretToLine(step.caretLine);
-        post([this, block = step.block] {
-            if (m_actions.sendBlock)
-                m_actions.sendBlock(block);
-        });
+        postAction(&Actions::sendBlock, step.block);
     }
     UpdateMarker();
 }
@@ -567,10 +561,7 @@ void CDlgPft::OnFunctionKey(int pane, int index, bool shift)
         return;
     case 11:
         if (shift) {
-            post([this] {
-                if (m_actions.clearScreen)
-                    m_actions.clearScreen();
-            });
+            postAction(&Actions::clearScreen);
             return;
         }
         break;
@@ -626,10 +617,7 @@ void CDlgPft::PostState()
     CPftLineRules::State state =
         CPftLineRules::BuildState(DocumentLines(*edit->document()), cursor.blockNumber(),
                                   cursor.position() - cursor.block().position(), edit->composition());
-    post([this, state = std::move(state)] {
-        if (m_actions.sendState)
-            m_actions.sendState(state.former, state.latter);
-    });
+    postAction(&Actions::sendState, std::move(state.former), std::move(state.latter));
 }
 
 // ---- files ------------------------------------------------------------------------------------

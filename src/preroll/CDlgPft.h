@@ -159,6 +159,15 @@ private:
     void UpdateMarker();
     int nameBarHeight() const;
     void post(std::function<void()> action);
+    // Calls the action, when set, once the command has returned; the arguments go as copies.
+    template <typename Signature, typename... Args>
+    void postAction(std::function<Signature> Actions::*action, Args... args)
+    {
+        post([this, action, ... args = std::move(args)] {
+            if (m_actions.*action)
+                (m_actions.*action)(args...);
+        });
+    }
 
     Actions m_actions;
     FunctionKeysSource m_functionKeys;
