@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "TestHome.h"
 #include "app/CCommandIds.h"
 #include "config/CConfig.h"
@@ -21,19 +22,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 void drain()
 {
