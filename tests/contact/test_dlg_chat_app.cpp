@@ -1,3 +1,4 @@
+#include "../app/MainWindowTestSupport.h"
 #include "TestHome.h"
 #include "app/CCommandIds.h"
 #include "app/CMainWindow.h"
@@ -6,30 +7,10 @@
 #include "contact/InstallContactWindows.h"
 #include "members/CDlgMember.h"
 #include "members/InstallMemberWindows.h"
-#include "net/IAdapterSource.h"
 
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTest>
-
-namespace {
-
-// No adapter at all: the main window under test never binds a socket.
-class NoAdapters final : public IAdapterSource
-{
-public:
-    QList<AdapterEntry> adapters() const override { return {}; }
-};
-
-void drainEvents()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
-
-} // namespace
 
 // The two windows as the main window creates and feeds them, offline.
 class DlgChatAppTest final : public QObject
@@ -40,7 +21,7 @@ private slots:
     void enterGoesThroughTheContactPath()
     {
         TestHome home;
-        NoAdapters adapters;
+        FakeAdapters adapters; // none: the main window never binds a socket
         CMainWindow main(&adapters);
         main.config().SetString(QStringLiteral("communication.name"), QStringLiteral("me"));
         InstallContactWindows(main);
@@ -68,7 +49,7 @@ private slots:
     void memberMonitorFollowsTheMainWindowsList()
     {
         TestHome home;
-        NoAdapters adapters;
+        FakeAdapters adapters; // none: the main window never binds a socket
         CMainWindow main(&adapters);
         InstallMemberWindows(main);
         main.OnCommand(CommandId::ToggleMemberMonitor);

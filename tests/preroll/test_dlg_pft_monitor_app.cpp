@@ -1,9 +1,9 @@
+#include "../app/MainWindowTestSupport.h"
 #include "TestHome.h"
 #include "app/CCommandIds.h"
 #include "app/CMainWindow.h"
 #include "core/StringTable.h"
 #include "net/CNetController.h"
-#include "net/IAdapterSource.h"
 #include "preroll/CDlgPftMonitor.h"
 #include "preroll/CPftMarkerStrip.h"
 #include "preroll/InstallPrerollWindows.h"
@@ -14,21 +14,6 @@
 #include <memory>
 
 namespace {
-
-// No adapter at all: the main window under test never binds a socket.
-class NoAdapters final : public IAdapterSource
-{
-public:
-    QList<AdapterEntry> adapters() const override { return {}; }
-};
-
-void drainEvents()
-{
-    for (int i = 0; i < 3; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
 
 int markerLine(CDlgPftMonitor &monitor)
 {
@@ -52,7 +37,7 @@ private slots:
     {
         TestHome home;
         {
-            NoAdapters adapters;
+            FakeAdapters adapters; // none: the main window never binds a socket
             CMainWindow main(&adapters);
             main.config().SetString(QStringLiteral("communication.name"), QStringLiteral("me"));
             InstallPrerollWindows(main);
