@@ -11,28 +11,16 @@
 #include "config/ConfigKeys.h"
 #include "core/CodePage932.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <vector>
 
-#include <unistd.h>
-
-namespace {
-
 #define check(condition) checkAt((condition), #condition, __LINE__)
 
-void checkAt(bool condition, const char *expression, int line)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "check failed at line %d: %s\n", line, expression);
-    std::abort();
-}
+namespace {
 
 enum Mode
 {
@@ -56,11 +44,6 @@ QString g_folder;
 QString pathOf(const char *name)
 {
     return g_folder + u'/' + QLatin1String(name);
-}
-
-void removeFolder()
-{
-    QDir(g_folder).removeRecursively();
 }
 
 QByteArray utf16(const QString &text, bool bigEndian, bool mark)
@@ -165,13 +148,7 @@ void checkPalette(const CConfig &config, uint8_t start)
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     disableOperationLog();
-    // Saving syncs the file to its disk; in memory that costs nothing.
-    const QString base =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    g_folder = base + QStringLiteral("/tavrin-fuzz-settings-%1").arg(::getpid());
-    if (!QDir().mkpath(g_folder))
-        std::abort();
-    std::atexit(removeFolder);
+    g_folder = makeScratchFolder("settings");
     return 0;
 }
 

@@ -11,35 +11,18 @@
 #include "core/TextFileIo.h"
 #include "preroll/CPftTextFile.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-
-#include <unistd.h>
-
-namespace {
 
 #define check(condition) checkAt((condition), #condition, __LINE__)
 
-void checkAt(bool condition, const char *expression, int line)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "check failed at line %d: %s\n", line, expression);
-    std::abort();
-}
+namespace {
 
 constexpr char16_t kByteOrderMark = u'\uFEFF';
 
 QString g_folder;
-
-void removeFolder()
-{
-    QDir(g_folder).removeRecursively();
-}
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -170,13 +153,7 @@ void saveAndLoad(const QString &text, int requested)
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     disableOperationLog();
-    // Saving syncs the file to its disk; in memory that costs nothing.
-    const QString base =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    g_folder = base + QStringLiteral("/tavrin-fuzz-text-%1").arg(::getpid());
-    if (!QDir().mkpath(g_folder))
-        std::abort();
-    std::atexit(removeFolder);
+    g_folder = makeScratchFolder("text");
     return 0;
 }
 

@@ -32,6 +32,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#define check(condition) checkAt((condition), #condition, __LINE__)
+
 namespace {
 
 // Loopback only: the member, the sender and the broadcast address all live in 127.0.0.0/8.
@@ -44,16 +46,6 @@ constexpr int kGroup = 3; // native datagrams of this group start with 'C'
 constexpr size_t kMaxDatagram = 4200;
 // A datagram not handled after this many rounds of the event loop means the harness is broken.
 constexpr int kMaxRounds = 2000;
-
-#define check(condition) checkAt((condition), #condition, __LINE__)
-
-void checkAt(bool condition, const char *expression, int line)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "check failed at line %d: %s\n", line, expression);
-    std::abort();
-}
 
 [[noreturn]] void fail(const char *what)
 {

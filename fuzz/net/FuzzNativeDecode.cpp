@@ -7,21 +7,10 @@
 #include <QtEndian>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
-namespace {
-
-// Names the broken expectation before aborting, so a crash report says what went wrong.
 #define check(condition) checkAt((condition), #condition, __LINE__)
 
-void checkAt(bool condition, const char *expression, int line)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "check failed at line %d: %s\n", line, expression);
-    std::abort();
-}
+namespace {
 
 // Null and empty strings alike: the decoder cannot tell them apart.
 bool isPrefix(const QString &whole, const QString &part)

@@ -4,23 +4,8 @@
 #include "net/CSharedProtocol.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
-namespace {
-
-// Names the broken expectation before aborting, so a crash report says what went wrong.
 #define check(condition) checkAt((condition), #condition, __LINE__)
-
-void checkAt(bool condition, const char *expression, int line)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "check failed at line %d: %s\n", line, expression);
-    std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {

@@ -38,6 +38,8 @@
 #include <cstdlib>
 #include <vector>
 
+#define check(condition) checkAt((condition), #condition, __LINE__)
+
 namespace {
 
 constexpr char kServerAddress[] = "127.0.91.2";
@@ -46,16 +48,6 @@ constexpr int kMaxClients = 8;
 constexpr int kMaxRounds = 4000;
 // Status lines and the Date line fit one send; only the page is sent in pieces.
 constexpr qint64 kShortAnswer = 256;
-
-#define check(condition) checkAt((condition), #condition, __LINE__)
-
-void checkAt(bool condition, const char *expression, int line)
-{
-    if (condition)
-        return;
-    std::fprintf(stderr, "check failed at line %d: %s\n", line, expression);
-    std::abort();
-}
 
 [[noreturn]] void fail(const char *what)
 {
