@@ -18,9 +18,7 @@ namespace {
 
 void showAbnormalNotice(const QString &text, const QString &caption)
 {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox::warning(nullptr, caption, shown);
+    QMessageBox::warning(nullptr, caption, CStringTable::forDisplay(text));
 }
 
 } // namespace

@@ -21,7 +21,7 @@ CDlgMessage::CDlgMessage(const QString &text, QWidget *parent)
     m_pEdit->setReadOnly(true);
     // Wide enough for the product name on one line.
     m_pEdit->setMinimumWidth(m_pEdit->fontMetrics().averageCharWidth() * 52);
-    m_pEdit->setPlainText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    m_pEdit->setPlainText(CStringTable::forDisplay(text));
     layout->addWidget(m_pEdit);
 
     auto *box = new QDialogButtonBox(QDialogButtonBox::Ok, this);

@@ -605,10 +605,7 @@ bool CMainWindow::showMessage(const QString &text, const QString &caption, bool 
 {
     if (m_messageBox)
         return m_messageBox(text, caption, withCancel);
-    // Resource texts end their lines with CR LF; a Qt label wants a plain line feed.
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(withCancel ? QMessageBox::Question : QMessageBox::Warning, caption, shown,
+    QMessageBox box(withCancel ? QMessageBox::Question : QMessageBox::Warning, caption, CStringTable::forDisplay(text),
                     withCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok, m_display.get());
     return box.exec() == QMessageBox::Ok;
 }

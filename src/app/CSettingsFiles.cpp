@@ -23,12 +23,6 @@ QWidget *ownerOrActive(QWidget *owner)
     return owner ? owner : QApplication::activeWindow();
 }
 
-// Resource texts end their lines with CR LF; Qt's labels want a plain line feed.
-QString forDisplay(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
 } // namespace
 
 CSettingsFiles::CSettingsFiles(CConfig &config, CCustomPalette &palette)
@@ -192,7 +186,7 @@ bool CSettingsFiles::DoCfgInit(QWidget *owner)
 
 bool CSettingsFiles::DoReset(QWidget *owner)
 {
-    QMessageBox box(QMessageBox::NoIcon, CStringTable::get(150), forDisplay(CStringTable::get(149)),
+    QMessageBox box(QMessageBox::NoIcon, CStringTable::get(150), CStringTable::forDisplay(CStringTable::get(149)),
                     QMessageBox::Ok | QMessageBox::Cancel, owner);
     box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("CSettingsFiles", "OK"));
     box.button(QMessageBox::Cancel)->setText(QCoreApplication::translate("CSettingsFiles", "キャンセル"));

@@ -188,3 +188,9 @@ void CStringTable::clearOverrides()
 {
     overrides().clear();
 }
+
+QString CStringTable::forDisplay(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}

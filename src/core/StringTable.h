@@ -21,6 +21,10 @@ public:
     // Every id that has a text, ascending.
     static QList<int> ids();
 
+    // The table's texts end their lines with CR LF, as do messages built from them; Qt's labels,
+    // boxes and edits want a plain line feed.
+    static QString forDisplay(QString text);
+
     // Replaces the text of id for this run, ahead of any translation. An empty text restores it.
     static void setOverride(int id, const QString &text);
     static void clearOverrides();

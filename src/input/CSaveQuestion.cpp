@@ -9,10 +9,7 @@ CSaveQuestion::Answer CSaveQuestion::Ask(QWidget *owner, const AskSave &ask)
 {
     if (ask)
         return ask(owner);
-    // The string table's line breaks are CR LF; the box wants plain line feeds.
-    QString text = CStringTable::get(120);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(QMessageBox::Question, CStringTable::get(119), text,
+    QMessageBox box(QMessageBox::Question, CStringTable::get(119), CStringTable::forDisplay(CStringTable::get(120)),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
     const int result = box.exec();
     return result == QMessageBox::Yes  ? Answer::Yes

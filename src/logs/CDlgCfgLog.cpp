@@ -124,9 +124,8 @@ quint32 CDlgCfgLog::OnOpenLogFolder()
     if (m_messageBox) {
         m_messageBox(this, message, CStringTable::get(116));
     } else {
-        QString shown = message;
-        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        QMessageBox box(QMessageBox::Warning, CStringTable::get(116), shown, QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Warning, CStringTable::get(116), CStringTable::forDisplay(message), QMessageBox::Ok,
+                        this);
         box.exec();
     }
     WriteLog(QStringLiteral("ERROR : ") + message);

@@ -63,13 +63,6 @@ private:
     const QTextDocument &m_document;
 };
 
-// Message texts of the string table end their lines with CR LF.
-QString forDisplay(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
 QString readString(const CConfig *config, const QString &key, const QString &fallback)
 {
     QString value = fallback;
@@ -661,7 +654,7 @@ void CDlgPft::showError(const QString &text)
         m_errorBox(this, text, CStringTable::get(116));
         return;
     }
-    QMessageBox box(QMessageBox::Critical, CStringTable::get(116), forDisplay(text), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Critical, CStringTable::get(116), CStringTable::forDisplay(text), QMessageBox::Ok, this);
     box.exec();
 }
 

@@ -16,17 +16,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-// Resource texts end their lines with CR LF; Qt's widgets want a plain line feed.
-QString forDisplay(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
-} // namespace
-
 CDlgCfgHttp::CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &config, QWidget *parent)
     : QDialog(parent), m_config(config), m_bServerOn(serverOn)
 {
@@ -44,7 +33,7 @@ CDlgCfgHttp::CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &conf
     m_pAccess = new QPlainTextEdit(this);
     m_pAccess->setObjectName(QStringLiteral("edit%1").arg(kIdAccess));
     m_pAccess->setReadOnly(true);
-    m_pAccess->setPlainText(forDisplay(accessText));
+    m_pAccess->setPlainText(CStringTable::forDisplay(accessText));
     m_pAccess->setMaximumHeight(m_pAccess->fontMetrics().lineSpacing() * 5);
     accessLabel->setBuddy(m_pAccess);
     layout->addWidget(accessLabel);
@@ -92,7 +81,7 @@ CDlgCfgHttp::CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &conf
     }
 
     m_messageBox = [this](const QString &message, const QString &caption) {
-        QMessageBox box(QMessageBox::Warning, caption, forDisplay(message), QMessageBox::Ok, this);
+        QMessageBox box(QMessageBox::Warning, caption, CStringTable::forDisplay(message), QMessageBox::Ok, this);
         box.button(QMessageBox::Ok)->setText(tr("OK"));
         box.exec();
     };
