@@ -12,7 +12,6 @@
 
 void InstallAppWindows(CMainWindow &mainWindow)
 {
-    static_cast<void>(mainWindow);
     InstallDisplayEffects(mainWindow);
     InstallInputWindows(mainWindow);
     InstallWebWindows(mainWindow);

@@ -11,7 +11,6 @@
 // The pre-roll editor and the pre-roll monitor.
 inline void InstallPrerollWindows(CMainWindow &mainWindow)
 {
-    static_cast<void>(mainWindow);
 
     // The editor's text goes out through the same send paths as typed lines.
     mainWindow.setToolWindowFactory(CMainWindow::ToolWindow::Preroll, [](CMainWindow &main) {
