@@ -138,6 +138,10 @@ CDlgPft::CDlgPft(ToolWindowHost host, Actions actions, FunctionKeysSource functi
 CDlgPft::~CDlgPft()
 {
     CopyWindowToConfig();
+    // The panes go after this body has run; their last signals (focus leaving, the caret moving
+    // as a document is torn down) must not reach a window that is no longer one.
+    for (QObject *child : findChildren<QObject *>())
+        disconnect(child, nullptr, this, nullptr);
     WriteLog(QStringLiteral("CDlgPft destroyed."));
 }
 

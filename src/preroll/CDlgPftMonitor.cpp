@@ -71,6 +71,10 @@ CDlgPftMonitor::CDlgPftMonitor(ToolWindowHost host, const CPftMonitorModel &mode
 CDlgPftMonitor::~CDlgPftMonitor()
 {
     m_edit->viewport()->removeEventFilter(this);
+    // The children go after this body has run; their last signals (a repaint request while the
+    // text box is torn down) must not reach a window that is no longer one.
+    for (QObject *child : findChildren<QObject *>())
+        disconnect(child, nullptr, this, nullptr);
     WriteLog(QStringLiteral("CDlgPftMonitor destroyed."));
 }
 
