@@ -1,6 +1,5 @@
-#include "TestHome.h"
+#include "ToolWindowBed.h"
 #include "config/CConfig.h"
-#include "config/CCustomPalette.h"
 #include "input/CDlgFKey.h"
 #include "input/CDlgInput.h"
 #include "input/CInputBox.h"
@@ -48,10 +47,7 @@ private:
     static void press(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     static void compose(QWidget *widget, const QString &preedit);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<CConfig> m_config;
-    CCustomPalette m_palette;
-    std::unique_ptr<CDlgFKey> m_functionKeys;
+    std::unique_ptr<ToolWindowBed> m_bed;
     bool m_attachFunctionKeys = true;
     QStringList m_lines;
     QStringList m_monitors;
@@ -61,13 +57,7 @@ private:
 
 void TestInputWindow::init()
 {
-    m_home = std::make_unique<TestHome>();
-    m_config = std::make_unique<CConfig>();
-    m_config->Initialize();
-    ToolWindowHost host;
-    host.config = m_config.get();
-    host.palette = &m_palette;
-    m_functionKeys = std::make_unique<CDlgFKey>(host);
+    m_bed = std::make_unique<ToolWindowBed>();
     m_attachFunctionKeys = true;
     m_lines.clear();
     m_monitors.clear();
@@ -77,23 +67,19 @@ void TestInputWindow::init()
 
 void TestInputWindow::cleanup()
 {
-    m_functionKeys.reset();
-    m_config.reset();
-    m_home.reset();
+    m_bed.reset();
 }
 
 std::unique_ptr<CDlgInput> TestInputWindow::makeWindow()
 {
-    ToolWindowHost host;
-    host.config = m_config.get();
-    host.palette = &m_palette;
+    ToolWindowHost host = m_bed->host();
     CDlgInput::Actions actions;
     actions.sendLine = [this](const QString &line) { m_lines.append(line); };
     actions.sendMonitor = [this](const QString &text) { m_monitors.append(text); };
     actions.undo = [this] { ++m_undos; };
     actions.clearScreen = [this] { ++m_clears; };
     auto window = std::make_unique<CDlgInput>(host, actions, [this]() -> const CDlgFKey * {
-        return m_attachFunctionKeys ? m_functionKeys.get() : nullptr;
+        return m_attachFunctionKeys ? &m_bed->functionKeys() : nullptr;
     });
     // Shown as "input.display_i" says; the focus it takes arrives before the test's keys.
     window->CopyConfigToWindow();
@@ -301,11 +287,11 @@ void TestInputWindow::quoting()
     QFETCH(int, expectedCaret);
     QFETCH(QString, expectedSelection);
     if (begin == QStringLiteral("-")) {
-        m_config->SetString(QStringLiteral("input.quote.1.begin"), QString());
-        m_config->SetString(QStringLiteral("input.quote.1.end"), QString());
+        m_bed->config().SetString(QStringLiteral("input.quote.1.begin"), QString());
+        m_bed->config().SetString(QStringLiteral("input.quote.1.end"), QString());
     } else if (!begin.isEmpty()) {
-        m_config->SetString(QStringLiteral("input.quote.1.begin"), begin);
-        m_config->SetString(QStringLiteral("input.quote.1.end"), end);
+        m_bed->config().SetString(QStringLiteral("input.quote.1.begin"), begin);
+        m_bed->config().SetString(QStringLiteral("input.quote.1.end"), end);
     }
     auto window = makeWindow();
     CInputBox *box = window->box(0);
@@ -341,7 +327,7 @@ void TestInputWindow::phraseGoesBeforeTheSelection()
     QFETCH(QString, expected);
     QFETCH(int, expectedCaret);
     const int number = key - Qt::Key_F1 + 1;
-    m_functionKeys->box(number)->setText(phrase);
+    m_bed->functionKeys().box(number)->setText(phrase);
     auto window = makeWindow();
     CInputBox *box = window->box(0);
     box->setText(QStringLiteral("abcd"));
@@ -355,9 +341,9 @@ void TestInputWindow::phraseEditedIsUsedAtOnce()
 {
     auto window = makeWindow();
     CInputBox *box = window->box(1);
-    m_functionKeys->box(3)->setText(QStringLiteral("one"));
+    m_bed->functionKeys().box(3)->setText(QStringLiteral("one"));
     press(box, Qt::Key_F3);
-    m_functionKeys->box(3)->setText(QStringLiteral("two"));
+    m_bed->functionKeys().box(3)->setText(QStringLiteral("two"));
     press(box, Qt::Key_F3);
     QCOMPARE(box->text(), QStringLiteral("onetwo"));
 }
@@ -365,7 +351,7 @@ void TestInputWindow::phraseEditedIsUsedAtOnce()
 void TestInputWindow::phraseFromTheStoreWithoutWindow()
 {
     m_attachFunctionKeys = false;
-    m_config->SetString(QStringLiteral("fkey.string.05"), QStringLiteral("stored"));
+    m_bed->config().SetString(QStringLiteral("fkey.string.05"), QStringLiteral("stored"));
     auto window = makeWindow();
     CInputBox *box = window->box(0);
     press(box, Qt::Key_F5);
@@ -404,7 +390,7 @@ void TestInputWindow::functionKeyTextIsNotCut()
     auto window = makeWindow();
     CInputBox *box = window->box(0);
     QTest::keyClicks(box, QString(120, QLatin1Char('x')));
-    m_functionKeys->box(1)->setText(QString(20, QLatin1Char('p')));
+    m_bed->functionKeys().box(1)->setText(QString(20, QLatin1Char('p')));
     box->setCursorPosition(60);
     press(box, Qt::Key_F1);
     QCOMPARE(box->text().size(), 140);

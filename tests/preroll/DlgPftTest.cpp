@@ -1,8 +1,7 @@
 #include "TestFiles.h"
-#include "TestHome.h"
+#include "ToolWindowBed.h"
 #include "app/CCommandIds.h"
 #include "config/CConfig.h"
-#include "config/CCustomPalette.h"
 #include "core/StringTable.h"
 #include "core/TextEncoding.h"
 #include "input/CDlgFKey.h"
@@ -80,10 +79,7 @@ private:
     CEngagedEdit *setText(CDlgPft &window, const QString &text, int line = 0);
     static void press(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<CConfig> m_config;
-    CCustomPalette m_palette;
-    std::unique_ptr<CDlgFKey> m_functionKeys;
+    std::unique_ptr<ToolWindowBed> m_bed;
     QStringList m_lines;
     QList<QStringList> m_blocks;
     QList<std::pair<QStringList, QStringList>> m_states;
@@ -97,13 +93,7 @@ private:
 
 void DlgPftTest::init()
 {
-    m_home = std::make_unique<TestHome>();
-    m_config = std::make_unique<CConfig>();
-    m_config->Initialize();
-    ToolWindowHost host;
-    host.config = m_config.get();
-    host.palette = &m_palette;
-    m_functionKeys = std::make_unique<CDlgFKey>(host);
+    m_bed = std::make_unique<ToolWindowBed>();
     m_lines.clear();
     m_blocks.clear();
     m_states.clear();
@@ -117,16 +107,12 @@ void DlgPftTest::init()
 
 void DlgPftTest::cleanup()
 {
-    m_functionKeys.reset();
-    m_config.reset();
-    m_home.reset();
+    m_bed.reset();
 }
 
 std::unique_ptr<CDlgPft> DlgPftTest::makeWindow()
 {
-    ToolWindowHost host;
-    host.config = m_config.get();
-    host.palette = &m_palette;
+    ToolWindowHost host = m_bed->host();
     host.postCommand = [this](int command) { m_commands.append(command); };
     CDlgPft::Actions actions;
     actions.sendLine = [this](const QString &line) { m_lines.append(line); };
@@ -135,7 +121,7 @@ std::unique_ptr<CDlgPft> DlgPftTest::makeWindow()
         m_states.append({former, latter});
     };
     actions.clearScreen = [this] { ++m_clears; };
-    auto window = std::make_unique<CDlgPft>(host, actions, [this] { return m_functionKeys.get(); });
+    auto window = std::make_unique<CDlgPft>(host, actions, [this] { return &m_bed->functionKeys(); });
     window->setAskSave([this](QWidget *) {
         ++m_asked;
         return m_answer;
@@ -354,7 +340,7 @@ void DlgPftTest::compositionIsInTheState()
 
 void DlgPftTest::phraseReplacesTheSelection()
 {
-    m_functionKeys->box(2)->setText(QStringLiteral("[F2]"));
+    m_bed->functionKeys().box(2)->setText(QStringLiteral("[F2]"));
     auto window = makeWindow();
     CEngagedEdit *edit = setText(*window, QStringLiteral("hello world"), 0);
     QTextCursor cursor = edit->textCursor();
@@ -377,7 +363,7 @@ void DlgPftTest::phraseReplacesTheSelection()
 
 void DlgPftTest::functionKeysWithFixedMeanings()
 {
-    m_functionKeys->box(9)->setText(QStringLiteral("nine"));
+    m_bed->functionKeys().box(9)->setText(QStringLiteral("nine"));
     auto window = makeWindow();
     CEngagedEdit *edit = setText(*window, QStringLiteral("text"), 0);
     press(edit, Qt::Key_F9);
@@ -399,8 +385,8 @@ void DlgPftTest::quoteKeyQuotesTheCaretLine()
     press(edit, Qt::Key_F8);
     QCOMPARE(edit->toPlainText(), QStringLiteral("x\n「abc」\ny"));
     QVERIFY(edit->textCursor().atBlockEnd());
-    m_config->SetString(QStringLiteral("input.quote.2.begin"), QStringLiteral("【"));
-    m_config->SetString(QStringLiteral("input.quote.2.end"), QStringLiteral("】"));
+    m_bed->config().SetString(QStringLiteral("input.quote.2.begin"), QStringLiteral("【"));
+    m_bed->config().SetString(QStringLiteral("input.quote.2.end"), QStringLiteral("】"));
     cursor = edit->textCursor();
     cursor.setPosition(edit->textCursor().block().position() + 2);
     edit->setTextCursor(cursor);
@@ -414,7 +400,7 @@ void DlgPftTest::quoteKeyQuotesTheCaretLine()
 void DlgPftTest::openShowsLoneCrLinesApart()
 {
     auto window = makeWindow();
-    const QString path = m_home->path() + QStringLiteral("/lone-cr.txt");
+    const QString path = m_bed->home().path() + QStringLiteral("/lone-cr.txt");
     writeBytes(path, "one\rtwo\r\nthree\rfour");
     QVERIFY(window->OpenFile(path));
     CEngagedEdit *edit = window->edit(0);
@@ -459,12 +445,12 @@ void DlgPftTest::openAndSaveEachEncoding()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, saveName);
     auto window = makeWindow();
-    const QString path = m_home->path() + QStringLiteral("/a.txt");
+    const QString path = m_bed->home().path() + QStringLiteral("/a.txt");
     writeBytes(path, bytes);
     QVERIFY(window->OpenFile(path));
     QTEST(window->encoding(0), "encoding");
     QCOMPARE(window->edit(0)->toPlainText(), QStringLiteral("あ\nい"));
-    const QString target = m_home->path() + u'/' + saveName;
+    const QString target = m_bed->home().path() + u'/' + saveName;
     QVERIFY(window->SaveFile(target));
     QTEST(readBytes(target), "saved");
     QTEST(window->encoding(0), "encodingAfter");
@@ -475,11 +461,11 @@ void DlgPftTest::openAndSaveEachEncoding()
 void DlgPftTest::txtReadAsUtf8IsSavedAsUtf8()
 {
     auto window = makeWindow();
-    const QString path = m_home->path() + QStringLiteral("/utf8.txt");
+    const QString path = m_bed->home().path() + QStringLiteral("/utf8.txt");
     writeBytes(path, "caf\xC3\xA9\r\n");
     QVERIFY(window->OpenFile(path));
     QCOMPARE(window->encoding(0), CTextEncoding::kUtf8);
-    const QString copy = m_home->path() + QStringLiteral("/copy.txt");
+    const QString copy = m_bed->home().path() + QStringLiteral("/copy.txt");
     QVERIFY(window->SaveFile(copy));
     QCOMPARE(readBytes(copy), QByteArray("caf\xC3\xA9\r\n"));
     QCOMPARE(window->encoding(0), CTextEncoding::kUtf8);
@@ -489,14 +475,14 @@ void DlgPftTest::characterOutsideAnsiIsSavedAsUtf16()
 {
     auto window = makeWindow();
     setText(*window, QStringLiteral("é"));
-    const QString path = m_home->path() + QStringLiteral("/new.txt");
+    const QString path = m_bed->home().path() + QStringLiteral("/new.txt");
     QCOMPARE(window->encoding(0), CTextEncoding::kAnsi);
     QVERIFY(window->SaveFile(path));
     QCOMPARE(readBytes(path), QByteArray("\xFF\xFE\xE9\x00", 4));
     QCOMPARE(window->encoding(0), CTextEncoding::kUtf16Le);
     // The pane remembers it: a save under a name without extension stays UTF-16LE.
     setText(*window, QStringLiteral("あ"));
-    const QString plain = m_home->path() + QStringLiteral("/plain");
+    const QString plain = m_bed->home().path() + QStringLiteral("/plain");
     QVERIFY(window->SaveFile(plain));
     QCOMPARE(readBytes(plain), QByteArray("\xFF\xFE\x42\x30", 4));
 }
@@ -506,7 +492,7 @@ void DlgPftTest::failedOpenLeavesThePane()
     auto window = makeWindow();
     CEngagedEdit *edit = setText(*window, QStringLiteral("keep\nthis"), 1);
     edit->document()->setModified(true);
-    const QString path = m_home->path() + QStringLiteral("/no-folder/x.txt");
+    const QString path = m_bed->home().path() + QStringLiteral("/no-folder/x.txt");
     QVERIFY(!window->OpenFile(path));
     QCOMPARE(m_errors, QStringList{CStringTable::get(116) + u'|' + CStringTable::get(163)});
     QCOMPARE(edit->toPlainText(), QStringLiteral("keep\nthis"));
@@ -528,7 +514,7 @@ void DlgPftTest::failedSaveTellsTheUser()
     auto window = makeWindow();
     CEngagedEdit *edit = setText(*window, QStringLiteral("text"));
     edit->document()->setModified(true);
-    QVERIFY(!window->SaveFile(m_home->path() + QStringLiteral("/no-folder/x.tvu")));
+    QVERIFY(!window->SaveFile(m_bed->home().path() + QStringLiteral("/no-folder/x.tvu")));
     QCOMPARE(m_errors, QStringList{CStringTable::get(116) + u'|' + CStringTable::get(163)});
     QVERIFY(edit->document()->isModified());
     QVERIFY(window->filePath(0).isEmpty());
@@ -558,7 +544,7 @@ void DlgPftTest::unsavedChangesAreAskedAbout()
     press(edit, Qt::Key_Q);
     QVERIFY(edit->document()->isModified());
     m_answer = static_cast<CDlgPft::Answer>(answer);
-    const QString path = m_home->path() + QStringLiteral("/saved.tv8");
+    const QString path = m_bed->home().path() + QStringLiteral("/saved.tv8");
     m_nextPath = savePath ? path : QString();
     QCOMPARE(window->OnPftNew(), cleared);
     QCOMPARE(m_asked, 1);
@@ -673,13 +659,13 @@ void DlgPftTest::markerFollowsTheCaretLine()
 
 void DlgPftTest::settingsInAndOut()
 {
-    m_config->SetInt(QStringLiteral("pft.display.all_i"), 1);
-    m_config->SetInt(QStringLiteral("pft.display.current_pane_ratio_i"), 30);
-    m_config->SetColor(QStringLiteral("pft.name.color.text"), 0x0000ff);
-    m_config->SetColor(QStringLiteral("pft.name.color.background"), 0x00ff00);
-    m_config->SetColor(QStringLiteral("pft.name.nonsel.color.background"), 0x123456);
-    m_config->SetInt(QStringLiteral("pft.name.font.point_i"), 14);
-    m_config->SetInt(QStringLiteral("pft.display_i"), 1);
+    m_bed->config().SetInt(QStringLiteral("pft.display.all_i"), 1);
+    m_bed->config().SetInt(QStringLiteral("pft.display.current_pane_ratio_i"), 30);
+    m_bed->config().SetColor(QStringLiteral("pft.name.color.text"), 0x0000ff);
+    m_bed->config().SetColor(QStringLiteral("pft.name.color.background"), 0x00ff00);
+    m_bed->config().SetColor(QStringLiteral("pft.name.nonsel.color.background"), 0x123456);
+    m_bed->config().SetInt(QStringLiteral("pft.name.font.point_i"), 14);
+    m_bed->config().SetInt(QStringLiteral("pft.display_i"), 1);
     auto window = makeWindow();
     window->CopyConfigToWindow();
     QVERIFY(window->showAll());
@@ -695,16 +681,16 @@ void DlgPftTest::settingsInAndOut()
     window->SetPaneRatio(15);
     window->CopyWindowToConfig();
     qint32 value = -1;
-    QVERIFY(m_config->GetInt(QStringLiteral("pft.display.all_i"), value));
+    QVERIFY(m_bed->config().GetInt(QStringLiteral("pft.display.all_i"), value));
     QCOMPARE(value, 0);
-    QVERIFY(m_config->GetInt(QStringLiteral("pft.display.current_pane_ratio_i"), value));
+    QVERIFY(m_bed->config().GetInt(QStringLiteral("pft.display.current_pane_ratio_i"), value));
     QCOMPARE(value, 15);
-    QVERIFY(m_config->GetInt(QStringLiteral("pft.name.font.point_i"), value));
+    QVERIFY(m_bed->config().GetInt(QStringLiteral("pft.name.font.point_i"), value));
     QCOMPARE(value, 14);
     quint32 color = 0;
-    QVERIFY(m_config->GetColor(QStringLiteral("pft.name.nonsel.color.background"), color));
+    QVERIFY(m_bed->config().GetColor(QStringLiteral("pft.name.nonsel.color.background"), color));
     QCOMPARE(color, 0x123456u);
-    QVERIFY(m_config->GetInt(QStringLiteral("pft.display_i"), value));
+    QVERIFY(m_bed->config().GetInt(QStringLiteral("pft.display_i"), value));
     QCOMPARE(value, 1);
 }
 
@@ -719,7 +705,7 @@ void DlgPftTest::hideAsksForTheCheckMarks()
     }
     QCOMPARE(operationLogLines().last(), QStringLiteral("CDlgPft destroyed."));
     qint32 shown = -1;
-    QVERIFY(m_config->GetInt(QStringLiteral("pft.display_i"), shown));
+    QVERIFY(m_bed->config().GetInt(QStringLiteral("pft.display_i"), shown));
     QCOMPARE(shown, 0);
 }
 
