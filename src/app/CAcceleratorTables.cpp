@@ -1,6 +1,6 @@
 #include "app/CAcceleratorTables.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 
 #include <QApplication>
 #include <QKeyEvent>

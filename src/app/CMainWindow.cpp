@@ -1,7 +1,7 @@
 #include "app/CMainWindow.h"
 
 #include "app/CAcceleratorTables.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CDlgCfgLang.h"
 #include "app/CDlgMessage.h"
 #include "app/CDlgNic.h"

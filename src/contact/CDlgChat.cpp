@@ -1,6 +1,6 @@
 #include "contact/CDlgChat.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "contact/CInputChatBox.h"

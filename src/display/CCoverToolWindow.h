@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
 #include "app/IToolWindow.h"
 #include "display/CDlgHide.h"

@@ -1,15 +1,15 @@
 #include "display/CDlgMain.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "display/CDlgCfgDisplay.h"
-#include "display/CFontColorDialog.h"
+#include "config/CFontColorDialog.h"
 #include "display/CFontMetricsMeasurer.h"
 #include "display/CModalScope.h"
-#include "display/CPaletteColorDialog.h"
+#include "config/CPaletteColorDialog.h"
 #include "display/CWindowEffects.h"
 #include "timeline/ReceivedMain.h"
 

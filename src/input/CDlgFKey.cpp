@@ -1,6 +1,6 @@
 #include "input/CDlgFKey.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "core/OperationLog.h"
 

@@ -1,6 +1,6 @@
 #include "input/CToolWindow.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "config/CCustomPalette.h"

@@ -2,7 +2,7 @@
 
 // Included only by the application shell: the main window's hooks are defined there, so the
 // wiring is compiled with it.
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
 #include "display/CDlgMain.h"
 #include "display/CModalScope.h"

@@ -1,6 +1,6 @@
 #include "logs/CDlgLog.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "config/LogFont.h"

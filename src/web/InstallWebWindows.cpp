@@ -1,6 +1,6 @@
 #include "web/InstallWebWindows.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
 #include "display/CDlgMain.h"
 #include "display/CModalScope.h"

@@ -1,7 +1,7 @@
 #include "MainWindowTestSupport.h"
 #include "TestHome.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
 #include "config/CConfig.h"
 #include "core/AppPaths.h"

@@ -2,7 +2,7 @@
 #include "TestHome.h"
 
 #include "app/CAcceleratorTables.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "display/CDlgMain.h"
 
 #include <QLineEdit>

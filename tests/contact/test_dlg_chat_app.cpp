@@ -1,6 +1,6 @@
 #include "../app/MainWindowTestSupport.h"
 #include "TestHome.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
 #include "contact/CDlgChat.h"
 #include "contact/CInputChatBox.h"

@@ -1,6 +1,6 @@
 #include "TestHome.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "display/CDlgMain.h"
 #include "timeline/ReceivedMain.h"

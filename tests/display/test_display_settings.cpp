@@ -1,10 +1,10 @@
 #include "TestHome.h"
 
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CCustomPalette.h"
 #include "display/CDlgMain.h"
-#include "display/CPaletteColorDialog.h"
+#include "config/CPaletteColorDialog.h"
 #include "timeline/ReceivedMain.h"
 
 #include <QApplication>

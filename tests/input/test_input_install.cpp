@@ -1,6 +1,6 @@
 #include "../app/MainWindowTestSupport.h"
 #include "TestHome.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "display/CDlgMain.h"
 #include "input/CDlgFKey.h"
 #include "input/CDlgInput.h"

@@ -1,5 +1,5 @@
 #include "TestHome.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CCustomPalette.h"
 #include "input/CToolWindow.h"

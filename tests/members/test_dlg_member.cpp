@@ -1,7 +1,7 @@
 #include "members/CDlgMember.h"
 
 #include "TestHome.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "config/CCustomPalette.h"

@@ -1,6 +1,6 @@
 #include "TestFiles.h"
 #include "ToolWindowBed.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "core/StringTable.h"
 #include "core/TextEncoding.h"

@@ -1,6 +1,6 @@
 #include "../app/MainWindowTestSupport.h"
 #include "TestHome.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "display/CDlgMain.h"
 #include "preroll/CDlgPft.h"

@@ -1,6 +1,6 @@
 #include "../app/MainWindowTestSupport.h"
 #include "TestHome.h"
-#include "app/CCommandIds.h"
+#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
 #include "core/StringTable.h"
 #include "net/CNetController.h"
