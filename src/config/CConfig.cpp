@@ -77,8 +77,7 @@ std::optional<quint32> scanHex(const QString &text)
 
 } // namespace
 
-CConfig::CConfig(const IWorkAreaSource *workArea)
-    : m_pWorkArea(workArea)
+CConfig::CConfig(const IWorkAreaSource *workArea) : m_pWorkArea(workArea)
 {
     Initialize();
 }
@@ -162,6 +161,27 @@ bool CConfig::GetMax(const QString &key, qint32 &max) const
         return false;
     max = *it;
     return true;
+}
+
+bool CConfig::GetMin(const QString &key, qint32 &min) const
+{
+    const auto it = m_lower.constFind(key);
+    if (it == m_lower.constEnd())
+        return false;
+    min = *it;
+    return true;
+}
+
+qint32 CConfig::GetIntOr(const QString &key, qint32 fallback) const
+{
+    qint32 value = fallback;
+    return GetInt(key, value) ? value : fallback;
+}
+
+QString CConfig::GetStringOr(const QString &key, const QString &fallback) const
+{
+    QString value;
+    return GetString(key, value) ? value : fallback;
 }
 
 bool CConfig::LoadFromFile(const QString &path)

@@ -35,6 +35,13 @@ public:
     bool SetColor(const QString &key, quint32 color);
     // The upper bound: largest value of an "_i" key, longest text of any other key.
     bool GetMax(const QString &key, qint32 &max) const;
+    // The lower bound: smallest value of an "_i" key, shortest text of any other key.
+    bool GetMin(const QString &key, qint32 &min) const;
+
+    // The value, or fallback when the key is unknown or holds no number.
+    qint32 GetIntOr(const QString &key, qint32 fallback) const;
+    // The text, or fallback when the key is unknown.
+    QString GetStringOr(const QString &key, const QString &fallback = QString()) const;
 
     // False, with every value unchanged, when the path is too long or no readable file is there.
     // Otherwise every key is reset to its default and then taken from the file where the file's

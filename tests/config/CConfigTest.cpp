@@ -301,6 +301,20 @@ void CConfigTest::getMax()
     QVERIFY(!config.GetMax(QStringLiteral("main.font.point_i"), max));
     QVERIFY(!config.GetMax(QStringLiteral("main.position.x_i"), max));
     QCOMPARE(max, -1);
+    qint32 min = -1;
+    QVERIFY(config.GetMin(QStringLiteral("communication.http.reload_i"), min));
+    QCOMPARE(min, 500);
+    QVERIFY(!config.GetMin(QStringLiteral("main.position.x_i"), min));
+    QCOMPARE(min, 500);
+
+    // The reading helpers fall back only when there is nothing to read.
+    QCOMPARE(config.GetIntOr(QStringLiteral("communication.http.reload_i"), -7), 800);
+    QCOMPARE(config.GetIntOr(QStringLiteral("no.such.key_i"), -7), -7);
+    config.SetString(QStringLiteral("main.scroll.period_i"), QStringLiteral("x"));
+    QCOMPARE(config.GetIntOr(QStringLiteral("main.scroll.period_i"), -7), -7);
+    QCOMPARE(config.GetStringOr(QStringLiteral("no.such.key"), QStringLiteral("f")), QStringLiteral("f"));
+    config.SetString(QStringLiteral("communication.name"), QString());
+    QCOMPARE(config.GetStringOr(QStringLiteral("communication.name"), QStringLiteral("f")), QString());
 }
 
 void CConfigTest::loadKeepsDefaultsOutOfBounds_data()
