@@ -1,4 +1,4 @@
-#include "display/CPaletteColorDialog.h"
+#include "config/CPaletteColorDialog.h"
 
 #include "config/CConfigGui.h"
 #include "config/CCustomPalette.h"

@@ -1,6 +1,6 @@
-#include "display/CFontColorDialog.h"
+#include "config/CFontColorDialog.h"
 
-#include "display/CPaletteColorDialog.h"
+#include "config/CPaletteColorDialog.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
