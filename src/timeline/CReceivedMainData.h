@@ -26,6 +26,9 @@ public:
     QStringList arrLine = QStringList(10);
     qint32 nMaxLine = 0;
     qint32 nDisplayStatus = 0;
+    // Given by the caption store when the record is stored, never reused within a run; not part
+    // of the wire form.
+    qint64 nUid = 0;
 
     static constexpr int kFlagWithdrawnLocal = 1;
     static constexpr int kFlagWithdrawnShared = 2;

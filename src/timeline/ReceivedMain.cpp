@@ -3,6 +3,7 @@
 #include "core/ContinuousTime.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
+#include "timeline/ICaptionStoreObserver.h"
 #include "timeline/ITextMeasurer.h"
 
 #include <algorithm>
@@ -186,6 +187,7 @@ bool ReceivedMain::listAppend(CReceivedMainData &&record)
         discardOldest();
     if (isLettered(record.nType))
         m_letteredIndex.push_back(m_nEvicted + count());
+    record.nUid = ++m_nLastUid;
     m_list.push_back(std::move(record));
     return true;
 }
@@ -197,6 +199,7 @@ bool ReceivedMain::listInsert(int pos, CReceivedMainData &&record)
     if (pos >= count())
         return listAppend(std::move(record));
     const bool lettered = isLettered(record.nType);
+    record.nUid = ++m_nLastUid;
     m_list.insert(m_list.begin() + pos, std::move(record));
     // Everything from pos on moved up by one.
     const qint64 key = m_nEvicted + pos;
@@ -240,6 +243,7 @@ void ReceivedMain::InsertData(int pos, CReceivedMainData record)
         WriteLog(record.dump());
     }
     ++m_nNextSerial;
+    notifyChanged();
 }
 
 int ReceivedMain::AppendData(CReceivedMainData record)
@@ -248,6 +252,7 @@ int ReceivedMain::AppendData(CReceivedMainData record)
     listAppend(std::move(record));
     ++m_nNextSerial;
     m_nChangeStamp = static_cast<qint64>(m_nNextSerial) * 100;
+    notifyChanged();
     return m_nNextSerial - 1;
 }
 
@@ -264,6 +269,7 @@ int ReceivedMain::AddString(const QString &text, const QString &address, qint32 
     record.arrLine[0] = text;
     listAppend(std::move(record));
     ++m_nNextSerial;
+    notifyChanged();
     return m_nNextSerial - 1;
 }
 
@@ -278,6 +284,7 @@ int ReceivedMain::UndoData(int pos, const CReceivedMainData &record)
         return -1;
     stored.nFlag = merged;
     stored.FormatCache();
+    notifyChanged();
     return pos;
 }
 
@@ -307,6 +314,7 @@ int ReceivedMain::RemoveLastString(bool local, CReceivedMainData *removed)
     stored.nFlag |= local ? CReceivedMainData::kFlagWithdrawnLocal : CReceivedMainData::kFlagWithdrawnShared;
     stored.FormatCache();
     ++m_nChangeStamp;
+    notifyChanged();
     return lines;
 }
 
@@ -324,7 +332,14 @@ int ReceivedMain::RemoveLastStringFromQuorel()
     stored.nMaxLine = 0;
     stored.nFlag |= CReceivedMainData::kFlagWithdrawnLocal;
     stored.FormatCache();
+    notifyChanged();
     return lines;
+}
+
+void ReceivedMain::notifyChanged()
+{
+    if (m_pObserver)
+        m_pObserver->captionStoreChanged();
 }
 
 const CReceivedMainData *ReceivedMain::at(int pos) const
@@ -354,7 +369,11 @@ bool ReceivedMain::SetAt(int pos, const CReceivedMainData &record)
         indexErase(pos);
     else if (!was && now)
         indexInsert(pos);
+    // The record keeps the identity the store gave it.
+    const qint64 uid = stored.nUid;
     stored = record;
+    stored.nUid = uid;
+    notifyChanged();
     return true;
 }
 

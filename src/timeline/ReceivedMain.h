@@ -3,6 +3,8 @@
 #include "timeline/CReceivedMainData.h"
 #include "timeline/IRecordHistory.h"
 
+class ICaptionStoreObserver;
+
 #include <QRect>
 #include <QString>
 
@@ -78,6 +80,9 @@ public:
     int group() const { return m_nGroup; }
     quint32 baseTick() const { return m_nBaseTick; }
 
+    // Told after every change of the records (nullptr: nobody). Must outlive its attachment.
+    void setObserver(ICaptionStoreObserver *observer) { m_pObserver = observer; }
+
     // IRecordHistory
     qint64 historyVersion() const override { return m_nChangeStamp; }
     void newestWireLines(int max, QStringList &out) const override;
@@ -131,7 +136,11 @@ private:
     int insetRight() const { return m_bBorderless ? m_nInsetRight : 0; }
     int insetBottom() const { return m_bBorderless ? m_nInsetBottom : 0; }
 
+    void notifyChanged();
+
     std::deque<CReceivedMainData> m_list;
+    qint64 m_nLastUid = 0;
+    ICaptionStoreObserver *m_pObserver = nullptr;
     // Where the lettered (A-Z) records are, ascending, as position + m_nEvicted, so that an
     // eviction shifts nothing. LocateData walks only these: plain peer lines may fill the store.
     std::deque<qint64> m_letteredIndex;
