@@ -65,9 +65,10 @@ void CRelayTarget::Start()
         // Zoom ignores a seq it has seen before, so continue after the last one it took.
         m_nNextSeq = 0;
         const QUrl seqUrl = CRelayRequestFormat::ZoomSeqUrl(m_settings.url);
-        if (seqUrl.isEmpty())
+        if (seqUrl.isEmpty()) {
+            m_strLastAnswer = QStringLiteral("no seq endpoint for this URL");
             onSeqAnswer(false, {});
-        else
+        } else
             send(Request::Seq, makeRequest(seqUrl), nullptr);
     }
     WriteLog(QStringLiteral("CRelayTarget::Start() finished."));
@@ -335,7 +336,7 @@ void CRelayTarget::failed()
     if (!m_bOutage) {
         m_bOutage = true;
         m_nOutageStartMs = m_clock.monotonicMs();
-        WriteLog(QStringLiteral("CRelayTarget::onCaptionAnswer() ") + m_strLogName +
+        WriteLog(QStringLiteral("CRelayTarget::failed() ") + m_strLogName +
                  QStringLiteral(" outage begins: ") + m_strLastAnswer);
     }
     setState(RelayState::WaitingToRetry);
