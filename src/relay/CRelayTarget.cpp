@@ -62,14 +62,15 @@ void CRelayTarget::Start()
     m_nBackoffMs = m_options.firstBackoffMs;
     setState(RelayState::Sending);
     if (m_settings.kind == RelayKind::Zoom) {
-        // Zoom ignores a seq it has seen before, so continue after the last one it took.
+        // The meeting's seq runs on across senders and earlier runs: continue after the last one it took.
         m_nNextSeq = 0;
         const QUrl seqUrl = CRelayRequestFormat::ZoomSeqUrl(m_settings.url);
         if (seqUrl.isEmpty()) {
             m_strLastAnswer = QStringLiteral("no seq endpoint for this URL");
             onSeqAnswer(false, {});
-        } else
+        } else {
             send(Request::Seq, makeRequest(seqUrl), nullptr);
+        }
     }
     WriteLog(QStringLiteral("CRelayTarget::Start() finished."));
     emit statusChanged();
