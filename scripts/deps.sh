@@ -8,6 +8,8 @@ packages=(
     libgl-dev
     fonts-ipafont-gothic
     python3 iproute2 nftables
+    # The relay's HTTPS test makes its own self-signed certificate at test time.
+    openssl
     "$@"
 )
 
