@@ -79,7 +79,6 @@ private slots:
     void loginAtCreation_data();
     void loginAtCreation();
     void failedLoginShowsSessionMessage();
-    void createFillsBlankLines();
     void toggleThreeTimes_data();
     void toggleThreeTimes();
     void toggleWithoutWindowKeepsTheWish();
@@ -144,8 +143,15 @@ void TestMainWindow::loginAtCreation()
     t.config().SetString(QStringLiteral("communication.name"), name);
     t.config().SetInt(QStringLiteral("communication.channel_i"), 7);
     t.config().SetInt(QStringLiteral("communication.group_i"), 2);
+    t.config().SetInt(QStringLiteral("main.line.max_i"), 30);
 
     QVERIFY(t.window.Create());
+
+    // The screen starts with blank lines, which never reach the display log.
+    QCOMPARE(t.window.captions().count(), 30);
+    QVERIFY(t.lastCaption()->strRaw.isEmpty());
+    QCOMPARE(t.window.logFiles().lastLoggedLine(), 30);
+    QCOMPARE(t.window.logFiles().displayLines(), 30);
 
     QCOMPARE(t.loginShown, dialog ? 1 : 0);
     QCOMPARE(t.window.net().isOnline(), !dialog);
@@ -178,19 +184,6 @@ void TestMainWindow::failedLoginShowsSessionMessage()
     QCOMPARE(asked.first().text, QStringLiteral("同じネットワークポートが別のプログラムに使われています。\r\n"
                                                 "別チャンネルを指定して再ログインしてみてください。"));
     QVERIFY(t.window.title().contains(QStringLiteral("(オフライン)")));
-}
-
-void TestMainWindow::createFillsBlankLines()
-{
-    MainWindowUnderTest t;
-    t.config().SetInt(QStringLiteral("main.line.max_i"), 30);
-    QVERIFY(t.window.Create());
-
-    QCOMPARE(t.window.captions().count(), 30);
-    QVERIFY(t.lastCaption()->strRaw.isEmpty());
-    // The blanks never reach the display log.
-    QCOMPARE(t.window.logFiles().lastLoggedLine(), 30);
-    QCOMPARE(t.window.logFiles().displayLines(), 30);
 }
 
 void TestMainWindow::toggleThreeTimes_data()

@@ -57,52 +57,30 @@ QString defaultFilePath(const TestHome &home)
     return CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName() + QStringLiteral(".tvn"));
 }
 
-enum class Damage
-{
-    Bytes,
-    Utf16Noise,
-    HeaderThenBytes,
-    KeysWithNoise
-};
-
 QByteArray utf16(const QString &text)
 {
     return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
 }
 
-// Random bytes in one of the shapes; with KeysWithNoise every registered key with a random
-// value of printable and control characters, digits, signs and overlong numbers.
-QByteArray damagedFile(Damage shape, qsizetype size, quint32 seed, const QStringList &keys)
+// A settings file that is none: head, then noise random bytes, then, with keys, every registered
+// key with a random value of printable and control characters, digits, signs and long numbers.
+QByteArray damagedFile(const QByteArray &head, qsizetype noise, bool keys)
 {
-    QRandomGenerator random(seed);
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (char &c : bytes)
-        c = static_cast<char>(random.bounded(256));
-    const QByteArray mark = QByteArrayLiteral("\xFF\xFE");
-    switch (shape) {
-    case Damage::Bytes:
-        return bytes;
-    case Damage::Utf16Noise:
-        return mark + bytes;
-    case Damage::HeaderThenBytes:
-        return mark + utf16(QStringLiteral("[tavrin]\r\n")) + bytes;
-    case Damage::KeysWithNoise:
-        break;
-    }
-    static const QString pieces[] = {QStringLiteral("-"),  QStringLiteral("999999999999"),
-                                     QStringLiteral("0x"), QStringLiteral("\""),
-                                     QStringLiteral(" "),  QStringLiteral("=")};
-    QString text = QStringLiteral("[tavrin]\r\n");
-    for (const QString &key : keys) {
+    QRandomGenerator random(static_cast<quint32>(noise) + 1);
+    QByteArray bytes = head;
+    for (qsizetype i = 0; i < noise; ++i)
+        bytes.append(static_cast<char>(random.bounded(256)));
+    const QString pieces[] = {u"-"_qs, u"999999999999"_qs, u"0x"_qs, u"\""_qs, u" "_qs, u"="_qs};
+    for (const QString &key : keys ? CConfig().GetKeys() : QStringList()) {
         QString value;
         for (int i = static_cast<int>(random.bounded(6)); i > 0; --i)
             value += random.bounded(2) ? pieces[random.bounded(6)]
                                        : QString(QChar(char16_t(0x20 + random.bounded(0x3000))));
         if (random.bounded(8) == 0)
             value = QString(300, u'9'); // longer than any value is read
-        text += key + u'=' + value + QStringLiteral("\r\n");
+        bytes += utf16(key + u'=' + value + QStringLiteral("\r\n"));
     }
-    return mark + utf16(text);
+    return bytes;
 }
 
 } // namespace
@@ -238,33 +216,34 @@ void TestStartup::operationLogHandedOver()
 
 void TestStartup::damagedSettingsStartWithDefaults_data()
 {
-    QTest::addColumn<int>("shape");
-    QTest::addColumn<qsizetype>("size");
-    QTest::addColumn<quint32>("seed");
-    QTest::newRow("empty") << int(Damage::Bytes) << qsizetype(0) << 1u;
-    QTest::newRow("1 byte") << int(Damage::Bytes) << qsizetype(1) << 2u;
-    QTest::newRow("2 bytes") << int(Damage::Bytes) << qsizetype(2) << 3u;
-    QTest::newRow("17 bytes") << int(Damage::Bytes) << qsizetype(17) << 4u;
-    QTest::newRow("64 KiB") << int(Damage::Bytes) << qsizetype(65536) << 6u;
-    QTest::newRow("1 MiB") << int(Damage::Bytes) << qsizetype(1 << 20) << 7u;
-    QTest::newRow("UTF-16 mark, 64 KiB noise") << int(Damage::Utf16Noise) << qsizetype(65536) << 9u;
-    QTest::newRow("section header, 1 MiB noise") << int(Damage::HeaderThenBytes) << qsizetype(1 << 20) << 10u;
-    QTest::newRow("every key, noisy values") << int(Damage::KeysWithNoise) << qsizetype(0) << 11u;
-    QTest::newRow("every key, other noise") << int(Damage::KeysWithNoise) << qsizetype(0) << 12u;
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<qsizetype>("noise");
+    QTest::addColumn<bool>("keys");
+    const QByteArray mark = QByteArrayLiteral("\xFF\xFE");
+    const QByteArray header = mark + utf16(QStringLiteral("[tavrin]\r\n"));
+    QTest::newRow("empty") << QByteArray() << qsizetype(0) << false;
+    QTest::newRow("1 byte") << QByteArray() << qsizetype(1) << false;
+    QTest::newRow("2 bytes") << QByteArray() << qsizetype(2) << false;
+    QTest::newRow("17 bytes") << QByteArray() << qsizetype(17) << false;
+    QTest::newRow("64 KiB") << QByteArray() << qsizetype(65536) << false;
+    QTest::newRow("1 MiB") << QByteArray() << qsizetype(1 << 20) << false;
+    QTest::newRow("UTF-16 mark, 64 KiB noise") << mark << qsizetype(65535) << false;
+    QTest::newRow("section header, 1 MiB noise") << header << qsizetype(1 << 20) << false;
+    QTest::newRow("every key, noisy values") << header << qsizetype(0) << true;
+    QTest::newRow("every key after a stray character") << header << qsizetype(2) << true;
 }
 
 void TestStartup::damagedSettingsStartWithDefaults()
 {
-    QFETCH(int, shape);
-    QFETCH(qsizetype, size);
-    QFETCH(quint32, seed);
+    QFETCH(QByteArray, head);
+    QFETCH(qsizetype, noise);
+    QFETCH(bool, keys);
     TestHome home;
-    const CConfig defaults;
-    const QStringList keys = defaults.GetKeys();
+    const QStringList names = CConfig().GetKeys();
     const QString path = home.path() + QStringLiteral("/damaged.tvn");
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    const QByteArray bytes = damagedFile(static_cast<Damage>(shape), size, seed, keys);
+    const QByteArray bytes = damagedFile(head, noise, keys);
     QCOMPARE(file.write(bytes), bytes.size());
     file.close();
 
@@ -273,7 +252,7 @@ void TestStartup::damagedSettingsStartWithDefaults()
     {
         Run plain;
         QVERIFY(plain.runner->Start(QString()));
-        for (const QString &key : keys)
+        for (const QString &key : names)
             started.insert(key, plain.config().GetStringOr(key));
         QCOMPARE(plain.runner->Finish(0), 0);
     }
@@ -282,9 +261,9 @@ void TestStartup::damagedSettingsStartWithDefaults()
     QVERIFY(run.runner->Start(path));
     const CConfig &config = run.config();
     const QStringList log = operationLogLines();
-    if (static_cast<Damage>(shape) == Damage::KeysWithNoise) {
+    if (keys) {
         // Whatever was taken lies within its bounds; the log says how much was refused.
-        for (const QString &key : keys) {
+        for (const QString &key : names) {
             int max = 0;
             if (!config.GetMax(key, max))
                 continue;
@@ -304,11 +283,11 @@ void TestStartup::damagedSettingsStartWithDefaults()
             refusedLogged |= line.startsWith(
                 QStringLiteral("CConfig::LoadFromFile() settings out of bounds, defaults kept : "));
         }
-        QVERIFY(found > keys.size() / 2 && found <= keys.size());
+        QVERIFY(found > names.size() / 2 && found <= names.size());
         QVERIFY(refusedLogged);
     } else {
         // Nothing readable: every setting at its default, and the log says nothing was found.
-        for (const QString &key : keys)
+        for (const QString &key : names)
             QVERIFY2(config.GetStringOr(key) == started.value(key),
                      qPrintable(key + u'=' + config.GetStringOr(key)));
         QVERIFY(log.contains(QStringLiteral("CConfig::LoadFromFile() settings found in the file : 0")));

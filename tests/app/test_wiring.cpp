@@ -50,19 +50,33 @@ void TestWiring::init()
 
 void TestWiring::windowsOfTheSettingsAtStart()
 {
+    // The first idle pass puts the focus into the input box.
+    QCOMPARE(QApplication::focusWidget(), input()->box(0));
     using W = CMainWindow::ToolWindow;
-    for (const auto &[which, command] : {std::pair{W::Input, CommandId::ToggleInput},
-                                         {W::MemberMonitor, CommandId::ToggleMemberMonitor},
-                                         {W::Contact, CommandId::ToggleContact},
-                                         {W::FunctionKeys, CommandId::ToggleFunctionKeys},
-                                         {W::Preroll, CommandId::TogglePreroll}}) {
-        QVERIFY(window().toolWindow(which) && window().toolWindow(which)->isShown());
-        QVERIFY(m_main->display()->isChecked(command));
+    struct Shown
+    {
+        W window;
+        int toggle;
+        int focus;
+    };
+    for (const Shown &shown :
+         {Shown{W::MemberMonitor, CommandId::ToggleMemberMonitor, CommandId::FocusMemberMonitor},
+          Shown{W::Contact, CommandId::ToggleContact, CommandId::FocusContact},
+          Shown{W::FunctionKeys, CommandId::ToggleFunctionKeys, CommandId::FocusFunctionKeys},
+          Shown{W::Preroll, CommandId::TogglePreroll, CommandId::FocusPreroll},
+          Shown{W::Input, CommandId::ToggleInput, CommandId::FocusInput}}) {
+        IToolWindow *tool = window().toolWindow(shown.window);
+        QVERIFY(tool && tool->isShown());
+        QVERIFY(m_main->display()->isChecked(shown.toggle));
+        window().OnCommand(shown.focus);
+        // Activation reaches the window through the event queue.
+        QTRY_VERIFY(tool->widget()->isActiveWindow());
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY2(focus == tool->widget() || tool->widget()->isAncestorOf(focus),
+                 qPrintable(focus->objectName()));
     }
     QVERIFY(!window().toolWindow(W::PrerollMonitor));
     QVERIFY(!window().toolWindow(W::LogViewer));
-    // The first idle pass puts the focus into the input box.
-    QCOMPARE(QApplication::focusWidget(), input()->box(0));
 }
 
 void TestWiring::inputLineUndoAndClear()
