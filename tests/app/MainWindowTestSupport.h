@@ -53,11 +53,10 @@ public:
         m_shown = false;
         m_widget.hide();
     }
-    void CopyConfigToWindow() override { ++copiedIn; }
+    void CopyConfigToWindow() override {}
     void CopyWindowToConfig() override {}
     void OnForwardedCommand(int command) override { forwarded.append(command); }
 
-    int copiedIn = 0;
     QList<int> forwarded;
 
 private:
