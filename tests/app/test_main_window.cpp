@@ -81,11 +81,8 @@ private slots:
     void failedLoginShowsSessionMessage();
     void toggleThreeTimes_data();
     void toggleThreeTimes();
-    void toggleWithoutWindowKeepsTheWish();
     void commandsForAWindowArriveAfterTheHandler();
     void coverShownAtFirstIdlePass();
-    void destroySavesByStartupType_data();
-    void destroySavesByStartupType();
     void destroyOrder();
     void deletedWithoutClosingFreesPorts();
     void keys_data();
@@ -201,6 +198,8 @@ void TestMainWindow::toggleThreeTimes_data()
     QTest::newRow("function keys") << CommandId::ToggleFunctionKeys << int(W::FunctionKeys)
                                    << "fkey.display_i";
     QTest::newRow("log viewer") << CommandId::ToggleLogViewer << int(W::LogViewer) << "";
+    // A window that cannot be made stays absent and unchecked; the wish to show it stays.
+    QTest::newRow("no window made") << CommandId::ToggleInput << -1 << "input.display_i";
 }
 
 void TestMainWindow::toggleThreeTimes()
@@ -210,9 +209,10 @@ void TestMainWindow::toggleThreeTimes()
     QFETCH(QString, displayKey);
     MainWindowUnderTest t;
     int created = 0;
-    const auto which = static_cast<W>(window);
-    t.window.setToolWindowFactory(
-        which, [&created](CMainWindow &) { return std::make_unique<StandInTool>(&created); });
+    const auto which = window < 0 ? W::Input : static_cast<W>(window);
+    if (window >= 0)
+        t.window.setToolWindowFactory(
+            which, [&created](CMainWindow &) { return std::make_unique<StandInTool>(&created); });
     if (!displayKey.isEmpty())
         t.config().SetInt(displayKey, 0);
     QVERIFY(t.window.Create());
@@ -222,25 +222,12 @@ void TestMainWindow::toggleThreeTimes()
     for (const bool shown : {true, false, true}) {
         t.window.OnCommand(command);
         drainEvents();
-        QCOMPARE(created, 1);
-        QCOMPARE(t.window.toolWindow(which)->isShown(), shown);
-        QCOMPARE(t.display()->isChecked(command), shown);
+        QCOMPARE(created, window < 0 ? 0 : 1);
+        QCOMPARE(t.window.toolWindow(which) && t.window.toolWindow(which)->isShown(), shown && window >= 0);
+        QCOMPARE(t.display()->isChecked(command), shown && window >= 0);
     }
     if (!displayKey.isEmpty())
         QCOMPARE(t.config().GetIntOr(displayKey, 0), 1);
-}
-
-void TestMainWindow::toggleWithoutWindowKeepsTheWish()
-{
-    MainWindowUnderTest t;
-    QVERIFY(t.window.Create());
-    for (int i = 0; i < 3; ++i) {
-        t.window.OnCommand(CommandId::ToggleInput);
-        drainEvents();
-        // A window that could not be made stays absent and unchecked; the wish to show it stays.
-        QVERIFY(!t.display()->isChecked(CommandId::ToggleInput));
-        QCOMPARE(t.config().GetIntOr(QStringLiteral("input.display_i"), 0), 1);
-    }
 }
 
 void TestMainWindow::commandsForAWindowArriveAfterTheHandler()
@@ -289,42 +276,15 @@ void TestMainWindow::coverShownAtFirstIdlePass()
     QVERIFY(!t.display()->isChecked(CommandId::ToggleCover));
 }
 
-void TestMainWindow::destroySavesByStartupType_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QString>("untouched");
-    QTest::newRow("settings of the moment") << 1 << "~.tvn"
-                                            << ".tvn";
-    QTest::newRow("settings of the last exit") << 2 << ".tvn"
-                                               << "~.tvn";
-}
-
-void TestMainWindow::destroySavesByStartupType()
-{
-    QFETCH(int, type);
-    QFETCH(QString, written);
-    QFETCH(QString, untouched);
-    MainWindowUnderTest t;
-    t.config().SetInt(QStringLiteral("miscellaneous.init.type_i"), type);
-    QVERIFY(t.window.Create());
-    t.display()->setGeometry(40, 50, 300, 200);
-    t.window.Destroy();
-
-    const QString base = CAppPaths::JoinPath(t.home.settingsFolder(), CAppPaths::GetExeBaseName());
-    QVERIFY(!QFile::exists(base + untouched));
-    CConfig saved;
-    QVERIFY(saved.LoadFromFile(base + written));
-    QCOMPARE(saved.GetIntOr(QStringLiteral("main.size.x_i"), 0), 300);
-}
-
 void TestMainWindow::destroyOrder()
 {
     MainWindowUnderTest t({FakeAdapters::loopback(4)});
     t.config().SetString(QStringLiteral("communication.name"), QStringLiteral("member4"));
     t.config().SetInt(QStringLiteral("communication.channel_i"), 7);
+    t.config().SetInt(QStringLiteral("miscellaneous.init.type_i"), 2);
     QVERIFY(t.window.Create());
     QVERIFY(t.window.net().heartbeatActive());
+    t.display()->setGeometry(40, 50, 300, 200);
     QSignalSpy quit(&t.window, &CMainWindow::quitRequested);
 
     t.window.Destroy();
@@ -343,6 +303,13 @@ void TestMainWindow::destroyOrder()
         previous = at;
     }
     QCOMPARE(lines.last(), QStringLiteral("CMainWindow::OnDestroy() finishes."));
+
+    // Under start-up type 2 the display's state goes to the default settings file, not the exit's.
+    const QString base = CAppPaths::JoinPath(t.home.settingsFolder(), CAppPaths::GetExeBaseName());
+    QVERIFY(!QFile::exists(base + QStringLiteral("~.tvn")));
+    CConfig saved;
+    QVERIFY(saved.LoadFromFile(base + QStringLiteral(".tvn")));
+    QCOMPARE(saved.GetIntOr(QStringLiteral("main.size.x_i"), 0), 300);
 }
 
 void TestMainWindow::deletedWithoutClosingFreesPorts()
