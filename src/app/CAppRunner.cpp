@@ -5,6 +5,7 @@
 #include "app/CPosixSignalNotifier.h"
 #include "contact/ReceivedChat.h"
 #include "core/AppPaths.h"
+#include "core/CDialogs.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "display/CDlgMain.h"
@@ -12,24 +13,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
-
-namespace {
-
-void showAbnormalNotice(const QString &text, const QString &caption)
-{
-    QMessageBox::warning(nullptr, caption, CStringTable::forDisplay(text));
-}
-
-} // namespace
 
 CAppRunner::CAppRunner() : CAppRunner(Options{}) {}
 
-CAppRunner::CAppRunner(Options options) : m_options(std::move(options))
-{
-    if (!m_options.abnormalNotice)
-        m_options.abnormalNotice = showAbnormalNotice;
-}
+CAppRunner::CAppRunner(Options options) : m_options(std::move(options)) {}
 
 CAppRunner::~CAppRunner() = default;
 
@@ -51,10 +38,11 @@ bool CAppRunner::Start(const QString &commandLine)
         // queue until a loop runs.
         m_signals = std::make_unique<CPosixSignalNotifier>();
         CMainWindow *window = m_mainWindow.get();
-        QObject::connect(m_signals.get(), &CPosixSignalNotifier::signalReceived, window, [window](int signalNumber) {
-            WriteLogInt(QStringLiteral("signal received"), signalNumber);
-            window->Close();
-        });
+        QObject::connect(m_signals.get(), &CPosixSignalNotifier::signalReceived, window,
+                         [window](int signalNumber) {
+                             WriteLogInt(QStringLiteral("signal received"), signalNumber);
+                             window->Close();
+                         });
     }
     if (!commandLine.isEmpty())
         m_mainWindow->SetCmdLine(commandLine);
@@ -66,8 +54,9 @@ bool CAppRunner::Start(const QString &commandLine)
     // Sockets need no library start on this platform; the line keeps the log's shape.
     WriteLogInt(QStringLiteral("WSAStartup"), 0);
 
-    QObject::connect(m_mainWindow.get(), &CMainWindow::quitRequested, QCoreApplication::instance(),
-                     [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
+    QObject::connect(
+        m_mainWindow.get(), &CMainWindow::quitRequested, QCoreApplication::instance(),
+        [](int code) { QCoreApplication::exit(code); }, Qt::QueuedConnection);
     if (m_options.prepare)
         m_options.prepare(*m_mainWindow);
     // A main window that cannot be built ends the run instead of waiting for a quit that no
@@ -91,7 +80,7 @@ int CAppRunner::Finish(int exitCode)
     WriteLog(QStringLiteral("--- application finishes. ---"));
     if (AbnormalResponse()) {
         HandOverOperationLog(QDateTime::currentDateTime());
-        m_options.abnormalNotice(CStringTable::get(137), CStringTable::get(129));
+        CDialogs::tell(nullptr, CDialogs::Icon::Warning, CStringTable::get(129), CStringTable::get(137));
     }
     m_mainWindow.reset();
     return exitCode;
@@ -114,7 +103,8 @@ QString CAppRunner::HandOverOperationLog(const QDateTime &localNow)
     const QString folder = CAppPaths::GetSettingsFolder();
     QDir().mkpath(folder);
     const QString target = CAppPaths::JoinPath(
-        folder, CAppPaths::GetExeBaseName() + localNow.toString(QStringLiteral("_yyyyMMdd_HHmmss")) + QStringLiteral(".txt"));
+        folder, CAppPaths::GetExeBaseName() + localNow.toString(QStringLiteral("_yyyyMMdd_HHmmss")) +
+                    QStringLiteral(".txt"));
     const QString current = OperationLogPath();
     if (current.isEmpty())
         return QString();

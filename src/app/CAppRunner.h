@@ -23,8 +23,6 @@ public:
         IAdapterSource *adapters = nullptr;
         // Runs on the main window before it is created (hooks of tests and of other windows).
         std::function<void(CMainWindow &)> prepare;
-        // Shows the notice at the end of a run with an abnormal response (text, caption).
-        std::function<void(const QString &text, const QString &caption)> abnormalNotice;
         // SIGTERM, SIGINT and SIGHUP end the run through the main window's normal shutdown.
         bool handleSignals = true;
     };

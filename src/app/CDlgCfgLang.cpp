@@ -2,13 +2,13 @@
 
 #include "app/CLanguageResources.h"
 #include "config/CConfig.h"
+#include "core/CDialogs.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,10 +47,6 @@ CDlgCfgLang::CDlgCfgLang(CConfig &config, const QList<quint16> &lcids, quint16 c
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
     layout->addWidget(buttons);
-
-    m_notice = [this](const QString &text, const QString &caption) {
-        QMessageBox::information(this, caption, text, QMessageBox::Ok);
-    };
 }
 
 CDlgCfgLang::CDlgCfgLang(CConfig &config, const CLanguageResources &languages, QWidget *parent)
@@ -63,8 +59,9 @@ void CDlgCfgLang::accept()
     const int row = m_list->currentRow();
     if (row >= 0 && row < m_lcids.size() && m_list->currentItem() && m_list->currentItem()->isSelected()) {
         m_config.SetInt(QStringLiteral("miscellaneous.resource.lcid_i"), m_lcids.at(row));
-        if (row != m_rememberedRow && m_notice)
-            m_notice(CStringTable::get(kStringRestartNotice), CStringTable::get(kStringConfirm));
+        if (row != m_rememberedRow)
+            CDialogs::tell(this, CDialogs::Icon::Information, CStringTable::get(kStringConfirm),
+                           CStringTable::get(kStringRestartNotice));
     }
     WriteLog(QStringLiteral("CDlgCfgLang finished by [OK]."));
     QDialog::accept();

@@ -3,8 +3,6 @@
 #include <QDialog>
 #include <QList>
 
-#include <functional>
-
 class CConfig;
 class CLanguageResources;
 class QListWidget;
@@ -16,18 +14,12 @@ class CDlgCfgLang final : public QDialog
     Q_OBJECT
 
 public:
-    // Shows the text and caption of the "restart to apply" notice.
-    using NoticeFunction = std::function<void(const QString &text, const QString &caption)>;
-
     // lcids: identifiers of the listed files in list order; chosenLcid: the one loaded at
     // start-up (0 if none).
     CDlgCfgLang(CConfig &config, const QList<quint16> &lcids, quint16 chosenLcid, QWidget *parent = nullptr);
     // The files and the choice of the start-up search.
     CDlgCfgLang(CConfig &config, const CLanguageResources &languages, QWidget *parent = nullptr);
     Q_DISABLE_COPY_MOVE(CDlgCfgLang)
-
-    // Replaces the message box of the notice (tests).
-    void setNoticeFunction(NoticeFunction notice) { m_notice = std::move(notice); }
 
     // The list box (control 1091).
     QListWidget *listBox() const { return m_list; }
@@ -41,5 +33,4 @@ private:
     QList<quint16> m_lcids;
     QListWidget *m_list = nullptr;
     int m_rememberedRow = -1;
-    NoticeFunction m_notice;
 };

@@ -1,11 +1,12 @@
 #pragma once
 
 #include "app/CSettingsFiles.h"
+#include "app/ToolWindowTable.h"
 #include "config/CConfig.h"
 #include "config/CCustomPalette.h"
 #include "config/CScreenWorkArea.h"
 #include "contact/ReceivedChat.h"
-#include "core/CLogFile.h"
+#include "logs/CLogFiles.h"
 #include "members/CMemberList.h"
 #include "net/IAdapterSource.h"
 #include "net/ICaptionView.h"
@@ -25,9 +26,6 @@
 class CAcceleratorTables;
 class CDlgMain;
 class CNetController;
-class ICaptionLog;
-class IContactView;
-class IInputSource;
 class IMemberMonitorView;
 class IToolWindow;
 class QTimer;
@@ -36,24 +34,22 @@ class QWidget;
 // The application's frame. It owns the settings store, the stores, the member list, the network
 // controller, the log files and every window, and routes each command, timer and idle step to
 // where it belongs; the work itself lives in those parts. The user never sees this object: the
-// display window is the visible top level and carries the menu bar.
+// display window is the visible top level and carries the menu bar. The windows of the other
+// parts come in through the hooks below (src/app/wiring).
 class CMainWindow final : public QObject, private ICaptionView
 {
     Q_OBJECT
 
 public:
-    // The tool windows, created on first use and then only shown and hidden.
-    enum class ToolWindow { MemberMonitor, Input, Contact, Preroll, PrerollMonitor, FunctionKeys, LogViewer };
-    static constexpr int kToolWindowCount = 7;
+    // The tool windows (app/ToolWindowTable.h).
+    using ToolWindow = ::ToolWindow;
 
     // Builds a tool window (or the cover) when it is first needed; nullptr when it cannot be.
     using ToolWindowFactory = std::function<std::unique_ptr<IToolWindow>(CMainWindow &)>;
     // The login dialog: the index of the chosen adapter entry, or a negative value for cancel.
-    using LoginDialog = std::function<int(QWidget *owner, const QList<AdapterEntry> &adapters, CConfig &config)>;
-    // A message box with an OK button; returns whether it was accepted (OK/Cancel boxes).
-    using MessageBox = std::function<bool(const QString &text, const QString &caption, bool withCancel)>;
-    // The log settings dialog: true on OK, folderChanged when the log folder was changed.
-    using LogSettingsDialog = std::function<bool(QWidget *owner, CConfig &config, bool &folderChanged)>;
+    // The program shows CDlgNic; a test answers here instead.
+    using LoginDialog =
+        std::function<int(QWidget *owner, const QList<AdapterEntry> &adapters, CConfig &config)>;
 
     // adapterSource nullptr: this machine's adapters. A given source must outlive the window.
     explicit CMainWindow(IAdapterSource *adapterSource = nullptr, QObject *parent = nullptr);
@@ -66,17 +62,17 @@ public:
     CPftMonitorModel &pftMonitor() { return m_pftMonitor; }
     CNetController &net() { return *m_net; }
     CCustomPalette &customPalette() { return m_palette; }
-    CLogFile &displayLog() { return m_displayLog; }
-    CLogFile &contactLog() { return m_contactLog; }
+    CLogFiles &logFiles() { return m_logs; }
     CAcceleratorTables &accelerators() { return *m_accelerators; }
-    CDlgMain *displayWindow() const;
+    CDlgMain *displayWindow() const { return m_display.get(); }
 
     // Start-up: the settings file named on the command line, or the default settings file.
-    void SetCmdLine(const QString &commandLine);
-    bool LoadDefaultConfig();
+    void SetCmdLine(const QString &commandLine)
+    {
+        m_strCmdLineFile = m_settingsFiles.LoadCommandLineFile(commandLine);
+    }
+    bool LoadDefaultConfig() { return m_settingsFiles.LoadDefaultConfig(); }
     QString commandLineFile() const { return m_strCmdLineFile; }
-    QString currentSettingsFile() const { return m_settingsFiles.CurrentFile(); }
-    CSettingsFiles &settingsFiles() { return m_settingsFiles; }
 
     // Creation builds every window, starts the timers and logs in; destruction saves the
     // settings, logs off and closes every window, then asks for the end of the run.
@@ -86,12 +82,7 @@ public:
     void Close();
     // Destruction now; only where no modal dialog can be running.
     void Destroy();
-    bool isCreated() const { return m_bWindowCreated; }
     bool isDestroyed() const { return m_bDestroyed; }
-
-    void CopyConfigToApplication();
-    void DoFileConnect(bool refreshAdapters);
-    bool SaveDefaultConfig(bool toDefaultFile, bool allWindows);
 
     // Commands of the menus, accelerators and tool windows; PostCommand runs it after the
     // current handler, as a posted command does.
@@ -99,47 +90,28 @@ public:
     void PostCommand(int command);
 
     // The title the display window shows.
-    void UpdateTitle();
     QString title() const { return m_strTitle; }
-    static QString ComposeTitle(const QString &version, bool online, const QString &memberName, int channel,
-                                int group);
-    // "1.4.1.0" gives "1.4"; fewer than two full stops give the version whole.
-    static QString ShortVersion(const QString &version);
-    static QString ProductVersion();
-
-    // Hooks for the windows and dialogs of other parts of the program.
-    void setToolWindowFactory(ToolWindow window, ToolWindowFactory factory);
-    void setCoverWindowFactory(ToolWindowFactory factory);
-    IToolWindow *toolWindow(ToolWindow window) const;
-    IToolWindow *coverWindow() const { return m_cover.get(); }
     bool coverShown() const { return m_bCoverShown; }
-    // The input window's two boxes: Ctrl+L, Ctrl+O and Ctrl+S work while they have the focus.
-    void registerTable129Widget(QWidget *widget);
-    void setLoginDialog(LoginDialog dialog);
-    void setMessageBox(MessageBox messageBox);
-    void setLogSettingsDialog(LogSettingsDialog dialog);
-    // Commands whose dialogs come from other parts (the web server settings, the language ...).
-    void setCommandHook(int command, std::function<void()> hook);
-    // Writes the caption lines not yet in the display log (at the end of the run).
-    void setDisplayLogFlush(std::function<void()> flush);
-    // Stops and deletes the web server, if one was started.
-    void setWebServerStop(std::function<void()> stop);
-    // Windows the network side tells; each is passed on to the controller.
-    void setMemberMonitorView(IMemberMonitorView *view);
-    void setContactView(IContactView *view);
-    void setCaptionLog(ICaptionLog *log);
-    void setInputSource(IInputSource *input);
 
-    // Display-log markers for an undone line and a screen clear.
-    QString undoMarker() const { return m_strUndoMarker; }
-    QString clearMarker() const { return m_strClearMarker; }
-    // "miscellaneous.log.lines.save_i" and the kept lines (at least twice the display lines), as
-    // read at creation.
-    int linesPerLogWrite() const { return m_nLinesPerLogWrite; }
-    int linesKept() const { return m_nLinesKept; }
-    // Index of the last caption line written to the display log.
-    int lastLoggedLine() const { return m_nLastLoggedLine; }
-    void setLastLoggedLine(int line) { m_nLastLoggedLine = line; }
+    // Hooks for the windows and dialogs of the other parts, set before creation.
+    void setToolWindowFactory(ToolWindow window, ToolWindowFactory factory)
+    {
+        slot(window).factory = std::move(factory);
+    }
+    void setCoverWindowFactory(ToolWindowFactory factory) { m_coverFactory = std::move(factory); }
+    IToolWindow *toolWindow(ToolWindow window) const { return slot(window).window.get(); }
+    void setLoginDialog(LoginDialog dialog) { m_loginDialog = std::move(dialog); }
+    // Commands whose dialogs belong to other parts (input settings, the web server ...). The main
+    // window's own commands are kept here too.
+    void setCommandHook(int command, std::function<void()> hook)
+    {
+        m_commandHooks.insert(command, std::move(hook));
+    }
+    // Runs first at destruction, in the order added (the display log's last lines, the web
+    // server's stop), before the settings are saved.
+    void addShutdownStep(std::function<void()> step) { m_shutdownSteps.append(std::move(step)); }
+    // The member monitor, refreshed every second; passed on to the controller.
+    void setMemberMonitorView(IMemberMonitorView *view);
 
 signals:
     // Destruction finished: the run should end with this code.
@@ -148,8 +120,6 @@ signals:
 private:
     struct ToolSlot
     {
-        QString displayKey;
-        int command = 0;
         ToolWindowFactory factory;
         std::unique_ptr<IToolWindow> window;
     };
@@ -161,20 +131,21 @@ private:
 
     ToolSlot &slot(ToolWindow window) { return m_tools[static_cast<size_t>(window)]; }
     const ToolSlot &slot(ToolWindow window) const { return m_tools[static_cast<size_t>(window)]; }
+    void CopyConfigToApplication();
+    void CopyLogFlags();
+    void DoFileConnect(bool refreshAdapters);
+    void UpdateTitle();
     void OnClose();
+    void SetChecked(int command, bool checked);
     void ToggleWindow(ToolWindow window);
     void RefreshWindowState();
     void FocusToolWindow(ToolWindow window);
+    void FocusDisplayWindow();
     void ForwardCommand(ToolWindow window, int command);
     void ShowCover();
-    void ToggleCover();
+    void HideCover();
     void ChooseCoverColor();
     void OnLogSettings();
-    void OnAbout();
-    void OnLanguage();
-    void addStateCopiers();
-    bool showMessage(const QString &text, const QString &caption, bool withCancel = false);
-    int readInt(const QString &key, int fallback) const;
 
     void RequestIdlePass();
     void OnIdle();
@@ -193,37 +164,27 @@ private:
     CNetController *m_net = nullptr;
     CCustomPalette m_palette;
     CSettingsFiles m_settingsFiles{m_config, m_palette};
-    CLogFile m_displayLog;
-    CLogFile m_contactLog;
+    CLogFiles m_logs;
     CAcceleratorTables *m_accelerators = nullptr;
 
     std::unique_ptr<CDlgMain> m_display;
-    std::array<ToolSlot, kToolWindowCount> m_tools;
+    std::array<ToolSlot, kToolWindows.size()> m_tools;
     ToolWindowFactory m_coverFactory;
     std::unique_ptr<IToolWindow> m_cover;
     bool m_bCoverShown = false;
 
     LoginDialog m_loginDialog;
-    MessageBox m_messageBox;
-    LogSettingsDialog m_logSettingsDialog;
     QHash<int, std::function<void()>> m_commandHooks;
-    std::function<void()> m_flushDisplayLog;
-    std::function<void()> m_stopWebServer;
+    QList<std::function<void()>> m_shutdownSteps;
     IMemberMonitorView *m_memberMonitorView = nullptr;
 
     QString m_strCmdLineFile;
     QString m_strTitle;
-    QString m_strUndoMarker;
-    QString m_strClearMarker;
-    int m_nMaxDisplayLines = 0;
-    int m_nLinesPerLogWrite = 0;
-    int m_nLinesKept = 0;
-    int m_nLastLoggedLine = 0;
 
     QTimer *m_memberMonitorTimer = nullptr; // 105
     QTimer *m_idleTimer = nullptr;
-    bool m_bCreated = false;        // first idle pass still to come
-    bool m_bWindowCreated = false;  // OnCreate ran
+    bool m_bCreated = false;       // first idle pass still to come
+    bool m_bWindowCreated = false; // OnCreate ran
     bool m_bDestroyed = false;
     bool m_bCoverPending = false;
     bool m_bRestorePending = false;

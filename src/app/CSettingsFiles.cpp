@@ -4,19 +4,17 @@
 #include "config/CConfig.h"
 #include "config/CCustomPalette.h"
 #include "core/AppPaths.h"
-#include "core/OperationLog.h"
 #include "core/FileDialogFilters.h"
+#include "core/OperationLog.h"
 #include "core/StringTable.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QPushButton>
 
 namespace {
+
+constexpr int kMaxCommandLine = 259;
 
 QWidget *ownerOrActive(QWidget *owner)
 {
@@ -58,6 +56,18 @@ QString CSettingsFiles::ExitFilePath()
 QStringList CSettingsFiles::FileDialogFilters()
 {
     return CFileDialogFilters::fromString(117);
+}
+
+QString CSettingsFiles::LoadCommandLineFile(const QString &commandLine)
+{
+    WriteLog(QStringLiteral("CMainWindow::SetCmdLine() begins."));
+    QString path = commandLine.left(kMaxCommandLine);
+    // A file opened from the desktop arrives in double quotes.
+    if (path.size() >= 2 && path.startsWith(u'"') && path.endsWith(u'"'))
+        path = path.mid(1, path.size() - 2);
+    m_config.LoadFromFile(path);
+    WriteLog(QStringLiteral("CMainWindow::SetCmdLine() finishes. filename=") + path);
+    return path;
 }
 
 bool CSettingsFiles::LoadDefaultConfig()
@@ -146,32 +156,32 @@ void CSettingsFiles::ResetAll()
     m_strCurrentFile.clear();
 }
 
+CDialogs::FileRequest CSettingsFiles::fileRequest(bool save) const
+{
+    CDialogs::FileRequest request;
+    request.save = save;
+    request.filters = FileDialogFilters();
+    request.defaultSuffix = DefaultSuffix();
+    if (save)
+        request.selection = m_strCurrentFile;
+    return request;
+}
+
 bool CSettingsFiles::DoFileOpen(QWidget *owner)
 {
-    QFileDialog dialog(ownerOrActive(owner));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(FileDialogFilters());
-    dialog.setDefaultSuffix(DefaultSuffix());
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString path = CDialogs::chooseFile(ownerOrActive(owner), fileRequest(false));
+    if (path.isEmpty())
         return false;
-    OpenFile(dialog.selectedFiles().constFirst());
+    OpenFile(path);
     return true;
 }
 
 bool CSettingsFiles::DoFileSaveAs(QWidget *owner)
 {
-    QFileDialog dialog(ownerOrActive(owner));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(FileDialogFilters());
-    dialog.setDefaultSuffix(DefaultSuffix());
-    // Overwriting asks first: QFileDialog confirms unless told not to.
-    if (!m_strCurrentFile.isEmpty())
-        dialog.selectFile(m_strCurrentFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString path = CDialogs::chooseFile(ownerOrActive(owner), fileRequest(true));
+    if (path.isEmpty())
         return false;
-    SaveFileAs(dialog.selectedFiles().constFirst());
+    SaveFileAs(path);
     return true;
 }
 
@@ -186,11 +196,7 @@ bool CSettingsFiles::DoCfgInit(QWidget *owner)
 
 bool CSettingsFiles::DoReset(QWidget *owner)
 {
-    QMessageBox box(QMessageBox::NoIcon, CStringTable::get(150), CStringTable::forDisplay(CStringTable::get(149)),
-                    QMessageBox::Ok | QMessageBox::Cancel, owner);
-    box.button(QMessageBox::Ok)->setText(QCoreApplication::translate("CSettingsFiles", "OK"));
-    box.button(QMessageBox::Cancel)->setText(QCoreApplication::translate("CSettingsFiles", "キャンセル"));
-    if (box.exec() != QMessageBox::Ok)
+    if (!CDialogs::confirm(owner, CDialogs::Icon::None, CStringTable::get(150), CStringTable::get(149)))
         return false;
     ResetAll();
     return true;

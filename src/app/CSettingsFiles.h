@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/CDialogs.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -49,6 +51,9 @@ public:
     static QStringList FileDialogFilters();
     static QString DefaultSuffix() { return QStringLiteral("tvn"); }
 
+    // Start-up with a file on the command line (cut to 259 characters, double quotes removed):
+    // the path read, whether or not it could be.
+    QString LoadCommandLineFile(const QString &commandLine);
     // Start-up without a file on the command line: the default settings file, if there is one.
     bool LoadDefaultConfig();
     // Copies the application's state into the store (every window when allWindows), stores the
@@ -80,6 +85,8 @@ public:
 
 private:
     static QString settingsFilePath(const QString &suffix);
+    // The open or save chooser: the settings filters, ".tvn" added, a save offers the current file.
+    CDialogs::FileRequest fileRequest(bool save) const;
     void copyStateToConfig(bool allWindows);
     void apply();
 

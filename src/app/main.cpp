@@ -1,5 +1,5 @@
 #include "app/CAppRunner.h"
-#include "app/CAppWindows.h"
+#include "app/wiring/InstallWindows.h"
 
 #include <QApplication>
 

@@ -1,6 +1,7 @@
 #include "web/CDlgCfgHttp.h"
 
 #include "config/CConfig.h"
+#include "core/CDialogs.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "web/CHttpPage.h"
@@ -11,7 +12,6 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -69,22 +69,11 @@ CDlgCfgHttp::CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &conf
         m_pTextColor->setText(text);
     if (m_config.GetString(QStringLiteral("communication.http.bgcolor"), text))
         m_pBackgroundColor->setText(text);
-    const std::pair<QLineEdit *, const char16_t *> numbers[] = {
-        {m_pFontSize, u"communication.http.fontsize_i"}, {m_pLineHeight, u"communication.http.lineheight_i"},
-        {m_pReload, u"communication.http.reload_i"},     {m_pLines, u"communication.http.line_i"},
-        {m_pLetters, u"communication.http.letter_i"},
-    };
-    for (const auto &[edit, key] : numbers) {
+    for (const NumberField &field : numberFields()) {
         qint32 value = 0;
-        if (m_config.GetInt(QString::fromUtf16(key), value))
-            edit->setText(QString::number(value));
+        if (m_config.GetInt(QString::fromUtf16(field.key), value))
+            field.edit->setText(QString::number(value));
     }
-
-    m_messageBox = [this](const QString &message, const QString &caption) {
-        QMessageBox box(QMessageBox::Warning, caption, CStringTable::forDisplay(message), QMessageBox::Ok, this);
-        box.button(QMessageBox::Ok)->setText(tr("OK"));
-        box.exec();
-    };
     WriteLog(QStringLiteral("CDlgCfgHttp::OnInitDialog() finished."));
 }
 
@@ -105,25 +94,31 @@ int CDlgCfgHttp::number(const QLineEdit *edit) const
     return ok ? value : 0;
 }
 
+QList<CDlgCfgHttp::NumberField> CDlgCfgHttp::numberFields() const
+{
+    return {
+        {m_pFontSize, u"communication.http.fontsize_i", 144},
+        {m_pLineHeight, u"communication.http.lineheight_i", 145},
+        {m_pReload, u"communication.http.reload_i", 146},
+        {m_pLines, u"communication.http.line_i", 147},
+        {m_pLetters, u"communication.http.letter_i", 148},
+    };
+}
+
 QString CDlgCfgHttp::CheckValues() const
 {
-    const auto inRange = [this](const QLineEdit *edit, int low, int high) {
-        const int value = number(edit);
-        return value >= low && value <= high;
-    };
-    const std::pair<bool, int> checks[] = {
-        {CHttpPage::IsHexColor(m_pTextColor->text()), 142},
-        {CHttpPage::IsHexColor(m_pBackgroundColor->text()), 143},
-        {inRange(m_pFontSize, 10, 1000), 144},
-        {inRange(m_pLineHeight, 100, 200), 145},
-        {inRange(m_pReload, 500, 100000), 146},
-        {inRange(m_pLines, 1, 15), 147},
-        {inRange(m_pLetters, 5, 41), 148},
-    };
     QStringList messages;
-    for (const auto &[valid, message] : checks) {
-        if (!valid)
-            messages.append(CStringTable::get(message));
+    if (!CHttpPage::IsHexColor(m_pTextColor->text()))
+        messages.append(CStringTable::get(142));
+    if (!CHttpPage::IsHexColor(m_pBackgroundColor->text()))
+        messages.append(CStringTable::get(143));
+    for (const NumberField &field : numberFields()) {
+        const QString key = QString::fromUtf16(field.key);
+        qint32 low = 0;
+        qint32 high = 0;
+        const int value = number(field.edit);
+        if (!m_config.GetMin(key, low) || !m_config.GetMax(key, high) || value < low || value > high)
+            messages.append(CStringTable::get(field.message));
     }
     return messages.join(QStringLiteral("\r\n"));
 }
@@ -132,18 +127,14 @@ void CDlgCfgHttp::accept()
 {
     const QString messages = CheckValues();
     if (!messages.isEmpty()) {
-        if (m_messageBox)
-            m_messageBox(messages, CStringTable::get(116));
+        CDialogs::tell(this, CDialogs::Icon::Warning, CStringTable::get(116), messages);
         return;
     }
     m_bServerOn = m_pEnable->isChecked();
     m_config.SetString(QStringLiteral("communication.http.color"), m_pTextColor->text());
     m_config.SetString(QStringLiteral("communication.http.bgcolor"), m_pBackgroundColor->text());
-    m_config.SetInt(QStringLiteral("communication.http.fontsize_i"), number(m_pFontSize));
-    m_config.SetInt(QStringLiteral("communication.http.lineheight_i"), number(m_pLineHeight));
-    m_config.SetInt(QStringLiteral("communication.http.reload_i"), number(m_pReload));
-    m_config.SetInt(QStringLiteral("communication.http.line_i"), number(m_pLines));
-    m_config.SetInt(QStringLiteral("communication.http.letter_i"), number(m_pLetters));
+    for (const NumberField &field : numberFields())
+        m_config.SetInt(QString::fromUtf16(field.key), number(field.edit));
     WriteLog(QStringLiteral("CDlgCfgHttp finished by [OK]."));
     QDialog::accept();
 }

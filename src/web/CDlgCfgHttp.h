@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QString>
-
-#include <functional>
 
 class CConfig;
 class QCheckBox;
@@ -29,18 +28,14 @@ public:
     static constexpr int kIdLines = 1074;
     static constexpr int kIdLetters = 1075;
 
-    // Shows the refused values' messages; the dialog stays open.
-    using MessageBox = std::function<void(const QString &text, const QString &caption)>;
-
     // accessText: the addresses, one per CR LF separated line.
     CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &config, QWidget *parent = nullptr);
 
     // The switch as the dialog ended (after OK), or as it was handed in.
     bool serverOn() const { return m_bServerOn; }
-    void setMessageBox(MessageBox messageBox) { m_messageBox = std::move(messageBox); }
 
-    // The messages of every value that is refused, in the dialog's order, joined with CR LF;
-    // empty when all are valid.
+    // The messages of every value that is refused (outside the key's bounds), in the dialog's
+    // order, joined with CR LF; empty when all are valid. OK shows them and keeps the dialog open.
     QString CheckValues() const;
 
 public slots:
@@ -48,12 +43,19 @@ public slots:
     void reject() override;
 
 private:
+    // A number edit with its key (which holds the bounds) and the message shown when refused.
+    struct NumberField
+    {
+        QLineEdit *edit;
+        const char16_t *key;
+        int message;
+    };
+    QList<NumberField> numberFields() const;
     QLineEdit *addEdit(class QFormLayout *layout, int id, const char *label);
     int number(const QLineEdit *edit) const;
 
     CConfig &m_config;
     bool m_bServerOn = false;
-    MessageBox m_messageBox;
     QCheckBox *m_pEnable = nullptr;
     QPlainTextEdit *m_pAccess = nullptr;
     QLineEdit *m_pTextColor = nullptr;

@@ -1,8 +1,14 @@
 #pragma once
 
+#include "TestHome.h"
+
 #include "app/CMainWindow.h"
-#include "app/IToolWindow.h"
+#include "app/wiring/InstallWindows.h"
+#include "core/CDialogs.h"
+#include "display/CDlgMain.h"
+#include "input/IToolWindow.h"
 #include "net/IAdapterSource.h"
+#include "timeline/ReceivedMain.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -33,7 +39,6 @@ public:
     {
         if (created)
             ++*created;
-        m_widget.setWindowTitle(QStringLiteral("stand-in"));
     }
 
     QWidget *widget() override { return &m_widget; }
@@ -48,12 +53,10 @@ public:
         m_shown = false;
         m_widget.hide();
     }
-    void CopyConfigToWindow() override { ++copiedIn; }
-    void CopyWindowToConfig() override { ++copiedOut; }
+    void CopyConfigToWindow() override {}
+    void CopyWindowToConfig() override {}
     void OnForwardedCommand(int command) override { forwarded.append(command); }
 
-    int copiedIn = 0;
-    int copiedOut = 0;
     QList<int> forwarded;
 
 private:
@@ -70,20 +73,34 @@ inline void drainEvents()
     }
 }
 
-// A main window on made-up adapters whose login dialog only counts and cancels.
+// A main window in a home of its own, on made-up adapters, whose login dialog counts and answers
+// loginAnswer (cancel by default); message boxes are answered by the test through CDialogs.
+// Wired: with every part's real windows, as the program has them.
 struct MainWindowUnderTest
 {
-    explicit MainWindowUnderTest(QList<AdapterEntry> entries = {}) : window(setAdapters(entries))
+    enum Wiring
     {
+        StandAlone,
+        Wired
+    };
+
+    explicit MainWindowUnderTest(QList<AdapterEntry> entries = {}, Wiring wiring = StandAlone)
+        : window(setAdapters(entries))
+    {
+        CDialogs::setScripted(true);
         window.setLoginDialog([this](QWidget *, const QList<AdapterEntry> &offered, CConfig &) {
-            ++dialogShown;
+            ++loginShown;
             adaptersOffered = offered.size();
-            return dialogAnswer;
+            return loginAnswer;
         });
-        window.setMessageBox([this](const QString &text, const QString &caption, bool) {
-            messages.append(caption + u'|' + text);
-            return true;
-        });
+        if (wiring == Wired)
+            InstallAppWindows(window);
+    }
+    ~MainWindowUnderTest()
+    {
+        window.Destroy();
+        CDlgMain::setApplicationPalette(nullptr);
+        CDialogs::reset();
     }
 
     IAdapterSource *setAdapters(const QList<AdapterEntry> &entries)
@@ -91,11 +108,23 @@ struct MainWindowUnderTest
         adapters.entries = entries;
         return &adapters;
     }
+    CConfig &config() { return window.config(); }
+    CDlgMain *display() { return window.displayWindow(); }
+    template <typename Window> Window *tool(CMainWindow::ToolWindow which)
+    {
+        return dynamic_cast<Window *>(window.toolWindow(which));
+    }
+    // The newest record of the caption store.
+    const CReceivedMainData *lastCaption()
+    {
+        ReceivedMain &store = window.captions();
+        return store.count() > 0 ? store.at(store.count() - 1) : nullptr;
+    }
 
+    TestHome home;
     FakeAdapters adapters;
     CMainWindow window;
-    int dialogShown = 0;
+    int loginShown = 0;
     qsizetype adaptersOffered = -1;
-    int dialogAnswer = -1;
-    QStringList messages;
+    int loginAnswer = -1;
 };

@@ -1,182 +1,186 @@
 #include "MainWindowTestSupport.h"
-#include "TestHome.h"
 
-#include "core/CommandIds.h"
-#include "app/CMainWindow.h"
-#include "config/CConfig.h"
+#include "app/CAcceleratorTables.h"
+#include "app/CWindowTitle.h"
 #include "core/AppPaths.h"
-#include "display/CDlgMain.h"
+#include "core/CommandIds.h"
 #include "net/CNetController.h"
 
 #include <QFile>
+#include <QLineEdit>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
+#include <QVBoxLayout>
 
-// Loopback addresses 127.0.30.x and channels 7 and 8 belong to this executable.
+namespace {
+
+using W = CMainWindow::ToolWindow;
+
+// Records the keys that reach it, so a test sees whether an accelerator took the key first.
+class KeyRecorder final : public QLineEdit
+{
+public:
+    using QLineEdit::QLineEdit;
+    QList<QKeyCombination> received;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        // The modifier keys arrive on their own first.
+        if (event->key() != Qt::Key_Shift && event->key() != Qt::Key_Control)
+            received.append(event->keyCombination());
+        QLineEdit::keyPressEvent(event);
+    }
+};
+
+// The windows the tables are tried on: the display window, the input window with its two boxes
+// and a third control, and a contact window.
+struct Desktop
+{
+    Desktop()
+    {
+        using Place = std::pair<QWidget *, KeyRecorder **>;
+        for (auto [window, recorder] :
+             {Place{&display, &displayBox}, Place{&input, &box1}, Place{&input, &box2},
+              Place{&input, &inputOther}, Place{&contact, &contactBox}}) {
+            if (!window->layout())
+                new QVBoxLayout(window);
+            *recorder = new KeyRecorder(window);
+            window->layout()->addWidget(*recorder);
+        }
+        tables.addTable129Window(&display);
+        tables.addTable129Widget(box1);
+        tables.addTable129Widget(box2);
+        tables.install();
+    }
+
+    CAcceleratorTables tables;
+    QWidget display;
+    QWidget input;
+    QWidget contact;
+    KeyRecorder *displayBox = nullptr;
+    KeyRecorder *box1 = nullptr;
+    KeyRecorder *box2 = nullptr;
+    KeyRecorder *inputOther = nullptr;
+    KeyRecorder *contactBox = nullptr;
+};
+
+} // namespace
+
 class TestMainWindow final : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void composeTitle_data();
-    void composeTitle();
-    void shortVersion_data();
-    void shortVersion();
-    void autoLoginOnOneAdapterWithName();
-    void loginDialogOtherwise_data();
-    void loginDialogOtherwise();
+    void title_data();
+    void title();
+    void loginAtCreation_data();
+    void loginAtCreation();
     void failedLoginShowsSessionMessage();
-    void createFillsBlankLines();
     void toggleThreeTimes_data();
     void toggleThreeTimes();
-    void toggleWithoutWindow_data();
-    void toggleWithoutWindow();
-    void windowHidingItselfClearsCheckMark();
-    void displayKeyCreatesWindowAtStart();
-    void forwardedCommandArrivesAfterHandler();
+    void commandsForAWindowArriveAfterTheHandler();
     void coverShownAtFirstIdlePass();
-    void exitAsksAndEndsTheRun_data();
-    void exitAsksAndEndsTheRun();
-    void destroySavesByStartupType_data();
-    void destroySavesByStartupType();
     void destroyOrder();
     void deletedWithoutClosingFreesPorts();
+    void keys_data();
+    void keys();
+    void modalDialogKeepsItsKeys();
+    void keysRouteThroughTheMainWindow();
 };
 
-void TestMainWindow::composeTitle_data()
+void TestMainWindow::title_data()
 {
     QTest::addColumn<QString>("version");
     QTest::addColumn<bool>("online");
-    QTest::addColumn<QString>("name");
     QTest::addColumn<int>("channel");
     QTest::addColumn<int>("group");
     QTest::addColumn<QString>("expected");
-
-    QTest::newRow("online") << "1.4.1.0" << true << "member1" << 3 << 2
-                            << QStringLiteral("tavrin 1.4 [member1] 3チャンネル B班 (CTRL+D)");
-    QTest::newRow("offline") << "1.4.1.0" << false << "member1" << 3 << 2
-                             << QStringLiteral("tavrin 1.4 (オフライン) (CTRL+D)");
-    QTest::newRow("last channel and group") << "1.4.1.0" << true << "m" << 12 << 26
-                                            << QStringLiteral("tavrin 1.4 [m] 12チャンネル Z班 (CTRL+D)");
-    QTest::newRow("first group") << "1.4.1.0" << true << "m" << 1 << 1
-                                 << QStringLiteral("tavrin 1.4 [m] 1チャンネル A班 (CTRL+D)");
-    QTest::newRow("no version") << "" << false << "" << 1 << 1 << QStringLiteral("tavrin (オフライン) (CTRL+D)");
+    QTest::newRow("online") << "1.4.1.0" << true << 3 << 2 << "tavrin 1.4 [m] 3チャンネル B班 (CTRL+D)";
+    QTest::newRow("offline") << "1.4.1.0" << false << 3 << 2 << "tavrin 1.4 (オフライン) (CTRL+D)";
+    QTest::newRow("last channel and group")
+        << "1.4.1.0" << true << 12 << 26 << "tavrin 1.4 [m] 12チャンネル Z班 (CTRL+D)";
+    QTest::newRow("version of three parts")
+        << "2.10.3" << false << 1 << 1 << "tavrin 2.10 (オフライン) (CTRL+D)";
+    QTest::newRow("version of one part") << "7" << false << 1 << 1 << "tavrin 7 (オフライン) (CTRL+D)";
+    QTest::newRow("no version") << "" << false << 1 << 1 << "tavrin (オフライン) (CTRL+D)";
 }
 
-void TestMainWindow::composeTitle()
+void TestMainWindow::title()
 {
     QFETCH(QString, version);
     QFETCH(bool, online);
-    QFETCH(QString, name);
     QFETCH(int, channel);
     QFETCH(int, group);
     QFETCH(QString, expected);
-    QCOMPARE(CMainWindow::ComposeTitle(version, online, name, channel, group), expected);
+    QCOMPARE(CWindowTitle::Compose(version, online, QStringLiteral("m"), channel, group), expected);
 }
 
-void TestMainWindow::shortVersion_data()
-{
-    QTest::addColumn<QString>("version");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("four parts") << "1.4.1.0" << "1.4";
-    QTest::newRow("three parts") << "2.10.3" << "2.10";
-    QTest::newRow("two parts") << "1.4" << "1.4";
-    QTest::newRow("one part") << "7" << "7";
-}
-
-void TestMainWindow::shortVersion()
-{
-    QFETCH(QString, version);
-    QFETCH(QString, expected);
-    QCOMPARE(CMainWindow::ShortVersion(version), expected);
-}
-
-void TestMainWindow::autoLoginOnOneAdapterWithName()
-{
-    TestHome home;
-    MainWindowUnderTest t({FakeAdapters::loopback(1)});
-    CConfig &config = t.window.config();
-    config.SetString(QStringLiteral("communication.name"), QStringLiteral("member1"));
-    config.SetInt(QStringLiteral("communication.channel_i"), 7);
-    config.SetInt(QStringLiteral("communication.group_i"), 2);
-
-    QVERIFY(t.window.Create());
-
-    QCOMPARE(t.dialogShown, 0);
-    QVERIFY(t.window.net().isOnline());
-    QVERIFY(operationLogLines().contains(QStringLiteral("auto login because NIC exists only one.")));
-    QCOMPARE(t.window.displayWindow()->windowTitle(), QStringLiteral("tavrin 1.4 [member1] 7チャンネル B班 (CTRL+D)"));
-
-    t.window.net().SetOffline();
-    QCOMPARE(t.window.displayWindow()->windowTitle(), QStringLiteral("tavrin 1.4 (オフライン) (CTRL+D)"));
-    t.window.Destroy();
-}
-
-void TestMainWindow::loginDialogOtherwise_data()
+void TestMainWindow::loginAtCreation_data()
 {
     QTest::addColumn<QList<AdapterEntry>>("adapters");
     QTest::addColumn<QString>("name");
-
+    QTest::addColumn<bool>("dialog");
+    QTest::newRow("one adapter and a name: no dialog")
+        << QList<AdapterEntry>{FakeAdapters::loopback(1)} << "member1" << false;
     QTest::newRow("two adapters") << QList<AdapterEntry>{FakeAdapters::loopback(2), FakeAdapters::loopback(3)}
-                                  << "member1";
-    QTest::newRow("empty name") << QList<AdapterEntry>{FakeAdapters::loopback(2)} << "";
-    QTest::newRow("no adapter") << QList<AdapterEntry>{} << "member1";
+                                  << "member1" << true;
+    QTest::newRow("empty name") << QList<AdapterEntry>{FakeAdapters::loopback(2)} << "" << true;
+    QTest::newRow("no adapter") << QList<AdapterEntry>{} << "member1" << true;
 }
 
-void TestMainWindow::loginDialogOtherwise()
+void TestMainWindow::loginAtCreation()
 {
     QFETCH(QList<AdapterEntry>, adapters);
     QFETCH(QString, name);
-    TestHome home;
+    QFETCH(bool, dialog);
     MainWindowUnderTest t(adapters);
-    t.window.config().SetString(QStringLiteral("communication.name"), name);
-    t.window.config().SetInt(QStringLiteral("communication.channel_i"), 7);
+    t.config().SetString(QStringLiteral("communication.name"), name);
+    t.config().SetInt(QStringLiteral("communication.channel_i"), 7);
+    t.config().SetInt(QStringLiteral("communication.group_i"), 2);
+    t.config().SetInt(QStringLiteral("main.line.max_i"), 30);
 
     QVERIFY(t.window.Create());
 
-    QCOMPARE(t.dialogShown, 1);
-    QCOMPARE(t.adaptersOffered, adapters.size());
-    QVERIFY(!t.window.net().isOnline());
-    QVERIFY(operationLogLines().contains(QStringLiteral("CMainWindow::DoFileConnect() Dialog return code: : -1")));
-    QCOMPARE(t.window.title(), QStringLiteral("tavrin 1.4 (オフライン) (CTRL+D)"));
-    t.window.Destroy();
+    // The screen starts with blank lines, which never reach the display log.
+    QCOMPARE(t.window.captions().count(), 30);
+    QVERIFY(t.lastCaption()->strRaw.isEmpty());
+    QCOMPARE(t.window.logFiles().lastLoggedLine(), 30);
+    QCOMPARE(t.window.logFiles().displayLines(), 30);
+
+    QCOMPARE(t.loginShown, dialog ? 1 : 0);
+    QCOMPARE(t.window.net().isOnline(), !dialog);
+    if (dialog)
+        QCOMPARE(t.adaptersOffered, adapters.size());
+    const QString online = QStringLiteral("tavrin 1.4 [member1] 7チャンネル B班 (CTRL+D)");
+    const QString offline = QStringLiteral("tavrin 1.4 (オフライン) (CTRL+D)");
+    QCOMPARE(t.display()->windowTitle(), dialog ? offline : online);
+    // The title follows the session.
+    t.window.net().SetOffline();
+    QCOMPARE(t.display()->windowTitle(), offline);
 }
 
 void TestMainWindow::failedLoginShowsSessionMessage()
 {
-    TestHome home;
     // Channel 8's login port on the member's address is taken by another program.
     QUdpSocket other;
     QVERIFY(other.bind(QHostAddress(QStringLiteral("127.0.30.9")), 6722 + 7 * 100));
     MainWindowUnderTest t({FakeAdapters::loopback(9)});
-    t.window.config().SetInt(QStringLiteral("communication.channel_i"), 8);
-    t.dialogAnswer = 0;
+    t.config().SetInt(QStringLiteral("communication.channel_i"), 8);
+    t.loginAnswer = 0;
 
     QVERIFY(t.window.Create());
 
-    QCOMPARE(t.dialogShown, 1);
     QVERIFY(!t.window.net().isOnline());
-    QCOMPARE(t.messages.size(), 1);
-    QCOMPARE(t.messages.first(), QStringLiteral("エラー|同じネットワークポートが別のプログラムに使われています。\r\n"
-                                               "別チャンネルを指定して再ログインしてみてください。"));
+    const QList<CDialogs::Message> asked = CDialogs::takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first().icon, CDialogs::Icon::Warning);
+    QCOMPARE(asked.first().caption, QStringLiteral("エラー"));
+    QCOMPARE(asked.first().text, QStringLiteral("同じネットワークポートが別のプログラムに使われています。\r\n"
+                                                "別チャンネルを指定して再ログインしてみてください。"));
     QVERIFY(t.window.title().contains(QStringLiteral("(オフライン)")));
-    t.window.Destroy();
-}
-
-void TestMainWindow::createFillsBlankLines()
-{
-    TestHome home;
-    MainWindowUnderTest t;
-    t.window.config().SetInt(QStringLiteral("main.line.max_i"), 30);
-    QVERIFY(t.window.Create());
-
-    QCOMPARE(t.window.captions().count(), 30);
-    QCOMPARE(t.window.lastLoggedLine(), 30);
-    QVERIFY(t.window.captions().at(29)->strRaw.isEmpty());
-    QCOMPARE(t.window.undoMarker(), QStringLiteral("\t（1行取り消し）"));
-    QCOMPARE(t.window.clearMarker(), QStringLiteral("\t（画面クリア）"));
-    t.window.Destroy();
 }
 
 void TestMainWindow::toggleThreeTimes_data()
@@ -184,16 +188,18 @@ void TestMainWindow::toggleThreeTimes_data()
     QTest::addColumn<int>("command");
     QTest::addColumn<int>("window");
     QTest::addColumn<QString>("displayKey");
-
-    using W = CMainWindow::ToolWindow;
     QTest::newRow("input") << CommandId::ToggleInput << int(W::Input) << "input.display_i";
-    QTest::newRow("member monitor") << CommandId::ToggleMemberMonitor << int(W::MemberMonitor) << "monitor.display_i";
+    QTest::newRow("member monitor") << CommandId::ToggleMemberMonitor << int(W::MemberMonitor)
+                                    << "monitor.display_i";
     QTest::newRow("contact") << CommandId::ToggleContact << int(W::Contact) << "chat.display_i";
     QTest::newRow("pre-roll") << CommandId::TogglePreroll << int(W::Preroll) << "pft.display_i";
-    QTest::newRow("pre-roll monitor") << CommandId::TogglePrerollMonitor << int(W::PrerollMonitor)
-                                      << "pft_monitor.display_i";
-    QTest::newRow("function keys") << CommandId::ToggleFunctionKeys << int(W::FunctionKeys) << "fkey.display_i";
+    QTest::newRow("pre-roll monitor")
+        << CommandId::TogglePrerollMonitor << int(W::PrerollMonitor) << "pft_monitor.display_i";
+    QTest::newRow("function keys") << CommandId::ToggleFunctionKeys << int(W::FunctionKeys)
+                                   << "fkey.display_i";
     QTest::newRow("log viewer") << CommandId::ToggleLogViewer << int(W::LogViewer) << "";
+    // A window that cannot be made stays absent and unchecked; the wish to show it stays.
+    QTest::newRow("no window made") << CommandId::ToggleInput << -1 << "input.display_i";
 }
 
 void TestMainWindow::toggleThreeTimes()
@@ -201,135 +207,54 @@ void TestMainWindow::toggleThreeTimes()
     QFETCH(int, command);
     QFETCH(int, window);
     QFETCH(QString, displayKey);
-    TestHome home;
     MainWindowUnderTest t;
     int created = 0;
-    const auto which = static_cast<CMainWindow::ToolWindow>(window);
-    t.window.setToolWindowFactory(which, [&created](CMainWindow &) { return std::make_unique<StandInTool>(&created); });
+    const auto which = window < 0 ? W::Input : static_cast<W>(window);
+    if (window >= 0)
+        t.window.setToolWindowFactory(
+            which, [&created](CMainWindow &) { return std::make_unique<StandInTool>(&created); });
     if (!displayKey.isEmpty())
-        t.window.config().SetInt(displayKey, 0);
+        t.config().SetInt(displayKey, 0);
     QVERIFY(t.window.Create());
     QCOMPARE(created, 0);
-    CDlgMain *display = t.window.displayWindow();
-    QVERIFY(!display->isChecked(command));
+    QVERIFY(!t.display()->isChecked(command));
 
-    t.window.OnCommand(command);
-    QCOMPARE(created, 1);
-    QVERIFY(t.window.toolWindow(which)->isShown());
-    QVERIFY(display->isChecked(command));
-    if (!displayKey.isEmpty()) {
-        qint32 value = 0;
-        QVERIFY(t.window.config().GetInt(displayKey, value));
-        QCOMPARE(value, 1);
-    }
-
-    t.window.OnCommand(command);
-    drainEvents();
-    QVERIFY(!t.window.toolWindow(which)->isShown());
-    QVERIFY(!display->isChecked(command));
-
-    t.window.OnCommand(command);
-    QCOMPARE(created, 1);
-    QVERIFY(t.window.toolWindow(which)->isShown());
-    QVERIFY(display->isChecked(command));
-    t.window.Destroy();
-}
-
-void TestMainWindow::toggleWithoutWindow_data()
-{
-    QTest::addColumn<int>("command");
-    QTest::addColumn<QString>("displayKey");
-    QTest::newRow("input") << CommandId::ToggleInput << "input.display_i";
-    QTest::newRow("member monitor") << CommandId::ToggleMemberMonitor << "monitor.display_i";
-    QTest::newRow("function keys") << CommandId::ToggleFunctionKeys << "fkey.display_i";
-}
-
-void TestMainWindow::toggleWithoutWindow()
-{
-    QFETCH(int, command);
-    QFETCH(QString, displayKey);
-    TestHome home;
-    MainWindowUnderTest t;
-    QVERIFY(t.window.Create());
-
-    for (int i = 0; i < 3; ++i) {
+    for (const bool shown : {true, false, true}) {
         t.window.OnCommand(command);
         drainEvents();
-        // A window that could not be made stays absent and unchecked; the wish to show it stays.
-        QVERIFY(!t.window.displayWindow()->isChecked(command));
-        qint32 value = 0;
-        QVERIFY(t.window.config().GetInt(displayKey, value));
-        QCOMPARE(value, 1);
+        QCOMPARE(created, window < 0 ? 0 : 1);
+        QCOMPARE(t.window.toolWindow(which) && t.window.toolWindow(which)->isShown(), shown && window >= 0);
+        QCOMPARE(t.display()->isChecked(command), shown && window >= 0);
     }
-    t.window.Destroy();
+    if (!displayKey.isEmpty())
+        QCOMPARE(t.config().GetIntOr(displayKey, 0), 1);
 }
 
-void TestMainWindow::windowHidingItselfClearsCheckMark()
+void TestMainWindow::commandsForAWindowArriveAfterTheHandler()
 {
-    TestHome home;
     MainWindowUnderTest t;
-    t.window.setToolWindowFactory(CMainWindow::ToolWindow::Contact,
+    t.window.setToolWindowFactory(W::MemberMonitor,
                                   [](CMainWindow &) { return std::make_unique<StandInTool>(); });
-    t.window.config().SetInt(QStringLiteral("chat.display_i"), 0);
+    t.config().SetInt(QStringLiteral("monitor.display_i"), 1);
     QVERIFY(t.window.Create());
-    t.window.OnCommand(CommandId::ToggleContact);
-    QVERIFY(t.window.displayWindow()->isChecked(CommandId::ToggleContact));
-
-    // The close button of the tool window: it hides itself and posts the refresh.
-    t.window.toolWindow(CMainWindow::ToolWindow::Contact)->HideWindow();
-    t.window.PostCommand(CommandId::RefreshWindowState);
-    QVERIFY(t.window.displayWindow()->isChecked(CommandId::ToggleContact));
-    drainEvents();
-    QVERIFY(!t.window.displayWindow()->isChecked(CommandId::ToggleContact));
-    t.window.Destroy();
-}
-
-void TestMainWindow::displayKeyCreatesWindowAtStart()
-{
-    TestHome home;
-    MainWindowUnderTest t;
-    int created = 0;
-    t.window.setToolWindowFactory(CMainWindow::ToolWindow::FunctionKeys,
-                                  [&created](CMainWindow &) { return std::make_unique<StandInTool>(&created); });
-    t.window.config().SetInt(QStringLiteral("fkey.display_i"), 1);
-    QVERIFY(t.window.Create());
-
-    QCOMPARE(created, 1);
-    auto *tool = static_cast<StandInTool *>(t.window.toolWindow(CMainWindow::ToolWindow::FunctionKeys));
-    QVERIFY(tool->isShown());
-    QCOMPARE(tool->copiedIn, 1);
-    QVERIFY(t.window.displayWindow()->isChecked(CommandId::ToggleFunctionKeys));
-    QVERIFY(!t.window.displayWindow()->isChecked(CommandId::ToggleInput));
-    t.window.Destroy();
-}
-
-void TestMainWindow::forwardedCommandArrivesAfterHandler()
-{
-    TestHome home;
-    MainWindowUnderTest t;
-    t.window.setToolWindowFactory(CMainWindow::ToolWindow::MemberMonitor,
-                                  [](CMainWindow &) { return std::make_unique<StandInTool>(); });
-    t.window.config().SetInt(QStringLiteral("monitor.display_i"), 1);
-    QVERIFY(t.window.Create());
-    auto *tool = static_cast<StandInTool *>(t.window.toolWindow(CMainWindow::ToolWindow::MemberMonitor));
+    auto *tool = t.tool<StandInTool>(W::MemberMonitor);
     QVERIFY(tool);
 
     // From the display window's menu.
-    t.window.displayWindow()->OnCommand(CommandId::MonitorLostBackground);
+    t.display()->OnCommand(CommandId::MonitorLostBackground);
     QVERIFY(tool->forwarded.isEmpty());
     drainEvents();
     QCOMPARE(tool->forwarded, QList<int>{CommandId::MonitorLostBackground});
 
     t.window.OnCommand(CommandId::MonitorFont);
+    t.window.OnCommand(CommandId::InputFont); // no input window: dropped
     QCOMPARE(tool->forwarded, QList<int>{CommandId::MonitorLostBackground});
     drainEvents();
     QCOMPARE(tool->forwarded, (QList<int>{CommandId::MonitorLostBackground, CommandId::MonitorFont}));
-    t.window.Destroy();
 }
 
 void TestMainWindow::coverShownAtFirstIdlePass()
 {
-    TestHome home;
     MainWindowUnderTest t;
     StandInTool *cover = nullptr;
     t.window.setCoverWindowFactory([&cover](CMainWindow &) {
@@ -337,127 +262,156 @@ void TestMainWindow::coverShownAtFirstIdlePass()
         cover = window.get();
         return window;
     });
-    t.window.config().SetInt(QStringLiteral("hide.display_i"), 1);
+    t.config().SetInt(QStringLiteral("hide.display_i"), 1);
     QVERIFY(t.window.Create());
-    QVERIFY(cover);
     QVERIFY(!cover->isShown());
 
     drainEvents();
     QVERIFY(cover->isShown());
     QVERIFY(t.window.coverShown());
-    QVERIFY(t.window.displayWindow()->isChecked(CommandId::ToggleCover));
+    QVERIFY(t.display()->isChecked(CommandId::ToggleCover));
 
     t.window.OnCommand(CommandId::ToggleCover);
     QVERIFY(!cover->isShown());
-    QVERIFY(!t.window.displayWindow()->isChecked(CommandId::ToggleCover));
-    t.window.Destroy();
-}
-
-void TestMainWindow::exitAsksAndEndsTheRun_data()
-{
-    QTest::addColumn<bool>("confirmed");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
-}
-
-void TestMainWindow::exitAsksAndEndsTheRun()
-{
-    QFETCH(bool, confirmed);
-    TestHome home;
-    MainWindowUnderTest t;
-    QVERIFY(t.window.Create());
-    QSignalSpy quit(&t.window, &CMainWindow::quitRequested);
-    int asked = 0;
-    t.window.displayWindow()->setExitConfirmation([&asked, confirmed](QWidget *) {
-        ++asked;
-        return confirmed;
-    });
-
-    t.window.displayWindow()->OnCommand(CommandId::Exit);
-    drainEvents();
-
-    QCOMPARE(asked, 1);
-    QCOMPARE(t.window.isDestroyed(), confirmed);
-    QCOMPARE(quit.size(), confirmed ? 1 : 0);
-    QCOMPARE(operationLogLines().contains(QStringLiteral("CDlgMain::OnClose() called.")), confirmed);
-    if (confirmed)
-        QCOMPARE(quit.first().first().toInt(), 0);
-    else
-        t.window.Destroy();
-}
-
-void TestMainWindow::destroySavesByStartupType_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QString>("untouched");
-    QTest::newRow("no start-up settings") << 0 << "~.tvn" << ".tvn";
-    QTest::newRow("settings of the moment") << 1 << "~.tvn" << ".tvn";
-    QTest::newRow("settings of the last exit") << 2 << ".tvn" << "~.tvn";
-}
-
-void TestMainWindow::destroySavesByStartupType()
-{
-    QFETCH(int, type);
-    QFETCH(QString, written);
-    QFETCH(QString, untouched);
-    TestHome home;
-    MainWindowUnderTest t;
-    t.window.config().SetInt(QStringLiteral("miscellaneous.init.type_i"), type);
-    QVERIFY(t.window.Create());
-    t.window.displayWindow()->setGeometry(40, 50, 300, 200);
-    t.window.Destroy();
-
-    const QString base = CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName());
-    QVERIFY(QFile::exists(base + written));
-    QVERIFY(!QFile::exists(base + untouched));
-    CConfig saved;
-    QVERIFY(saved.LoadFromFile(base + written));
-    qint32 width = 0;
-    QVERIFY(saved.GetInt(QStringLiteral("main.size.x_i"), width));
-    QCOMPARE(width, 300);
+    QVERIFY(!t.display()->isChecked(CommandId::ToggleCover));
 }
 
 void TestMainWindow::destroyOrder()
 {
-    TestHome home;
     MainWindowUnderTest t({FakeAdapters::loopback(4)});
-    t.window.config().SetString(QStringLiteral("communication.name"), QStringLiteral("member4"));
-    t.window.config().SetInt(QStringLiteral("communication.channel_i"), 7);
+    t.config().SetString(QStringLiteral("communication.name"), QStringLiteral("member4"));
+    t.config().SetInt(QStringLiteral("communication.channel_i"), 7);
+    t.config().SetInt(QStringLiteral("miscellaneous.init.type_i"), 2);
     QVERIFY(t.window.Create());
-    QVERIFY(t.window.net().isOnline());
     QVERIFY(t.window.net().heartbeatActive());
+    t.display()->setGeometry(40, 50, 300, 200);
     QSignalSpy quit(&t.window, &CMainWindow::quitRequested);
 
     t.window.Destroy();
 
     QVERIFY(!t.window.net().isOnline());
     QVERIFY(!t.window.net().heartbeatActive());
-    QCOMPARE(t.window.displayWindow(), nullptr);
+    QCOMPARE(t.display(), nullptr);
     QCOMPARE(quit.size(), 1);
+    // Saved while the display still exists, then offline, then the windows go.
     const QStringList lines = operationLogLines();
-    const auto at = [&lines](const QString &line) { return lines.indexOf(line); };
-    const qsizetype begins = at(QStringLiteral("CMainWindow::OnDestroy() begins."));
-    QVERIFY(begins >= 0);
-    QVERIFY(at(QStringLiteral("DlgMain::CopyWindowToConfig begins.")) > begins);
-    QVERIFY(at(QStringLiteral("CMainWindow::SetOffline() begins.")) > at(QStringLiteral("DlgMain::CopyWindowToConfig begins.")));
-    QVERIFY(at(QStringLiteral("CDlgMain::OnDestroy() called.")) > at(QStringLiteral("CMainWindow::SetOffline() begins.")));
+    qsizetype previous = -1;
+    for (const char *line : {"CMainWindow::OnDestroy() begins.", "DlgMain::CopyWindowToConfig begins.",
+                             "CMainWindow::SetOffline() begins.", "CDlgMain::OnDestroy() called."}) {
+        const qsizetype at = lines.indexOf(QString::fromUtf8(line), previous + 1);
+        QVERIFY2(at > previous, line);
+        previous = at;
+    }
     QCOMPARE(lines.last(), QStringLiteral("CMainWindow::OnDestroy() finishes."));
+
+    // Under start-up type 2 the display's state goes to the default settings file, not the exit's.
+    const QString base = CAppPaths::JoinPath(t.home.settingsFolder(), CAppPaths::GetExeBaseName());
+    QVERIFY(!QFile::exists(base + QStringLiteral("~.tvn")));
+    CConfig saved;
+    QVERIFY(saved.LoadFromFile(base + QStringLiteral(".tvn")));
+    QCOMPARE(saved.GetIntOr(QStringLiteral("main.size.x_i"), 0), 300);
 }
 
 void TestMainWindow::deletedWithoutClosingFreesPorts()
 {
     TestHome home;
     {
-        MainWindowUnderTest t({FakeAdapters::loopback(5)});
-        t.window.config().SetString(QStringLiteral("communication.name"), QStringLiteral("member5"));
-        t.window.config().SetInt(QStringLiteral("communication.channel_i"), 8);
-        QVERIFY(t.window.Create());
-        QVERIFY(t.window.net().isOnline());
+        FakeAdapters adapters;
+        adapters.entries = {FakeAdapters::loopback(5)};
+        CMainWindow window(&adapters);
+        window.setLoginDialog([](QWidget *, const QList<AdapterEntry> &, CConfig &) { return -1; });
+        window.config().SetString(QStringLiteral("communication.name"), QStringLiteral("member5"));
+        window.config().SetInt(QStringLiteral("communication.channel_i"), 8);
+        QVERIFY(window.Create());
+        QVERIFY(window.net().isOnline());
     }
     // The native port of channel 8 on the member's address is free again.
     QUdpSocket after;
     QVERIFY(after.bind(QHostAddress(QStringLiteral("127.0.30.5")), 6632 + 8));
+}
+
+void TestMainWindow::keys_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("command");
+    const int ctrl = Qt::ControlModifier;
+    const int shiftCtrl = Qt::ShiftModifier | Qt::ControlModifier;
+    QTest::newRow("Ctrl+S on the display") << "display" << ctrl << int(Qt::Key_S) << CommandId::FileSaveAs;
+    QTest::newRow("Ctrl+O on the first input box") << "box1" << ctrl << int(Qt::Key_O) << CommandId::FileOpen;
+    QTest::newRow("Ctrl+S on another input control") << "inputOther" << ctrl << int(Qt::Key_S) << 0;
+    QTest::newRow("Ctrl+S on the contact window") << "contact" << ctrl << int(Qt::Key_S) << 0;
+    QTest::newRow("Ctrl+R on the contact window")
+        << "contact" << ctrl << int(Qt::Key_R) << CommandId::FocusContact;
+    QTest::newRow("Ctrl+I on an input box") << "box1" << ctrl << int(Qt::Key_I) << CommandId::FocusInput;
+    QTest::newRow("Shift+Ctrl+I on the contact window")
+        << "contact" << shiftCtrl << int(Qt::Key_I) << CommandId::ToggleInput;
+    QTest::newRow("Shift+Ctrl+D does nothing, but takes the key")
+        << "box1" << shiftCtrl << int(Qt::Key_D) << CommandId::NoAction;
+    QTest::newRow("Shift+Ctrl+S is no accelerator") << "display" << shiftCtrl << int(Qt::Key_S) << 0;
+    QTest::newRow("plain letter") << "display" << int(Qt::NoModifier) << int(Qt::Key_S) << 0;
+}
+
+void TestMainWindow::keys()
+{
+    QFETCH(QString, focus);
+    QFETCH(int, modifiers);
+    QFETCH(int, key);
+    QFETCH(int, command);
+    Desktop desktop;
+    QSignalSpy triggered(&desktop.tables, &CAcceleratorTables::commandTriggered);
+    const QHash<QString, KeyRecorder *> targets = {{u"display"_qs, desktop.displayBox},
+                                                   {u"box1"_qs, desktop.box1},
+                                                   {u"box2"_qs, desktop.box2},
+                                                   {u"inputOther"_qs, desktop.inputOther},
+                                                   {u"contact"_qs, desktop.contactBox}};
+    KeyRecorder *widget = targets.value(focus);
+
+    QTest::keyClick(widget, static_cast<Qt::Key>(key), static_cast<Qt::KeyboardModifiers>(modifiers));
+
+    QCOMPARE(triggered.size(), command ? 1 : 0);
+    if (command)
+        QCOMPARE(triggered.first().first().toInt(), command);
+    // An accelerator takes the key: the control never sees it.
+    QCOMPARE(widget->received.size(), command ? 0 : 1);
+}
+
+void TestMainWindow::modalDialogKeepsItsKeys()
+{
+    Desktop desktop;
+    QSignalSpy triggered(&desktop.tables, &CAcceleratorTables::commandTriggered);
+    desktop.contact.setWindowModality(Qt::ApplicationModal);
+    desktop.contact.show();
+    QTest::keyClick(desktop.contactBox, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(triggered.size(), 0);
+    QCOMPARE(desktop.contactBox->received.size(), 1);
+}
+
+void TestMainWindow::keysRouteThroughTheMainWindow()
+{
+    MainWindowUnderTest t;
+    t.window.setToolWindowFactory(W::Input, [](CMainWindow &) { return std::make_unique<StandInTool>(); });
+    t.config().SetInt(QStringLiteral("input.display_i"), 0);
+    QVERIFY(t.window.Create());
+    KeyRecorder elsewhere;
+    KeyRecorder inputBox;
+    t.window.accelerators().addTable129Widget(&inputBox);
+
+    QTest::keyClick(&elsewhere, Qt::Key_I, Qt::ShiftModifier | Qt::ControlModifier);
+    QVERIFY(t.window.toolWindow(W::Input)->isShown());
+    QVERIFY(t.display()->isChecked(CommandId::ToggleInput));
+    QVERIFY(elsewhere.received.isEmpty());
+
+    // Table 129 belongs to the display (its menu bar too) and the registered input boxes only;
+    // acting on it would open the file dialog.
+    const CAcceleratorTables &tables = t.window.accelerators();
+    const QKeyCombination ctrlS(Qt::ControlModifier, Qt::Key_S);
+    QCOMPARE(tables.commandFor(ctrlS, t.display()), CommandId::FileSaveAs);
+    QCOMPARE(tables.commandFor(ctrlS, t.display()->menuBar()), CommandId::FileSaveAs);
+    QCOMPARE(tables.commandFor(ctrlS, &inputBox), CommandId::FileSaveAs);
+    QCOMPARE(tables.commandFor(ctrlS, &elsewhere), 0);
+    QCOMPARE(tables.commandFor(ctrlS, nullptr), 0);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -3,17 +3,13 @@
 #include "app/CSettingsFiles.h"
 #include "config/CConfig.h"
 #include "config/CCustomPalette.h"
+#include "core/CDialogs.h"
 #include "core/StringTable.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -68,10 +64,10 @@ private:
     void applyToWindows()
     {
         ++applied;
-        config.GetString(QStringLiteral("main.font.name"), display.font);
-        config.GetInt(QStringLiteral("main.position.x_i"), display.x);
-        config.GetString(QStringLiteral("input.font.name"), input.font);
-        config.GetInt(QStringLiteral("input.position.x_i"), input.x);
+        display = {config.GetStringOr(QStringLiteral("main.font.name")),
+                   config.GetIntOr(QStringLiteral("main.position.x_i"), -1)};
+        input = {config.GetStringOr(QStringLiteral("input.font.name")),
+                 config.GetIntOr(QStringLiteral("input.position.x_i"), -1)};
         palette.LoadCustomColors(config);
     }
 };
@@ -79,34 +75,12 @@ private:
 QString storedText(const QString &path, const QString &key)
 {
     CConfig config;
-    if (!config.LoadFromFile(path))
-        return QStringLiteral("<no file>");
-    QString text;
-    config.GetString(key, text);
-    return text;
+    return config.LoadFromFile(path) ? config.GetStringOr(key) : QStringLiteral("<no file>");
 }
 
 QString defaultText(const QString &key)
 {
-    CConfig config;
-    QString text;
-    config.GetString(key, text);
-    return text;
-}
-
-// Answers the next modal dialog once it is up.
-template <typename Dialog, typename Action> void whenModal(Action action)
-{
-    QTimer::singleShot(0, qApp, [action] {
-        auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        action(dialog);
-    });
-}
-
-QAbstractButton *buttonOf(QMessageBox *box, QMessageBox::StandardButton which)
-{
-    return box->button(which);
+    return CConfig().GetStringOr(key);
 }
 
 } // namespace
@@ -116,81 +90,29 @@ class SettingsFilesTest final : public QObject
     Q_OBJECT
 
 private slots:
-    void fileNames();
-    void dialogFilters();
-    void loadDefaultConfigLogs_data();
-    void loadDefaultConfigLogs();
-    void startupTypesAcrossRuns_data();
-    void startupTypesAcrossRuns();
-    void exitCopiesEveryWindowAndPalette();
-    void saveAsThenOpenRestores();
-    void openUnreadableFileKeepsStore();
-    void resetRestoresDefaults();
-    void resetThenExitWithLastExitType();
-    void resetCommandAsks_data();
-    void resetCommandAsks();
-    void saveAsDialogAddsSuffixAndStartsAtCurrentFile();
-    void saveAsDialogConfirmsOverwrite_data();
-    void saveAsDialogConfirmsOverwrite();
-    void openDialogOpensChosenFile();
-};
-
-void SettingsFilesTest::fileNames()
-{
-    TestHome home;
-    AppRun run;
-    run.exit();
-    const QString folder = home.settingsFolder();
-    QVERIFY(QFile::exists(folder + QStringLiteral("/test_settings_files~.tvn")));
-    QVERIFY(!QFile::exists(folder + QStringLiteral("/test_settings_files.tvn")));
-    QCOMPARE(CSettingsFiles::ExitFilePath(), folder + QStringLiteral("/test_settings_files~.tvn"));
-    QCOMPARE(CSettingsFiles::DefaultFilePath(), folder + QStringLiteral("/test_settings_files.tvn"));
-}
-
-void SettingsFilesTest::dialogFilters()
-{
-    // "*.*" must still list files without a dot in their names.
-    QCOMPARE(CSettingsFiles::FileDialogFilters(),
-             QStringList({QStringLiteral("tavrin設定ファイル (*.tvn)"), QStringLiteral("all files (*)")}));
-}
-
-void SettingsFilesTest::loadDefaultConfigLogs_data()
-{
-    QTest::addColumn<bool>("fileExists");
-    QTest::addColumn<QString>("lastLine");
-    QTest::newRow("no default file") << false
-                                     << QStringLiteral("CMainWindow::LoadDefaultConfig() failed. filename=");
-    QTest::newRow("default file") << true
-                                  << QStringLiteral("CMainWindow::LoadDefaultConfig() finishes. filename=");
-}
-
-void SettingsFilesTest::loadDefaultConfigLogs()
-{
-    QFETCH(bool, fileExists);
-    QFETCH(QString, lastLine);
-    TestHome home;
-    if (fileExists) {
-        AppRun previous;
-        previous.display.font = QStringLiteral("Saved");
-        QVERIFY(previous.files.SaveDefaultConfig(true, false));
-    } else {
-        QDir(home.settingsFolder()).removeRecursively();
+    void init()
+    {
+        m_home = std::make_unique<TestHome>();
+        CDialogs::setScripted(true);
+    }
+    void cleanup()
+    {
+        CDialogs::reset();
+        m_home.reset();
     }
 
-    AppRun run;
-    run.config.SetString(QStringLiteral("main.font.name"), QStringLiteral("Unsaved"));
-    QCOMPARE(run.files.LoadDefaultConfig(), fileExists);
-    // A failed load leaves the store as it was.
+    void startupTypesAcrossRuns_data();
+    void startupTypesAcrossRuns();
+    void saveAsThenOpenRestores();
+    void resetRestoresDefaultsAndTouchesNoFile();
+    void resetCommandAsks_data();
+    void resetCommandAsks();
+    void fileCommands_data();
+    void fileCommands();
 
-    QVERIFY(QDir(home.settingsFolder()).exists());
-    const QString path = CSettingsFiles::DefaultFilePath();
-    const QStringList lines = operationLogLines();
-    QVERIFY(lines.contains(QStringLiteral("CMainWindow::LoadDefaultConfig() begins.")));
-    QCOMPARE(lines.constLast(), lastLine + path);
-    QString font;
-    run.config.GetString(QStringLiteral("main.font.name"), font);
-    QCOMPARE(font, fileExists ? QStringLiteral("Saved") : QStringLiteral("Unsaved"));
-}
+private:
+    std::unique_ptr<TestHome> m_home;
+};
 
 void SettingsFilesTest::startupTypesAcrossRuns_data()
 {
@@ -210,7 +132,6 @@ void SettingsFilesTest::startupTypesAcrossRuns()
     QFETCH(QString, nextStartFont);
     QFETCH(bool, defaultFileAfter);
     QFETCH(QString, exitFileFont);
-    TestHome home;
     {
         // An earlier run under type 2 left a default settings file behind.
         AppRun earlier;
@@ -226,6 +147,9 @@ void SettingsFilesTest::startupTypesAcrossRuns()
         run.display.font = QStringLiteral("Before");
         run.chooseStartupType(type);
         run.display.font = QStringLiteral("After");
+        // The tool windows too: a window moved during the run is where it was at the next start.
+        run.input.x = 123;
+        run.palette.setColor(3, 0x123456);
         run.exit();
     }
     QCOMPARE(QFile::exists(CSettingsFiles::DefaultFilePath()), defaultFileAfter);
@@ -235,32 +159,17 @@ void SettingsFilesTest::startupTypesAcrossRuns()
     next.start();
     QCOMPARE(next.display.font,
              nextStartFont.isEmpty() ? defaultText(QStringLiteral("main.font.name")) : nextStartFont);
-    qint32 storedType = -1;
-    next.config.GetInt(QStringLiteral("miscellaneous.init.type_i"), storedType);
-    QCOMPARE(storedType, type);
-}
-
-void SettingsFilesTest::exitCopiesEveryWindowAndPalette()
-{
-    TestHome home;
-    AppRun run;
-    run.start();
-    run.display.x = 45;
-    run.input.x = 123;
-    run.palette.setColor(3, 0x123456);
-    run.exit();
-
-    const QString path = CSettingsFiles::ExitFilePath();
-    QCOMPARE(storedText(path, QStringLiteral("main.position.x_i")), QStringLiteral("45"));
-    // The tool windows too: a window moved during the run is where it was at the next start.
-    QCOMPARE(storedText(path, QStringLiteral("input.position.x_i")), QStringLiteral("123"));
-    QCOMPARE(storedText(path, QStringLiteral("miscellaneous.customcolors")).mid(21, 6),
+    QCOMPARE(next.config.GetIntOr(QStringLiteral("miscellaneous.init.type_i"), -1), type);
+    const QString written = type == 2 ? CSettingsFiles::DefaultFilePath() : CSettingsFiles::ExitFilePath();
+    QCOMPARE(written, m_home->settingsFolder() +
+                          (type == 2 ? u"/test_settings_files.tvn"_qs : u"/test_settings_files~.tvn"_qs));
+    QCOMPARE(storedText(written, QStringLiteral("input.position.x_i")), QStringLiteral("123"));
+    QCOMPARE(storedText(written, QStringLiteral("miscellaneous.customcolors")).mid(21, 6),
              QStringLiteral("123456"));
 }
 
 void SettingsFilesTest::saveAsThenOpenRestores()
 {
-    TestHome home;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("mine.tvn"));
     AppRun run;
@@ -270,8 +179,6 @@ void SettingsFilesTest::saveAsThenOpenRestores()
     run.palette.setColor(15, 0xABCDEF);
 
     QVERIFY(run.files.SaveFileAs(path));
-    QCOMPARE(operationLogLines().constLast(),
-             QStringLiteral("CMainWindow::DoFileSaveAs() finished file [%1].").arg(path));
     QVERIFY(run.files.CurrentFile().isEmpty());
 
     run.display = {QStringLiteral("Other"), 1};
@@ -287,177 +194,107 @@ void SettingsFilesTest::saveAsThenOpenRestores()
     QCOMPARE(run.input.x, 300);
     QCOMPARE(run.palette.color(15), 0xABCDEFu);
     QCOMPARE(run.files.CurrentFile(), path);
-    QVERIFY(
-        operationLogLines().contains(QStringLiteral("CMainWindow::DoFileOpen() read file [%1]").arg(path)));
-}
 
-void SettingsFilesTest::openUnreadableFileKeepsStore()
-{
-    TestHome home;
-    AppRun run;
-    run.start();
+    // A file that cannot be read leaves the store as it is, applies it all the same and is
+    // remembered for the next save.
+    const QString missing = m_home->path() + QStringLiteral("/missing.tvn");
     run.config.SetString(QStringLiteral("main.font.name"), QStringLiteral("Kept"));
-    const QString path = home.path() + QStringLiteral("/missing.tvn");
-
-    QVERIFY(!run.files.OpenFile(path));
-
+    QVERIFY(!run.files.OpenFile(missing));
     QCOMPARE(run.display.font, QStringLiteral("Kept"));
-    QCOMPARE(run.files.CurrentFile(), path);
+    QCOMPARE(run.files.CurrentFile(), missing);
 }
 
-void SettingsFilesTest::resetRestoresDefaults()
+void SettingsFilesTest::resetRestoresDefaultsAndTouchesNoFile()
 {
-    TestHome home;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("mine.tvn"));
     AppRun run;
     run.start();
     run.display = {QStringLiteral("Display Font"), 77};
+    run.chooseStartupType(2);
     run.files.SaveFileAs(path);
     run.files.OpenFile(path);
-    const QStringList filesBefore = QDir(home.settingsFolder()).entryList(QDir::Files);
+    run.exit();
+    const QStringList filesBefore = QDir(m_home->settingsFolder()).entryList(QDir::Files);
 
     run.files.ResetAll();
 
     QCOMPARE(run.display.font, defaultText(QStringLiteral("main.font.name")));
     QCOMPARE(run.display.x, defaultText(QStringLiteral("main.position.x_i")).toInt());
     QVERIFY(run.files.CurrentFile().isEmpty());
-    QCOMPARE(QDir(home.settingsFolder()).entryList(QDir::Files), filesBefore);
+    QCOMPARE(QDir(m_home->settingsFolder()).entryList(QDir::Files), filesBefore);
     QCOMPARE(storedText(path, QStringLiteral("main.font.name")), QStringLiteral("Display Font"));
-}
 
-void SettingsFilesTest::resetThenExitWithLastExitType()
-{
-    TestHome home;
-    AppRun run;
-    run.start();
-    run.display.font = QStringLiteral("Changed");
+    // The reset is what the next start gets under type 2.
     run.chooseStartupType(2);
     run.exit();
-
-    run.files.ResetAll();
-    run.chooseStartupType(2);
-    run.exit();
-
     QCOMPARE(storedText(CSettingsFiles::DefaultFilePath(), QStringLiteral("main.font.name")),
              defaultText(QStringLiteral("main.font.name")));
 }
 
 void SettingsFilesTest::resetCommandAsks_data()
 {
-    QTest::addColumn<bool>("confirm");
-    QTest::newRow("OK") << true;
-    QTest::newRow("cancel") << false;
+    QTest::addColumn<int>("answer");
+    QTest::newRow("OK") << int(CDialogs::Answer::Ok);
+    QTest::newRow("cancel") << int(CDialogs::Answer::Cancel);
 }
 
 void SettingsFilesTest::resetCommandAsks()
 {
-    QFETCH(bool, confirm);
-    TestHome home;
+    QFETCH(int, answer);
+    const bool confirm = answer == int(CDialogs::Answer::Ok);
     AppRun run;
     run.start();
     run.config.SetString(QStringLiteral("main.font.name"), QStringLiteral("Changed"));
-    QString shownText;
-    QString shownTitle;
-    whenModal<QMessageBox>([&](QMessageBox *box) {
-        shownText = box->text();
-        shownTitle = box->windowTitle();
-        buttonOf(box, confirm ? QMessageBox::Ok : QMessageBox::Cancel)->click();
-    });
+    CDialogs::queueAnswer(static_cast<CDialogs::Answer>(answer));
 
     QCOMPARE(run.files.DoReset(nullptr), confirm);
 
-    QCOMPARE(shownText, CStringTable::get(149).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
-    QCOMPARE(shownTitle, CStringTable::get(150));
-    QString font;
-    run.config.GetString(QStringLiteral("main.font.name"), font);
-    QCOMPARE(font, confirm ? defaultText(QStringLiteral("main.font.name")) : QStringLiteral("Changed"));
+    const QList<CDialogs::Message> asked = CDialogs::takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first().buttons, CDialogs::Buttons::OkCancel);
+    QCOMPARE(asked.first().text, CStringTable::get(149));
+    QCOMPARE(asked.first().caption, CStringTable::get(150));
+    QCOMPARE(run.config.GetStringOr(QStringLiteral("main.font.name")),
+             confirm ? defaultText(QStringLiteral("main.font.name")) : QStringLiteral("Changed"));
 }
 
-void SettingsFilesTest::saveAsDialogAddsSuffixAndStartsAtCurrentFile()
+void SettingsFilesTest::fileCommands_data()
 {
-    TestHome home;
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<bool>("chosen");
+    QTest::newRow("open") << false << true;
+    QTest::newRow("open cancelled") << false << false;
+    QTest::newRow("save as") << true << true;
+    QTest::newRow("save as cancelled") << true << false;
+}
+
+void SettingsFilesTest::fileCommands()
+{
+    QFETCH(bool, save);
+    QFETCH(bool, chosen);
     QTemporaryDir dir;
     const QString opened = dir.filePath(QStringLiteral("opened.tvn"));
+    const QString other = dir.filePath(QStringLiteral("other.tvn"));
     AppRun run;
     run.start();
+    run.display.font = QStringLiteral("In the file");
     run.files.SaveFileAs(opened);
+    run.files.SaveFileAs(other);
     run.files.OpenFile(opened);
-    run.display.font = QStringLiteral("Dialog");
+    run.display.font = QStringLiteral("Changed");
+    CDialogs::queuePath(chosen ? other : QString());
 
-    QString initial;
-    whenModal<QFileDialog>([&](QFileDialog *dialog) {
-        initial = dialog->selectedFiles().value(0);
-        dialog->selectFile(dir.filePath(QStringLiteral("typed")));
-        static_cast<QDialog *>(dialog)->accept();
-    });
-    QVERIFY(run.files.DoFileSaveAs(nullptr));
+    QCOMPARE(save ? run.files.DoFileSaveAs(nullptr) : run.files.DoFileOpen(nullptr), chosen);
 
-    QCOMPARE(initial, opened);
-    QCOMPARE(storedText(dir.filePath(QStringLiteral("typed.tvn")), QStringLiteral("main.font.name")),
-             QStringLiteral("Dialog"));
-    QCOMPARE(run.files.CurrentFile(), opened);
-}
-
-void SettingsFilesTest::saveAsDialogConfirmsOverwrite_data()
-{
-    QTest::addColumn<bool>("overwrite");
-    QTest::newRow("yes") << true;
-    QTest::newRow("no") << false;
-}
-
-void SettingsFilesTest::saveAsDialogConfirmsOverwrite()
-{
-    QFETCH(bool, overwrite);
-    TestHome home;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("existing.tvn"));
-    AppRun run;
-    run.start();
-    run.display.font = QStringLiteral("Old");
-    run.files.SaveFileAs(path);
-    run.display.font = QStringLiteral("New");
-
-    bool asked = false;
-    whenModal<QFileDialog>([&](QFileDialog *dialog) {
-        dialog->selectFile(path);
-        // The confirmation comes up inside accept().
-        QTimer::singleShot(0, qApp, [&, dialog] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            asked = box != nullptr;
-            if (box)
-                buttonOf(box, overwrite ? QMessageBox::Yes : QMessageBox::No)->click();
-            if (!overwrite)
-                QTimer::singleShot(0, dialog, &QFileDialog::reject);
-        });
-        static_cast<QDialog *>(dialog)->accept();
-    });
-
-    QCOMPARE(run.files.DoFileSaveAs(nullptr), overwrite);
-    QVERIFY(asked);
-    QCOMPARE(storedText(path, QStringLiteral("main.font.name")),
-             overwrite ? QStringLiteral("New") : QStringLiteral("Old"));
-}
-
-void SettingsFilesTest::openDialogOpensChosenFile()
-{
-    TestHome home;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("chosen.tvn"));
-    AppRun run;
-    run.start();
-    run.display.font = QStringLiteral("Chosen");
-    run.files.SaveFileAs(path);
-    run.display.font = QStringLiteral("Other");
-
-    whenModal<QFileDialog>([&](QFileDialog *dialog) {
-        dialog->selectFile(path);
-        static_cast<QDialog *>(dialog)->accept();
-    });
-    QVERIFY(run.files.DoFileOpen(nullptr));
-
-    QCOMPARE(run.display.font, QStringLiteral("Chosen"));
-    QCOMPARE(run.files.CurrentFile(), path);
+    // The save chooser starts at the file last opened.
+    const QList<CDialogs::Message> asked = CDialogs::takeAsked();
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked.first().text, save ? opened : QString());
+    const QString fontInOther = storedText(other, QStringLiteral("main.font.name"));
+    QCOMPARE(fontInOther, save && chosen ? QStringLiteral("Changed") : QStringLiteral("In the file"));
+    QCOMPARE(run.display.font, !save && chosen ? QStringLiteral("In the file") : QStringLiteral("Changed"));
+    QCOMPARE(run.files.CurrentFile(), !save && chosen ? other : opened);
 }
 
 QTEST_MAIN(SettingsFilesTest)

@@ -1,32 +1,46 @@
 #include "MainWindowTestSupport.h"
-#include "TestHome.h"
 
 #include "app/CAppRunner.h"
-#include "app/CMainWindow.h"
 #include "config/CConfig.h"
 #include "core/AppPaths.h"
 #include "core/OperationLog.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
 
-CAppRunner::Options testOptions(FakeAdapters &adapters, int *notices = nullptr)
+// A run on made-up adapters whose login dialog is cancelled; message boxes are recorded.
+struct Run
 {
-    CAppRunner::Options options;
-    options.adapters = &adapters;
-    options.handleSignals = false;
-    options.prepare = [](CMainWindow &window) {
-        window.setLoginDialog([](QWidget *, const QList<AdapterEntry> &, CConfig &) { return -1; });
-    };
-    options.abnormalNotice = [notices](const QString &, const QString &) {
-        if (notices)
-            ++*notices;
-    };
-    return options;
-}
+    Run()
+    {
+        CDialogs::setScripted(true);
+        CAppRunner::Options options;
+        options.adapters = &adapters;
+        options.handleSignals = false;
+        options.prepare = [](CMainWindow &window) {
+            window.setLoginDialog([](QWidget *, const QList<AdapterEntry> &, CConfig &) { return -1; });
+        };
+        runner = std::make_unique<CAppRunner>(options);
+    }
+    ~Run()
+    {
+        if (runner->mainWindow())
+            runner->Finish(0);
+        runner.reset();
+        CDialogs::reset();
+    }
+
+    CConfig &config() { return runner->mainWindow()->config(); }
+    QString memberName() { return config().GetStringOr(QStringLiteral("communication.name")); }
+
+    FakeAdapters adapters;
+    std::unique_ptr<CAppRunner> runner;
+};
 
 // A settings file whose member name tells it apart from the defaults.
 QString writeSettings(const QString &path, const QString &name)
@@ -38,11 +52,35 @@ QString writeSettings(const QString &path, const QString &name)
     return path;
 }
 
-QString memberName(CMainWindow &window)
+QString defaultFilePath(const TestHome &home)
 {
-    QString name;
-    window.config().GetString(QStringLiteral("communication.name"), name);
-    return name;
+    return CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName() + QStringLiteral(".tvn"));
+}
+
+QByteArray utf16(const QString &text)
+{
+    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+// A settings file that is none: head, then noise random bytes, then, with keys, every registered
+// key with a random value of printable and control characters, digits, signs and long numbers.
+QByteArray damagedFile(const QByteArray &head, qsizetype noise, bool keys)
+{
+    QRandomGenerator random(static_cast<quint32>(noise) + 1);
+    QByteArray bytes = head;
+    for (qsizetype i = 0; i < noise; ++i)
+        bytes.append(static_cast<char>(random.bounded(256)));
+    const QString pieces[] = {u"-"_qs, u"999999999999"_qs, u"0x"_qs, u"\""_qs, u" "_qs, u"="_qs};
+    for (const QString &key : keys ? CConfig().GetKeys() : QStringList()) {
+        QString value;
+        for (int i = static_cast<int>(random.bounded(6)); i > 0; --i)
+            value += random.bounded(2) ? pieces[random.bounded(6)]
+                                       : QString(QChar(char16_t(0x20 + random.bounded(0x3000))));
+        if (random.bounded(8) == 0)
+            value = QString(300, u'9'); // longer than any value is read
+        bytes += utf16(key + u'=' + value + QStringLiteral("\r\n"));
+    }
+    return bytes;
 }
 
 } // namespace
@@ -52,42 +90,16 @@ class TestStartup final : public QObject
     Q_OBJECT
 
 private slots:
-    void commandLineFromArguments_data();
-    void commandLineFromArguments();
     void settingsFileOnCommandLine_data();
     void settingsFileOnCommandLine();
     void longCommandLineIsCut();
-    void noArgumentsNoDefaultFile();
-    void defaultFileLoaded();
-    void runLogsItsSteps();
+    void defaultFile_data();
+    void defaultFile();
+    void runEndsInOrder();
     void operationLogHandedOver();
-    void normalRunKeepsOperationLog();
+    void damagedSettingsStartWithDefaults_data();
+    void damagedSettingsStartWithDefaults();
 };
-
-void TestStartup::commandLineFromArguments_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("expected");
-    const auto args = [](std::initializer_list<const char *> list) {
-        QStringList out;
-        for (const char *item : list)
-            out << QString::fromUtf8(item);
-        return out;
-    };
-    QTest::newRow("nothing") << args({"tavrin"}) << "";
-    QTest::newRow("one path") << args({"tavrin", "/tmp/a.tvn"}) << "/tmp/a.tvn";
-    QTest::newRow("path split at its blank") << args({"tavrin", "/tmp/my", "settings/a.tvn"})
-                                             << "/tmp/my settings/a.tvn";
-    QTest::newRow("quotes kept for the unquoting") << args({"tavrin", "\"/tmp/my settings/a.tvn\""})
-                                                   << "\"/tmp/my settings/a.tvn\"";
-}
-
-void TestStartup::commandLineFromArguments()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, expected);
-    QCOMPARE(CAppRunner::CommandLineFromArguments(arguments), expected);
-}
 
 void TestStartup::settingsFileOnCommandLine_data()
 {
@@ -100,105 +112,90 @@ void TestStartup::settingsFileOnCommandLine()
 {
     QFETCH(bool, quoted);
     TestHome home;
-    const QString path = writeSettings(home.path() + QStringLiteral("/my settings/team a.tvn"), QStringLiteral("fromfile"));
-    FakeAdapters adapters;
-    CAppRunner runner(testOptions(adapters));
+    writeSettings(defaultFilePath(home), QStringLiteral("fromdefault"));
+    const QString path =
+        writeSettings(home.path() + QStringLiteral("/my settings/team a.tvn"), QStringLiteral("fromfile"));
+    Run run;
 
-    QVERIFY(runner.Start(quoted ? u'"' + path + u'"' : path));
+    QVERIFY(run.runner->Start(quoted ? u'"' + path + u'"' : path));
 
-    QCOMPARE(memberName(*runner.mainWindow()), QStringLiteral("fromfile"));
-    QCOMPARE(runner.mainWindow()->commandLineFile(), path);
-    const QStringList lines = operationLogLines();
-    QVERIFY(lines.contains(QStringLiteral("CMainWindow::SetCmdLine() begins.")));
-    QVERIFY(lines.contains(QStringLiteral("CMainWindow::SetCmdLine() finishes. filename=") + path));
-    QVERIFY(!lines.contains(QStringLiteral("CMainWindow::LoadDefaultConfig() begins.")));
-    runner.Finish(0);
+    QCOMPARE(run.memberName(), QStringLiteral("fromfile"));
+    QCOMPARE(run.runner->mainWindow()->commandLineFile(), path);
+    QVERIFY(
+        operationLogLines().contains(QStringLiteral("CMainWindow::SetCmdLine() finishes. filename=") + path));
+    QVERIFY(!operationLogLines().contains(QStringLiteral("CMainWindow::LoadDefaultConfig() begins.")));
 }
 
 void TestStartup::longCommandLineIsCut()
 {
     TestHome home;
-    FakeAdapters adapters;
-    CAppRunner runner(testOptions(adapters));
+    Run run;
     const QString longPath = home.path() + u'/' + QString(300, u'x') + QStringLiteral(".tvn");
 
-    QVERIFY(runner.Start(longPath));
+    QVERIFY(run.runner->Start(longPath));
 
-    QCOMPARE(runner.mainWindow()->commandLineFile(), longPath.left(259));
+    QCOMPARE(run.runner->mainWindow()->commandLineFile(), longPath.left(259));
+    // An unquoted path with a blank arrives in two arguments.
+    QCOMPARE(CAppRunner::CommandLineFromArguments({u"tavrin"_qs, u"/tmp/my"_qs, u"settings/a.tvn"_qs}),
+             u"/tmp/my settings/a.tvn"_qs);
     // The defaults stay in force.
-    QCOMPARE(memberName(*runner.mainWindow()), QString());
-    runner.Finish(0);
+    QCOMPARE(run.memberName(), QString());
 }
 
-void TestStartup::noArgumentsNoDefaultFile()
+void TestStartup::defaultFile_data()
 {
-    TestHome home;
-    FakeAdapters adapters;
-    CAppRunner runner(testOptions(adapters));
-
-    QVERIFY(runner.Start(QString()));
-
-    const QString path = CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName() + QStringLiteral(".tvn"));
-    QVERIFY(QDir(home.settingsFolder()).exists());
-    QVERIFY(operationLogLines().contains(QStringLiteral("CMainWindow::LoadDefaultConfig() failed. filename=") + path));
-    CConfig defaults;
-    QString expected;
-    defaults.GetString(QStringLiteral("communication.channel_i"), expected);
-    QString channel;
-    runner.mainWindow()->config().GetString(QStringLiteral("communication.channel_i"), channel);
-    QCOMPARE(channel, expected);
-    QCOMPARE(memberName(*runner.mainWindow()), QString());
-    runner.Finish(0);
+    QTest::addColumn<bool>("exists");
+    QTest::newRow("no default file: the defaults") << false;
+    QTest::newRow("default file") << true;
 }
 
-void TestStartup::defaultFileLoaded()
+void TestStartup::defaultFile()
 {
+    QFETCH(bool, exists);
     TestHome home;
-    const QString path = writeSettings(
-        CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName() + QStringLiteral(".tvn")),
-        QStringLiteral("fromdefault"));
-    FakeAdapters adapters;
-    CAppRunner runner(testOptions(adapters));
+    if (exists)
+        writeSettings(defaultFilePath(home), QStringLiteral("fromdefault"));
+    Run run;
 
-    QVERIFY(runner.Start(QString()));
+    QVERIFY(run.runner->Start(QString()));
 
-    QCOMPARE(memberName(*runner.mainWindow()), QStringLiteral("fromdefault"));
-    QVERIFY(operationLogLines().contains(QStringLiteral("CMainWindow::LoadDefaultConfig() finishes. filename=") + path));
-    runner.Finish(0);
+    QCOMPARE(run.memberName(), exists ? QStringLiteral("fromdefault") : QString());
+    QCOMPARE(run.config().GetIntOr(QStringLiteral("communication.channel_i"), 0), 1);
+    const QString result = exists ? QStringLiteral("finishes") : QStringLiteral("failed");
+    QVERIFY(operationLogLines().contains(
+        QStringLiteral("CMainWindow::LoadDefaultConfig() %1. filename=").arg(result) +
+        defaultFilePath(home)));
 }
 
-void TestStartup::runLogsItsSteps()
+void TestStartup::runEndsInOrder()
 {
     TestHome home;
-    FakeAdapters adapters;
-    CAppRunner runner(testOptions(adapters));
-    QVERIFY(runner.Start(QString()));
-    // The display window's close button, confirmed: the loop ends with the main window's code.
-    runner.mainWindow()->Close();
-    const int code = runner.Loop();
-    QCOMPARE(runner.Finish(code), 0);
+    Run run;
+    QVERIFY(run.runner->Start(QString()));
+    const QString logPath = OperationLogPath();
+    // The close request, as an end signal or the exit command makes it: the loop ends with the
+    // main window's code.
+    run.runner->mainWindow()->Close();
+    QCOMPARE(run.runner->Finish(run.runner->Loop()), 0);
 
     const QStringList lines = operationLogLines();
-    const QStringList expectedOrder = {
-        QStringLiteral("--- application starts. ---"),
-        QStringLiteral("CMainWindow::LoadDefaultConfig() begins."),
-        QStringLiteral("WSAStartup : 0"),
-        QStringLiteral("CMainWindow::OnCreate() begins."),
-        QStringLiteral("CMainWindow::OnCreate() finishes."),
-        QStringLiteral("CMainWindow::OnDestroy() begins."),
-        QStringLiteral("CMainWindow::OnDestroy() finishes."),
-        QStringLiteral("Loop returns : 0"),
-        QStringLiteral("WSACleanup : 0"),
-        QStringLiteral("--- application finishes. ---"),
-    };
     qsizetype previous = -1;
-    for (const QString &line : expectedOrder) {
-        const qsizetype at = lines.indexOf(line, previous + 1);
-        QVERIFY2(at > previous, qPrintable(line));
+    for (const char *line :
+         {"--- application starts. ---", "CMainWindow::LoadDefaultConfig() begins.", "WSAStartup : 0",
+          "CMainWindow::OnCreate() begins.", "CMainWindow::OnCreate() finishes.",
+          "CMainWindow::OnDestroy() begins.", "CMainWindow::OnDestroy() finishes.", "Loop returns : 0",
+          "WSACleanup : 0", "--- application finishes. ---"}) {
+        const qsizetype at = lines.indexOf(QString::fromUtf8(line), previous + 1);
+        QVERIFY2(at > previous, line);
         previous = at;
     }
     QCOMPARE(lines.last(), QStringLiteral("--- application finishes. ---"));
-    QVERIFY(QFile::exists(CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName() + QStringLiteral("~.tvn"))));
+    QVERIFY(QFile::exists(
+        CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName() + QStringLiteral("~.tvn"))));
+    // A normal run keeps its operation log where it is and tells nothing.
+    QVERIFY(!CAppRunner::AbnormalResponse());
+    QVERIFY(CDialogs::takeAsked().isEmpty());
+    QCOMPARE(OperationLogPath(), logPath);
 }
 
 void TestStartup::operationLogHandedOver()
@@ -210,28 +207,92 @@ void TestStartup::operationLogHandedOver()
 
     const QString target = CAppRunner::HandOverOperationLog(QDateTime(QDate(2024, 1, 31), QTime(9, 30, 5)));
 
-    QCOMPARE(target, CAppPaths::JoinPath(home.settingsFolder(),
-                                         CAppPaths::GetExeBaseName() + QStringLiteral("_20240131_093005.txt")));
-    QVERIFY(QFile::exists(target));
+    QCOMPARE(target, CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName() +
+                                                                    QStringLiteral("_20240131_093005.txt")));
     QVERIFY(!QFile::exists(logPath));
     QVERIFY(OperationLogPath().isEmpty());
     QVERIFY(readUtf16File(target).contains(QStringLiteral("something unusual")));
 }
 
-void TestStartup::normalRunKeepsOperationLog()
+void TestStartup::damagedSettingsStartWithDefaults_data()
 {
-    TestHome home;
-    FakeAdapters adapters;
-    int notices = 0;
-    CAppRunner runner(testOptions(adapters, &notices));
-    QVERIFY(runner.Start(QString()));
-    const QString logPath = OperationLogPath();
-    runner.Finish(0);
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<qsizetype>("noise");
+    QTest::addColumn<bool>("keys");
+    const QByteArray mark = QByteArrayLiteral("\xFF\xFE");
+    const QByteArray header = mark + utf16(QStringLiteral("[tavrin]\r\n"));
+    QTest::newRow("empty") << QByteArray() << qsizetype(0) << false;
+    QTest::newRow("1 byte") << QByteArray() << qsizetype(1) << false;
+    QTest::newRow("2 bytes") << QByteArray() << qsizetype(2) << false;
+    QTest::newRow("17 bytes") << QByteArray() << qsizetype(17) << false;
+    QTest::newRow("64 KiB") << QByteArray() << qsizetype(65536) << false;
+    QTest::newRow("1 MiB") << QByteArray() << qsizetype(1 << 20) << false;
+    QTest::newRow("UTF-16 mark, 64 KiB noise") << mark << qsizetype(65535) << false;
+    QTest::newRow("section header, 1 MiB noise") << header << qsizetype(1 << 20) << false;
+    QTest::newRow("every key, noisy values") << header << qsizetype(0) << true;
+    QTest::newRow("every key after a stray character") << header << qsizetype(2) << true;
+}
 
-    QVERIFY(!CAppRunner::AbnormalResponse());
-    QCOMPARE(notices, 0);
-    QCOMPARE(OperationLogPath(), logPath);
-    QVERIFY(QFile::exists(logPath));
+void TestStartup::damagedSettingsStartWithDefaults()
+{
+    QFETCH(QByteArray, head);
+    QFETCH(qsizetype, noise);
+    QFETCH(bool, keys);
+    TestHome home;
+    const QStringList names = CConfig().GetKeys();
+    const QString path = home.path() + QStringLiteral("/damaged.tvn");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray bytes = damagedFile(head, noise, keys);
+    QCOMPARE(file.write(bytes), bytes.size());
+    file.close();
+
+    // The program's own defaults: a start without any settings file.
+    QHash<QString, QString> started;
+    {
+        Run plain;
+        QVERIFY(plain.runner->Start(QString()));
+        for (const QString &key : names)
+            started.insert(key, plain.config().GetStringOr(key));
+        QCOMPARE(plain.runner->Finish(0), 0);
+    }
+
+    Run run;
+    QVERIFY(run.runner->Start(path));
+    const CConfig &config = run.config();
+    const QStringList log = operationLogLines();
+    if (keys) {
+        // Whatever was taken lies within its bounds; the log says how much was refused.
+        for (const QString &key : names) {
+            int max = 0;
+            if (!config.GetMax(key, max))
+                continue;
+            const QString value = config.GetStringOr(key);
+            if (key.endsWith(QStringLiteral("_i")))
+                QVERIFY2(config.GetIntOr(key, 0) <= max, qPrintable(key + u'=' + value));
+            else
+                QVERIFY2(value.size() <= max, qPrintable(key));
+        }
+        // Values that are empty or hold no number count as not found.
+        const QString foundPrefix = QStringLiteral("CConfig::LoadFromFile() settings found in the file : ");
+        int found = -1;
+        bool refusedLogged = false;
+        for (const QString &line : log) {
+            if (line.startsWith(foundPrefix))
+                found = line.mid(foundPrefix.size()).toInt();
+            refusedLogged |= line.startsWith(
+                QStringLiteral("CConfig::LoadFromFile() settings out of bounds, defaults kept : "));
+        }
+        QVERIFY(found > names.size() / 2 && found <= names.size());
+        QVERIFY(refusedLogged);
+    } else {
+        // Nothing readable: every setting at its default, and the log says nothing was found.
+        for (const QString &key : names)
+            QVERIFY2(config.GetStringOr(key) == started.value(key),
+                     qPrintable(key + u'=' + config.GetStringOr(key)));
+        QVERIFY(log.contains(QStringLiteral("CConfig::LoadFromFile() settings found in the file : 0")));
+    }
+    QCOMPARE(run.runner->Finish(0), 0);
 }
 
 QTEST_MAIN(TestStartup)

@@ -70,7 +70,8 @@ void TestStartupSignals::endSignalRunsNormalShutdown()
     QDeadlineTimer deadline(60000);
     while (!deadline.hasExpired()) {
         logPath = findOperationLog(settingsFolder);
-        if (!logPath.isEmpty() && logLines(logPath).contains(QStringLiteral("CDlgNic::OnInitDialog() begins.")))
+        if (!logPath.isEmpty() &&
+            logLines(logPath).contains(QStringLiteral("CDlgNic::OnInitDialog() begins.")))
             break;
         QThread::msleep(50);
     }

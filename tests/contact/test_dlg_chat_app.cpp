@@ -1,12 +1,11 @@
 #include "../app/MainWindowTestSupport.h"
 #include "TestHome.h"
-#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
+#include "app/wiring/InstallWindows.h"
 #include "contact/CDlgChat.h"
 #include "contact/CInputChatBox.h"
-#include "contact/InstallContactWindows.h"
+#include "core/CommandIds.h"
 #include "members/CDlgMember.h"
-#include "members/InstallMemberWindows.h"
 
 #include <QPlainTextEdit>
 #include <QTableWidget>

@@ -1,14 +1,14 @@
 #include "TestHome.h"
-#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
+#include "app/wiring/InstallWindows.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "config/CCustomPalette.h"
+#include "core/CommandIds.h"
 #include "core/StringTable.h"
 #include "display/CDlgMain.h"
 #include "logs/CDlgCfgLog.h"
 #include "logs/CDlgLog.h"
-#include "logs/InstallLogWindows.h"
 #include "net/CNetController.h"
 #include "net/IAdapterSource.h"
 
@@ -70,7 +70,6 @@ struct LoggedMainWindow
         config.SetString(QStringLiteral("miscellaneous.log.folder"), folder);
         InstallLogWindows(window);
         window.setLoginDialog([](QWidget *, const QList<AdapterEntry> &, CConfig &) { return -1; });
-        window.setMessageBox([](const QString &, const QString &, bool) { return true; });
         window.Create();
         drainEvents();
     }

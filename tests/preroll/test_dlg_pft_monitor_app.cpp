@@ -1,12 +1,12 @@
 #include "../app/MainWindowTestSupport.h"
 #include "TestHome.h"
-#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
+#include "app/wiring/InstallWindows.h"
+#include "core/CommandIds.h"
 #include "core/StringTable.h"
 #include "net/CNetController.h"
 #include "preroll/CDlgPftMonitor.h"
 #include "preroll/CPftMarkerStrip.h"
-#include "preroll/InstallPrerollWindows.h"
 
 #include <QPlainTextEdit>
 #include <QTest>

@@ -1,9 +1,8 @@
-#pragma once
+#include "app/wiring/InstallWindows.h"
 
-// Included only by the application shell: the main window's hooks are defined there, so the
-// wiring is compiled with it.
-#include "core/CommandIds.h"
+#include "app/CAcceleratorTables.h"
 #include "app/CMainWindow.h"
+#include "core/CommandIds.h"
 #include "display/CDlgMain.h"
 #include "display/CModalScope.h"
 #include "input/CDlgCfgInput.h"
@@ -12,20 +11,7 @@
 #include "input/CInputBox.h"
 #include "net/CNetController.h"
 
-#include <memory>
-
-// The tool window context of the main window: its store, its custom colours, its command queue.
-inline ToolWindowHost MakeToolWindowHost(CMainWindow &mainWindow)
-{
-    ToolWindowHost host;
-    host.config = &mainWindow.config();
-    host.palette = &mainWindow.customPalette();
-    host.postCommand = [&mainWindow](int command) { mainWindow.PostCommand(command); };
-    return host;
-}
-
-// The input window, the function-key window and the input settings dialog.
-inline void InstallInputWindows(CMainWindow &mainWindow)
+void InstallInputWindows(CMainWindow &mainWindow)
 {
     mainWindow.setToolWindowFactory(CMainWindow::ToolWindow::FunctionKeys, [](CMainWindow &main) {
         auto window = std::make_unique<CDlgFKey>(MakeToolWindowHost(main));
@@ -43,10 +29,12 @@ inline void InstallInputWindows(CMainWindow &mainWindow)
             return dynamic_cast<const CDlgFKey *>(main.toolWindow(CMainWindow::ToolWindow::FunctionKeys));
         };
         auto window = std::make_unique<CDlgInput>(MakeToolWindowHost(main), std::move(actions), functionKeys);
-        main.registerTable129Widget(window->box(0));
-        main.registerTable129Widget(window->box(1));
-        main.setInputSource(window.get());
-        QObject::connect(window.get(), &QObject::destroyed, &main, [&main] { main.setInputSource(nullptr); });
+        // Ctrl+L, Ctrl+O and Ctrl+S work while the two boxes have the focus.
+        main.accelerators().addTable129Widget(window->box(0));
+        main.accelerators().addTable129Widget(window->box(1));
+        main.net().setInputSource(window.get());
+        QObject::connect(window.get(), &QObject::destroyed, &main,
+                         [&main] { main.net().setInputSource(nullptr); });
         window->CopyConfigToWindow();
         return std::unique_ptr<IToolWindow>(std::move(window));
     });

@@ -1,7 +1,7 @@
-#include "web/InstallWebWindows.h"
+#include "app/wiring/InstallWindows.h"
 
-#include "core/CommandIds.h"
 #include "app/CMainWindow.h"
+#include "core/CommandIds.h"
 #include "display/CDlgMain.h"
 #include "display/CModalScope.h"
 #include "net/CNetController.h"
@@ -39,5 +39,5 @@ void InstallWebWindows(CMainWindow &mainWindow)
     CMainWindow *window = &mainWindow;
     mainWindow.setCommandHook(CommandId::WebServerSettings,
                               [window, server] { OpenWebSettings(*window, *server); });
-    mainWindow.setWebServerStop([server] { server->Stop(); });
+    mainWindow.addShutdownStep([server] { server->Stop(); });
 }

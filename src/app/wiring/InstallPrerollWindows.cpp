@@ -1,17 +1,13 @@
-#pragma once
+#include "app/wiring/InstallWindows.h"
 
-// Included only by the application shell, where the main window's hooks are defined.
 #include "app/CMainWindow.h"
-#include "input/InstallInputWindows.h"
+#include "input/CDlgFKey.h"
+#include "net/CNetController.h"
 #include "preroll/CDlgPft.h"
 #include "preroll/CDlgPftMonitor.h"
 
-#include <memory>
-
-// The pre-roll editor and the pre-roll monitor.
-inline void InstallPrerollWindows(CMainWindow &mainWindow)
+void InstallPrerollWindows(CMainWindow &mainWindow)
 {
-
     // The editor's text goes out through the same send paths as typed lines.
     mainWindow.setToolWindowFactory(CMainWindow::ToolWindow::Preroll, [](CMainWindow &main) {
         CDlgPft::Actions actions;
@@ -31,9 +27,11 @@ inline void InstallPrerollWindows(CMainWindow &mainWindow)
 
     // The monitor shows whatever the model holds when it is made, then follows it as its view.
     mainWindow.setToolWindowFactory(CMainWindow::ToolWindow::PrerollMonitor, [](CMainWindow &main) {
-        auto window = std::make_unique<CDlgPftMonitor>(MakeToolWindowHost(main), main.pftMonitor(), main.members());
+        auto window =
+            std::make_unique<CDlgPftMonitor>(MakeToolWindowHost(main), main.pftMonitor(), main.members());
         main.pftMonitor().setView(window.get());
-        QObject::connect(window.get(), &QObject::destroyed, &main, [&main] { main.pftMonitor().setView(nullptr); });
+        QObject::connect(window.get(), &QObject::destroyed, &main,
+                         [&main] { main.pftMonitor().setView(nullptr); });
         window->CopyConfigToWindow();
         return std::unique_ptr<IToolWindow>(std::move(window));
     });

@@ -1,16 +1,12 @@
-#pragma once
+#include "app/wiring/InstallWindows.h"
 
-// Included only by the application shell, where the main window's hooks are defined.
 #include "app/CMainWindow.h"
 #include "contact/CDlgChat.h"
-#include "input/InstallInputWindows.h"
 #include "net/CNetController.h"
 
-#include <memory>
-
-// The contact window: on creation it becomes the controller's contact view, and what it sends
-// goes through the controller's contact message path (which puts the member name in front).
-inline void InstallContactWindows(CMainWindow &mainWindow)
+// On creation the contact window becomes the controller's contact view; what it sends goes
+// through the controller's contact message path (which puts the member name in front).
+void InstallContactWindows(CMainWindow &mainWindow)
 {
     mainWindow.setToolWindowFactory(CMainWindow::ToolWindow::Contact, [](CMainWindow &main) {
         // Posted, as the window's request to the main window is: the message comes back to the
@@ -25,8 +21,9 @@ inline void InstallContactWindows(CMainWindow &mainWindow)
                 Qt::QueuedConnection);
         };
         auto window = std::make_unique<CDlgChat>(MakeToolWindowHost(main), std::move(send));
-        main.setContactView(window.get());
-        QObject::connect(window.get(), &QObject::destroyed, &main, [&main] { main.setContactView(nullptr); });
+        main.net().setContactView(window.get());
+        QObject::connect(window.get(), &QObject::destroyed, &main,
+                         [&main] { main.net().setContactView(nullptr); });
         window->CopyConfigToWindow();
         return std::unique_ptr<IToolWindow>(std::move(window));
     });
