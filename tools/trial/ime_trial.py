@@ -74,6 +74,7 @@ TYPED = [
     ("d", "きょうはいいてんきｄ"), ("e", "きょうはいいてんきで"), ("s", "きょうはいいてんきでｓ"),
     ("u", "きょうはいいてんきです"),
 ]
+ROMAJI = "".join(letter for letter, _ in TYPED)
 CONVERTED = "今日はいい天気です"
 QUOTED = "「%s」" % CONVERTED
 CONTACT_FIRST = ("ka", "か")
@@ -420,7 +421,8 @@ class Trial:
         self.node_binary = os.path.abspath(args.node)
         self.out = os.path.abspath(args.out)
         self.known = set(f for f in args.known_faults.split(",") if f)
-        self.work = tempfile.mkdtemp(prefix="tavrin-ime-")
+        # Under /tmp rather than TMPDIR, which may lie in a home that the user cannot enter.
+        self.work = tempfile.mkdtemp(prefix="tavrin-ime-", dir="/tmp" if os.path.isdir("/tmp") else None)
         os.chmod(self.work, 0o755)
         self.keep = args.keep
         self.cleanups = []
@@ -703,7 +705,7 @@ class Trial:
         if self.steps:
             extra = [s for s in self.steps if not s.sends_once()]
             self.fault("b", bool(extra), "%d of %d steps sent more monitor datagrams than once per change, e.g. %s"
-                       % (len(extra), len(self.steps), "; ".join("%s: %d × %r" % (s.label, len(s.texts), short(s.shown()))
+                       % (len(extra), len(self.steps), "; ".join("%s: %d × %r" % (s.label, len(s.texts), short(s.shown() or ""))
                                                                for s in extra[:3])))
         for letter in sorted(FAULTS):
             seen = self.faults.get(letter)
@@ -734,8 +736,6 @@ class Trial:
         if not self.keep:
             shutil.rmtree(self.work, ignore_errors=True)
 
-
-ROMAJI = "".join(letter for letter, _ in TYPED)
 
 
 def requirements(args):
