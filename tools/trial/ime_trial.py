@@ -49,7 +49,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "netlan"))
 sys.path.insert(0, os.path.join(HERE, "..", "desktop"))
 import netlan  # noqa: E402
 import desktop  # noqa: E402
-from trial import OutsideWatch, Skip, TrialError, unescape, wait_for  # noqa: E402
+from trial import PORTS, OutsideWatch, Skip, TrialError, unescape, wait_for  # noqa: E402
 
 SKIP = 77
 CHANNEL = 1
@@ -149,6 +149,27 @@ class BellWatch:
             self._stopping = True
             self._thread.join(2)
             self._x.XCloseDisplay(self._display)
+
+
+class LanWatch(OutsideWatch):
+    """Counts, in the root namespace, every packet of the LAN's addresses, and of the program's
+    ports outside the loopback interface: other tests on this machine talk on those ports over
+    loopback, and that traffic is not the LAN's."""
+
+    def start(self):
+        ports = ", ".join(str(p) for p in PORTS)
+        script = ["add table inet %s" % self.table]
+        for chain, hook, interface in (("leaving", "postrouting", "oifname"), ("arriving", "prerouting", "iifname")):
+            script.append("add chain inet %s %s { type filter hook %s priority -300; policy accept; }"
+                          % (self.table, chain, hook))
+            for rule in ("ip saddr 198.18.0.0/24 counter", "ip daddr 198.18.0.0/24 counter",
+                         '%s != "lo" udp dport { %s } counter' % (interface, ports),
+                         '%s != "lo" udp sport { %s } counter' % (interface, ports)):
+                script.append("add rule inet %s %s %s" % (self.table, chain, rule))
+        r = subprocess.run(["nft", "-f", "-"], input="\n".join(script) + "\n", capture_output=True, text=True)
+        if r.returncode != 0:
+            raise Skip("nftables cannot count packets here: " + r.stderr.strip())
+        self.active = True
 
 
 # -- the user's desktop session --------------------------------------------------------------
@@ -509,7 +530,7 @@ class Trial:
             raise Skip("network namespaces are not available: %s" % e)
         self.cleanups.append(self.lan.destroy)
         self.host, node_host = self.lan.hosts
-        watch = OutsideWatch()
+        watch = LanWatch()
         watch.start()
         self.cleanups.append(watch.stop)
 
