@@ -34,6 +34,7 @@ private slots:
         QTest::newRow("mark and text") << QByteArray::fromHex("fffe4230") << utf16 << u"あ"_qs;
         QTest::newRow("empty file") << QByteArray() << utf8 << QString();
         QTest::newRow("UTF-8 signature and text") << QByteArray::fromHex("efbbbfe38182") << utf8 << u"あ"_qs;
+        QTest::newRow("broken signature") << QByteArray::fromHex("ef41bf41") << ansi << u"\u30FBA\uFF7FA"_qs;
         QTest::newRow("exactly the UTF-8 signature") << QByteArray::fromHex("efbbbf") << utf8 << QString();
         QTest::newRow("ill-formed then well-formed") << QByteArray::fromHex("82a04142") << ansi << u"あAB"_qs;
         QTest::newRow("well-formed then ill-formed")
