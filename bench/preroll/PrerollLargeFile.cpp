@@ -3,6 +3,8 @@
 // Files of the three encodings with lines of ordinary length are written, and one file that is a
 // single line. Nothing is asserted: the numbers go to standard output.
 
+#include "core/CDialogs.h"
+#include "core/CTextDocument.h"
 #include "core/TextEncoding.h"
 #include "preroll/CDlgPft.h"
 #include "preroll/CEngagedEdit.h"
@@ -63,9 +65,8 @@ double ms(const QElapsedTimer &timer)
 void run(const QString &label, const QString &path, bool saveToo)
 {
     CDlgPft window(ToolWindowHost{}, CDlgPft::Actions{}, {});
-    window.setErrorBox([](QWidget *, const QString &text, const QString &) {
-        std::printf("  error: %s\n", qPrintable(text));
-    });
+    // Error boxes are printed at the end, not shown.
+    CDialogs::setScripted(true);
     window.resize(600, 800);
     window.show();
     QCoreApplication::processEvents();
@@ -74,11 +75,11 @@ void run(const QString &label, const QString &path, bool saveToo)
     timer.start();
     // The file alone: read, detected, converted and its line breaks made those of the edit.
     {
-        CPftTextFile file;
+        CTextDocument document(QStringLiteral("PrerollLargeFile"), CTextEncoding::kAnsi);
         qint64 size = 0;
         QString message;
-        file.LoadText(path, size, message);
-        const QString text = CPftTextFile::NormaliseLineBreaks(file.text(), u"\n");
+        CPftTextFile::LoadText(document, path, size, message);
+        document.Open(nullptr);
     }
     const double load = ms(timer);
     timer.restart();
@@ -121,6 +122,8 @@ void run(const QString &label, const QString &path, bool saveToo)
         qPrintable(label), static_cast<double>(QFileInfo(path).size()) / (1024 * 1024),
         opened ? "ok  " : "FAIL", static_cast<long long>(characters), edit->document()->blockCount(), load,
         open, paint, send, jump, toEnd, save);
+    for (const CDialogs::Message &box : CDialogs::takeAsked())
+        std::printf("  error: %s\n", qPrintable(box.text));
     std::fflush(stdout);
 }
 

@@ -13,8 +13,8 @@
 #include <algorithm>
 
 CFontColorDialog::CFontColorDialog(const QFont &font, const QColor &color, CCustomPalette *palette,
-                                   QWidget *parent)
-    : QDialog(parent), m_color(color), m_palette(palette)
+                                   QWidget *parent, int maxPointSize)
+    : QDialog(parent), m_color(color), m_palette(palette), m_nMaxPointSize(maxPointSize)
 {
     setWindowTitle(QCoreApplication::translate("CFontColorDialog", "フォント"));
     // The font dialog is used as a panel: its own buttons give way to this dialog's.
@@ -48,7 +48,7 @@ QFont CFontColorDialog::selectedFont() const
     QFont font = m_fonts->currentFont();
     const qreal points = font.pointSizeF();
     if (points > 0)
-        font.setPointSizeF(std::clamp<qreal>(points, kMinPointSize, kMaxPointSize));
+        font.setPointSizeF(std::clamp<qreal>(points, kMinPointSize, m_nMaxPointSize));
     return font;
 }
 
@@ -70,9 +70,10 @@ void CFontColorDialog::showColor()
                                                               : QStringLiteral("black")));
 }
 
-bool CFontColorDialog::Choose(QWidget *owner, QFont &font, QColor &color, CCustomPalette *palette)
+bool CFontColorDialog::Choose(QWidget *owner, QFont &font, QColor &color, CCustomPalette *palette,
+                              int maxPointSize)
 {
-    CFontColorDialog dialog(font, color, palette, owner);
+    CFontColorDialog dialog(font, color, palette, owner, maxPointSize);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     font = dialog.selectedFont();

@@ -19,15 +19,17 @@ public:
     static constexpr int kMinPointSize = 4;
     static constexpr int kMaxPointSize = 2000;
 
+    // maxPointSize lowers the largest size for windows whose boxes cannot show more.
     CFontColorDialog(const QFont &font, const QColor &color, CCustomPalette *palette,
-                     QWidget *parent = nullptr);
+                     QWidget *parent = nullptr, int maxPointSize = kMaxPointSize);
 
-    // The size is kept within kMinPointSize … kMaxPointSize.
+    // The size is kept within kMinPointSize … the largest size.
     QFont selectedFont() const;
     QColor selectedColor() const { return m_color; }
 
     // Runs the dialog; on OK font and color hold the choice.
-    static bool Choose(QWidget *owner, QFont &font, QColor &color, CCustomPalette *palette);
+    static bool Choose(QWidget *owner, QFont &font, QColor &color, CCustomPalette *palette,
+                       int maxPointSize = kMaxPointSize);
 
 private:
     void chooseColor();
@@ -37,4 +39,5 @@ private:
     QPushButton *m_colorButton = nullptr;
     QColor m_color;
     CCustomPalette *m_palette = nullptr;
+    int m_nMaxPointSize = kMaxPointSize;
 };

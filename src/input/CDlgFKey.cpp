@@ -1,8 +1,9 @@
 #include "input/CDlgFKey.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
+#include "core/CommandIds.h"
 #include "core/OperationLog.h"
+#include "input/CFunctionKeyRules.h"
 
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -71,11 +72,6 @@ CDlgFKey::~CDlgFKey()
     CopyWindowToConfig();
 }
 
-QString CDlgFKey::phraseKey(int key)
-{
-    return QStringLiteral("fkey.string.%1").arg(key, 2, 10, QLatin1Char('0'));
-}
-
 QLineEdit *CDlgFKey::box(int key) const
 {
     return key >= 1 && key <= kKeyCount ? m_boxes[static_cast<size_t>(key - 1)] : nullptr;
@@ -99,7 +95,7 @@ void CDlgFKey::CopyConfigToWindow()
         return;
     for (int key = 1; key <= kKeyCount; ++key) {
         QString text;
-        if (config()->GetString(phraseKey(key), text))
+        if (config()->GetString(CFunctionKeyRules::PhraseKey(key), text))
             box(key)->setText(text);
     }
 }
@@ -110,7 +106,7 @@ void CDlgFKey::CopyWindowToConfig()
     if (!config())
         return;
     for (int key = 1; key <= kKeyCount; ++key)
-        config()->SetString(phraseKey(key), phrase(key));
+        config()->SetString(CFunctionKeyRules::PhraseKey(key), phrase(key));
 }
 
 bool CDlgFKey::Relayout()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/CToolWindow.h"
+#include "input/IFunctionKeyPhrases.h"
 
 #include <array>
 
@@ -10,7 +11,7 @@ class QLineEdit;
 // The function-key window: one phrase box per function key. F1-F7, F11 and F12 insert their
 // phrase in the input window; F8, F9 and F10 have fixed meanings and their boxes take no caret.
 // Settings prefix "fkey"; the phrases are "fkey.string.01" ... "fkey.string.12".
-class CDlgFKey final : public CToolWindow
+class CDlgFKey final : public CToolWindow, public IFunctionKeyPhrases
 {
     Q_OBJECT
 
@@ -20,11 +21,10 @@ public:
     explicit CDlgFKey(ToolWindowHost host, QWidget *parent = nullptr);
     ~CDlgFKey() override;
 
-    // What the box of key (1-12) holds now; empty outside 1-12.
-    QString phrase(int key) const;
+    // IFunctionKeyPhrases
+    QString phrase(int key) const override;
     // Whether a key's box can be edited (F8, F9 and F10 cannot).
     static bool isEditableKey(int key) { return key < 8 || key > 10; }
-    static QString phraseKey(int key);
 
     QLineEdit *box(int key) const;
     QLabel *label(int key) const;

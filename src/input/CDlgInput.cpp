@@ -1,10 +1,9 @@
 #include "input/CDlgInput.h"
 
 #include "core/CommandIds.h"
-#include "config/CConfig.h"
 #include "core/OperationLog.h"
-#include "core/StringTable.h"
 #include "input/CDlgFKey.h"
+#include "input/CFunctionKeyRules.h"
 #include "input/CInputBox.h"
 
 #include <QContextMenuEvent>
@@ -19,14 +18,6 @@ namespace {
 
 // Space between and around the two boxes.
 constexpr int kHeldSpacing = 8;
-
-QString readString(const CConfig *config, const QString &key, const QString &fallback)
-{
-    QString value = fallback;
-    if (config && !config->GetString(key, value))
-        return fallback;
-    return value;
-}
 
 } // namespace
 
@@ -126,74 +117,37 @@ void CDlgInput::OnTab(CInputBox *from)
     m_current = to;
 }
 
-QString CDlgInput::phrase(int key) const
-{
-    if (const CDlgFKey *keys = m_functionKeys ? m_functionKeys() : nullptr)
-        return keys->phrase(key);
-    return readString(config(), CDlgFKey::phraseKey(key), QString());
-}
-
 void CDlgInput::OnFunctionKey(CInputBox *box, int index, bool shift)
 {
-    const int key = index + 1;
-    switch (key) {
-    case 8:
-        Quote(box, shift ? 2 : 1);
+    const CFunctionKeyRules rules(CFunctionKeyRules::Target::InputBox, config(),
+                                  m_functionKeys ? m_functionKeys() : nullptr);
+    const int caret = box->cursorPosition();
+    int anchor = caret;
+    if (box->hasSelectedText())
+        anchor = caret == box->selectionStart() ? box->selectionEnd() : box->selectionStart();
+    const CFunctionKeyRules::Step step = rules.Press(index + 1, shift, box->text(), anchor, caret);
+    switch (step.action) {
+    case CFunctionKeyRules::Action::Edit: {
+        const QString text = box->text();
+        box->PutText(text.left(step.from) + step.text + text.mid(step.to), step.caret);
+        if (step.anchor != step.caret)
+            box->setSelection(step.anchor, step.caret - step.anchor);
         return;
-    case 9:
+    }
+    case CFunctionKeyRules::Action::Undo:
         post([this] {
             if (m_actions.undo)
                 m_actions.undo();
         });
         return;
-    case 10:
+    case CFunctionKeyRules::Action::ClearScreen:
+        post([this] {
+            if (m_actions.clearScreen)
+                m_actions.clearScreen();
+        });
         return;
-    case 11:
-        if (shift) {
-            post([this] {
-                if (m_actions.clearScreen)
-                    m_actions.clearScreen();
-            });
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    InsertPhrase(box, phrase(key));
-}
-
-void CDlgInput::InsertPhrase(CInputBox *box, const QString &phrase)
-{
-    const QString text = box->text();
-    const int length = static_cast<int>(text.size());
-    const int start =
-        std::clamp(box->hasSelectedText() ? box->selectionStart() : box->cursorPosition(), 0, length);
-    box->PutText(text.left(start) + phrase + text.mid(start), start + static_cast<int>(phrase.size()));
-}
-
-void CDlgInput::Quote(CInputBox *box, int pair)
-{
-    const QString prefix = QStringLiteral("input.quote.%1.").arg(pair);
-    const QString begin =
-        readString(config(), prefix + QStringLiteral("begin"), CStringTable::get(pair == 1 ? 176 : 178));
-    const QString end =
-        readString(config(), prefix + QStringLiteral("end"), CStringTable::get(pair == 1 ? 177 : 179));
-    const QString text = box->text();
-    const int length = static_cast<int>(text.size());
-    const bool selection = box->hasSelectedText();
-    const int start = selection ? box->selectionStart() : box->cursorPosition();
-    const int stop = selection ? box->selectionEnd() : start;
-    const QString quoted = begin + text + end;
-    const int shift = static_cast<int>(begin.size());
-    if (!selection && start == length) {
-        // The caret stood at the end of the line: it stays at the end.
-        box->PutText(quoted, static_cast<int>(quoted.size()));
-    } else {
-        // The selection keeps covering the same characters, behind the opening mark.
-        box->PutText(quoted, start + shift);
-        if (stop > start)
-            box->setSelection(start + shift, stop - start);
+    case CFunctionKeyRules::Action::None:
+        return;
     }
 }
 

@@ -47,9 +47,6 @@ public:
     // The client height that holds two lines of the box font; 0 when the font cannot be
     // measured.
     int HeldClientHeight() const;
-    // The phrase of key (1-12): the function-key window's box, or its stored text while the
-    // window has not been made.
-    QString phrase(int key) const;
 
 protected:
     void OnFontChanged() override;
@@ -57,9 +54,8 @@ protected:
 
 private:
     void OnTab(CInputBox *from);
+    // Applies what the function-key rules make of the key.
     void OnFunctionKey(CInputBox *box, int index, bool shift);
-    void InsertPhrase(CInputBox *box, const QString &phrase);
-    void Quote(CInputBox *box, int pair);
     void HoldHeight();
     void LayoutBoxes();
     void post(std::function<void()> action);

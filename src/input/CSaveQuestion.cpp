@@ -1,33 +1,20 @@
 #include "input/CSaveQuestion.h"
 
+#include "core/CDialogs.h"
 #include "core/StringTable.h"
 
-#include <QMessageBox>
-#include <QString>
-
-CSaveQuestion::Answer CSaveQuestion::Ask(QWidget *owner, const AskSave &ask)
-{
-    if (ask)
-        return ask(owner);
-    QMessageBox box(QMessageBox::Question, CStringTable::get(119), CStringTable::forDisplay(CStringTable::get(120)),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
-    const int result = box.exec();
-    return result == QMessageBox::Yes  ? Answer::Yes
-           : result == QMessageBox::No ? Answer::No
-                                       : Answer::Cancel;
-}
-
-bool CSaveQuestion::Settle(QWidget *owner, bool modified, const AskSave &ask, const std::function<bool()> &save)
+bool CSaveQuestion::Settle(QWidget *owner, bool modified, const std::function<bool()> &save)
 {
     if (!modified)
         return true;
-    switch (Ask(owner, ask)) {
-    case Answer::Yes:
+    const CDialogs::Message question{CDialogs::Icon::Question, CDialogs::Buttons::YesNoCancel,
+                                     CStringTable::get(119), CStringTable::get(120), CDialogs::Answer::Yes};
+    switch (CDialogs::ask(owner, question)) {
+    case CDialogs::Answer::Yes:
         return save();
-    case Answer::No:
+    case CDialogs::Answer::No:
         return true;
-    case Answer::Cancel:
-        break;
+    default:
+        return false;
     }
-    return false;
 }

@@ -4,21 +4,13 @@
 
 class QWidget;
 
-// "Save the edits first?" as the editing tool windows ask it before a new, an open or a close:
-// yes saves, no drops the edits, cancel stops. The box can be replaced (tests).
+// "Save the edits first?" as the editing windows ask it before a new text, an open or replacing
+// their text: yes saves, no drops the edits, cancel stops.
 class CSaveQuestion final
 {
 public:
-    enum class Answer
-    {
-        Yes,
-        No,
-        Cancel
-    };
-    using AskSave = std::function<Answer(QWidget *owner)>;
+    CSaveQuestion() = delete;
 
-    // The answer from ask when set, else from the platform's message box over owner.
-    static Answer Ask(QWidget *owner, const AskSave &ask);
     // True when the caller may go on: nothing modified, no, or yes and the save succeeded.
-    static bool Settle(QWidget *owner, bool modified, const AskSave &ask, const std::function<bool()> &save);
+    static bool Settle(QWidget *owner, bool modified, const std::function<bool()> &save);
 };

@@ -1,46 +1,23 @@
 #include "input/CToolWindow.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
-#include "config/CCustomPalette.h"
+#include "config/CFontColorDialog.h"
+#include "config/CPaletteColorDialog.h"
 #include "config/LogFont.h"
+#include "core/CommandIds.h"
 
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QFontDialog>
-#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPalette>
-#include <QPixmap>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTextEdit>
-#include <QVBoxLayout>
 
-#include <algorithm>
 #include <memory>
 #include <utility>
-
-namespace {
-
-constexpr qreal kMinPoints = 4;
-constexpr qreal kMaxPoints = 200;
-
-void paintSwatch(QPushButton &button, quint32 color)
-{
-    QPixmap swatch(24, 16);
-    swatch.fill(CConfigGui::toQColor(color));
-    button.setIcon(QIcon(swatch));
-    button.setIconSize(swatch.size());
-}
-
-} // namespace
 
 CToolWindow::CToolWindow(ToolWindowHost host, const QString &prefix, int fontCommand, int backgroundCommand,
                          QWidget *parent)
@@ -72,30 +49,22 @@ void CToolWindow::HideWindow()
     hide();
 }
 
-int CToolWindow::readInt(const QString &suffix, int fallback) const
-{
-    qint32 value = fallback;
-    if (!m_host.config || !m_host.config->GetInt(key(suffix), value))
-        return fallback;
-    return value;
-}
-
 void CToolWindow::CopyConfigToWindow()
 {
     if (!m_host.config)
         return;
     CConfig &config = *m_host.config;
     const QRect current = geometry();
-    const int x = readInt(QStringLiteral(".position.x_i"), current.x());
-    const int y = readInt(QStringLiteral(".position.y_i"), current.y());
-    const int width = readInt(QStringLiteral(".size.x_i"), current.width());
-    const int height = readInt(QStringLiteral(".size.y_i"), current.height());
+    const int x = config.GetIntOr(key(QStringLiteral(".position.x_i")), current.x());
+    const int y = config.GetIntOr(key(QStringLiteral(".position.y_i")), current.y());
+    const int width = config.GetIntOr(key(QStringLiteral(".size.x_i")), current.width());
+    const int height = config.GetIntOr(key(QStringLiteral(".size.y_i")), current.height());
     // The stored rectangle is the normal placement.
     if (isMaximized() || isMinimized() || isFullScreen())
         showNormal();
     setGeometry(x, y, width, height);
 
-    if (readInt(QStringLiteral(".display_i"), 0) == 1) {
+    if (config.GetIntOr(key(QStringLiteral(".display_i")), 0) == 1) {
         ShowWindow();
     } else {
         m_bVisible = false;
@@ -284,9 +253,7 @@ bool CToolWindow::ChooseFont()
 {
     QFont font = m_font;
     quint32 color = m_textColor;
-    const bool ok =
-        m_host.fontDialog ? m_host.fontDialog(this, font, color) : RunFontDialog(this, font, color);
-    if (!ok)
+    if (!ChooseFontAndColor(font, color))
         return false;
     m_textColor = color;
     m_font = font;
@@ -308,58 +275,20 @@ bool CToolWindow::ChooseColor(quint32 &color)
 {
     if (m_host.colorDialog)
         return m_host.colorDialog(this, color, m_host.palette);
-    return RunColorDialog(this, color, m_host.palette);
-}
-
-bool CToolWindow::RunFontDialog(QWidget *owner, QFont &font, quint32 &color)
-{
-    // The platform's font dialog has no colour; the colour button beside it gives the effect the
-    // font dialog of the original desktop had.
-    QDialog dialog(owner);
-    dialog.setWindowTitle(QCoreApplication::translate("CToolWindow", "フォント"));
-    auto *layout = new QVBoxLayout(&dialog);
-    auto *fonts = new QFontDialog(font, &dialog);
-    fonts->setWindowFlags(Qt::Widget);
-    fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
-    layout->addWidget(fonts);
-    auto *colorButton = new QPushButton(QCoreApplication::translate("CToolWindow", "色 (&C)..."), &dialog);
-    quint32 chosen = color;
-    paintSwatch(*colorButton, chosen);
-    QObject::connect(colorButton, &QPushButton::clicked, &dialog, [&] {
-        const QColor picked = QColorDialog::getColor(CConfigGui::toQColor(chosen), &dialog);
-        if (picked.isValid()) {
-            chosen = CConfigGui::fromQColor(picked);
-            paintSwatch(*colorButton, chosen);
-        }
-    });
-    layout->addWidget(colorButton, 0, Qt::AlignLeft);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    if (dialog.exec() != QDialog::Accepted)
+    QColor chosen = CConfigGui::toQColor(color);
+    if (!CPaletteColorDialog::Choose(this, chosen, m_host.palette))
         return false;
-    QFont result = fonts->currentFont();
-    if (result.pointSizeF() > 0)
-        result.setPointSizeF(std::clamp(result.pointSizeF(), kMinPoints, kMaxPoints));
-    font = result;
-    color = chosen;
+    color = CConfigGui::fromQColor(chosen);
     return true;
 }
 
-bool CToolWindow::RunColorDialog(QWidget *owner, quint32 &color, CCustomPalette *palette)
+bool CToolWindow::ChooseFontAndColor(QFont &font, quint32 &color)
 {
-    if (palette) {
-        for (int i = 0; i < CCustomPalette::kCount; ++i)
-            QColorDialog::setCustomColor(i, CConfigGui::toQColor(palette->color(i)));
-    }
-    QColorDialog dialog(CConfigGui::toQColor(color), owner);
-    if (dialog.exec() != QDialog::Accepted)
+    if (m_host.fontDialog)
+        return m_host.fontDialog(this, font, color);
+    QColor chosen = CConfigGui::toQColor(color);
+    if (!CFontColorDialog::Choose(this, font, chosen, m_host.palette, kMaxPoints))
         return false;
-    color = CConfigGui::fromQColor(dialog.selectedColor());
-    if (palette) {
-        for (int i = 0; i < CCustomPalette::kCount; ++i)
-            palette->setColor(i, CConfigGui::fromQColor(QColorDialog::customColor(i)));
-    }
+    color = CConfigGui::fromQColor(chosen);
     return true;
 }

@@ -96,10 +96,12 @@ public:
     bool ChooseBackgroundColor();
     // The colour dialog for any colour of the window (also the shared custom colours).
     bool ChooseColor(quint32 &color);
+    // The font dialog for any font of the window, with its colour; true on OK with the choice in
+    // both. Sizes stop at kMaxPoints.
+    bool ChooseFontAndColor(QFont &font, quint32 &color);
 
-    // The platform's dialogs; sizes limited to 4-200 points.
-    static bool RunFontDialog(QWidget *owner, QFont &font, quint32 &color);
-    static bool RunColorDialog(QWidget *owner, quint32 &color, CCustomPalette *palette);
+    // A box shows no larger text than this.
+    static constexpr int kMaxPoints = 200;
 
 protected:
     // Box widgets take the font and the text and background colours.
@@ -110,7 +112,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
-    int readInt(const QString &suffix, int fallback) const;
     QString key(const QString &suffix) const { return m_strPrefix + suffix; }
 
 private:

@@ -1,6 +1,7 @@
 #include "logs/CDlgCfgLog.h"
 
 #include "config/CConfig.h"
+#include "core/CDialogs.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 
@@ -8,13 +9,11 @@
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -67,11 +66,9 @@ CDlgCfgLog::CDlgCfgLog(CConfig &config, QWidget *parent) : QDialog(parent), m_co
     layout->addLayout(folderButtons);
     layout->addWidget(buttons);
 
-    qint32 value = 0;
-    m_display->setChecked(m_config.GetInt(kDisplayKey, value) && value != 0);
-    value = 0;
-    m_chat->setChecked(m_config.GetInt(kChatKey, value) && value != 0);
-    m_config.GetString(kFolderKey, m_strInitialFolder);
+    m_display->setChecked(m_config.GetIntOr(kDisplayKey, 0) != 0);
+    m_chat->setChecked(m_config.GetIntOr(kChatKey, 0) != 0);
+    m_strInitialFolder = m_config.GetStringOr(kFolderKey);
     m_folder->setText(m_strInitialFolder);
     WriteLog(QStringLiteral("CDlgCfgLog::OnInitDialog() finished."));
 }
@@ -95,9 +92,7 @@ void CDlgCfgLog::OnChangeFolder()
 {
     const QString title = CStringTable::get(135);
     const QString start = m_folder->text();
-    const QString chosen =
-        m_folderDialog ? m_folderDialog(this, title, start)
-                       : QFileDialog::getExistingDirectory(this, title, start, QFileDialog::ShowDirsOnly);
+    const QString chosen = CDialogs::chooseFolder(this, title, start);
     if (!chosen.isEmpty())
         m_folder->setText(QDir::toNativeSeparators(chosen));
 }
@@ -121,13 +116,7 @@ quint32 CDlgCfgLog::OnOpenLogFolder()
         return 0;
     QString message = CStringTable::get(170);
     message.replace(QStringLiteral("%1!lu!"), QString::number(error));
-    if (m_messageBox) {
-        m_messageBox(this, message, CStringTable::get(116));
-    } else {
-        QMessageBox box(QMessageBox::Warning, CStringTable::get(116), CStringTable::forDisplay(message), QMessageBox::Ok,
-                        this);
-        box.exec();
-    }
+    CDialogs::tell(this, CDialogs::Icon::Warning, CStringTable::get(116), message);
     WriteLog(QStringLiteral("ERROR : ") + message);
     return error;
 }

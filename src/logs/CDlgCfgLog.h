@@ -18,11 +18,8 @@ class CDlgCfgLog final : public QDialog
     Q_OBJECT
 
 public:
-    // The chosen folder, or empty for cancel.
-    using FolderDialog = std::function<QString(QWidget *owner, const QString &title, const QString &start)>;
     // Asks the desktop to open a folder; false when it could not.
     using UrlOpener = std::function<bool(const QUrl &url)>;
-    using MessageBox = std::function<void(QWidget *owner, const QString &text, const QString &caption)>;
 
     // Windows' shell result for a path that does not exist.
     static constexpr quint32 kErrorFileNotFound = 2;
@@ -49,9 +46,7 @@ public:
     QPushButton *changeButton() const { return m_change; }
     QPushButton *openButton() const { return m_open; }
 
-    void setFolderDialog(FolderDialog dialog) { m_folderDialog = std::move(dialog); }
     void setUrlOpener(UrlOpener opener) { m_urlOpener = std::move(opener); }
-    void setMessageBox(MessageBox box) { m_messageBox = std::move(box); }
 
     void accept() override;
     void reject() override;
@@ -64,7 +59,5 @@ private:
     QPushButton *m_change = nullptr;
     QPushButton *m_open = nullptr;
     QString m_strInitialFolder;
-    FolderDialog m_folderDialog;
     UrlOpener m_urlOpener;
-    MessageBox m_messageBox;
 };

@@ -1,18 +1,18 @@
 #include "logs/CDlgLog.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "config/LogFont.h"
-#include "core/OperationLog.h"
+#include "core/CDialogs.h"
+#include "core/CommandIds.h"
 #include "core/FileDialogFilters.h"
+#include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "core/TextEncoding.h"
-#include "core/TextFileIo.h"
+#include "input/CSaveQuestion.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -22,17 +22,6 @@
 
 #include <memory>
 #include <utility>
-
-namespace {
-
-// The edit's lines end in a plain line feed.
-QString forDisplay(QString text)
-{
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
-} // namespace
 
 CDlgLog::CDlgLog(ToolWindowHost host, std::function<QString()> captionText,
                  std::function<void()> storeDisplayLook, QWidget *parent)
@@ -167,10 +156,11 @@ void CDlgLog::ShowWindow()
     if (replace) {
         m_edit->clear();
         m_edit->document()->setModified(false);
-        m_edit->setPlainText(forDisplay(m_captionText ? m_captionText() : QString()));
+        m_edit->setPlainText(
+            CTextDocument::NormaliseLineBreaks(m_captionText ? m_captionText() : QString(), u"\n"));
         m_edit->document()->setModified(false);
-        m_strPath.clear();
-        m_nEncoding = CTextEncoding::kUtf16Le;
+        m_document.ForgetPath();
+        m_document.setEncoding(CTextEncoding::kUtf16Le);
         UpdateTitle();
     }
     if (m_storeDisplayLook)
@@ -191,19 +181,16 @@ void CDlgLog::CopyConfigToWindow()
     if (!config())
         return;
     const CConfig &settings = *config();
-    const auto readInt = [&settings](const char16_t *key, int fallback) {
-        qint32 value = fallback;
-        return settings.GetInt(QString::fromUtf16(key), value) ? value : fallback;
-    };
     const QRect current = normalGeometry().isValid() ? normalGeometry() : geometry();
-    const QRect placement(
-        readInt(u"main.position.x_i", current.x()), readInt(u"main.position.y_i", current.y()),
-        readInt(u"main.size.x_i", current.width()), readInt(u"main.size.y_i", current.height()));
+    const QRect placement(settings.GetIntOr(QStringLiteral("main.position.x_i"), current.x()),
+                          settings.GetIntOr(QStringLiteral("main.position.y_i"), current.y()),
+                          settings.GetIntOr(QStringLiteral("main.size.x_i"), current.width()),
+                          settings.GetIntOr(QStringLiteral("main.size.y_i"), current.height()));
     if (isMaximized())
         showNormal();
     setGeometry(placement);
     if (isShown()) {
-        if (readInt(u"main.size.config_i", 0) == 1)
+        if (settings.GetIntOr(QStringLiteral("main.size.config_i"), 0) == 1)
             showMaximized();
         else
             showNormal();
@@ -221,24 +208,18 @@ void CDlgLog::CopyConfigToWindow()
 
 bool CDlgLog::AskAboutChanges()
 {
-    return CSaveQuestion::Settle(this, m_edit->document()->isModified(), m_askSave,
-                                 [this] { return OnLogSaveAs(); });
+    return CSaveQuestion::Settle(this, m_edit->document()->isModified(), [this] { return OnLogSaveAs(); });
 }
 
 QString CDlgLog::chooseFile(bool save)
 {
-    if (m_fileDialog)
-        return m_fileDialog(this, save);
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilters(CFileDialogFilters::fromString(118));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (save && !m_strPath.isEmpty())
-        dialog.selectFile(m_strPath);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    CDialogs::FileRequest request;
+    request.save = save;
+    request.filters = CFileDialogFilters::fromString(118);
+    request.defaultSuffix = QStringLiteral("txt");
+    if (save)
+        request.selection = m_document.path();
+    return CDialogs::chooseFile(this, request);
 }
 
 bool CDlgLog::OnLogNew()
@@ -247,8 +228,8 @@ bool CDlgLog::OnLogNew()
         return false;
     m_edit->clear();
     m_edit->document()->setModified(false);
-    m_strPath.clear();
-    m_nEncoding = CTextEncoding::kUtf16Le;
+    m_document.ForgetPath();
+    m_document.setEncoding(CTextEncoding::kUtf16Le);
     UpdateTitle();
     return true;
 }
@@ -266,30 +247,11 @@ bool CDlgLog::OnLogOpen()
 
 bool CDlgLog::OpenFile(const QString &path)
 {
-    CTextFileIo file;
-    if (!file.LoadText(path)) {
-        WriteLog(file.lastError());
+    if (!m_document.Read(path)) {
+        WriteLog(m_document.readError());
         return false;
     }
-    switch (file.encoding()) {
-    case CTextEncoding::kUtf8:
-        WriteLog(QStringLiteral("CDlgLog opens file as UTF-8."));
-        break;
-    case CTextEncoding::kUtf16Le:
-        WriteLog(QStringLiteral("CDlgLog opens file as UTF-16LE."));
-        break;
-    case CTextEncoding::kAnsi:
-        WriteLog(QStringLiteral("CDlgLog opens file as ANSI."));
-        break;
-    default:
-        WriteLog(QStringLiteral("CDlgLog couldn't identified."));
-        break;
-    }
-    m_nEncoding = file.encoding() == CTextEncoding::kUtf8 || file.encoding() == CTextEncoding::kUtf16Le
-                      ? file.encoding()
-                      : CTextEncoding::kAnsi;
-    m_strPath = path;
-    m_edit->setPlainText(forDisplay(file.text()));
+    m_document.Open([this](const QString &text) { m_edit->setPlainText(text); });
     m_edit->document()->setModified(false);
     UpdateTitle();
     WriteLog(QStringLiteral("CDlgLog::OnLogOpen() finished."));
@@ -308,18 +270,11 @@ bool CDlgLog::OnLogSaveAs()
 
 bool CDlgLog::SaveFile(const QString &path)
 {
-    // The edit holds line feeds; the files, like the logs, end their lines with CR LF.
-    QString text = m_edit->toPlainText();
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    CTextFileIo file;
-    int used = m_nEncoding;
-    if (!file.SaveText(path, text, m_nEncoding, &used)) {
-        WriteLog(file.lastError());
+    // The edit's lines end in a line feed; the file's, like the logs', in CR LF.
+    if (!m_document.Save(path, m_edit->toPlainText())) {
+        WriteLog(m_document.saveError());
         return false;
     }
-    // ANSI that could not hold every character went out as UTF-16LE; later saves follow the file.
-    m_nEncoding = used;
-    m_strPath = path;
     m_edit->document()->setModified(false);
     UpdateTitle();
     return true;
@@ -327,5 +282,5 @@ bool CDlgLog::SaveFile(const QString &path)
 
 void CDlgLog::UpdateTitle()
 {
-    setWindowTitle(CStringTable::get(155) + m_strPath);
+    setWindowTitle(CStringTable::get(155) + m_document.path());
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/CSaveQuestion.h"
+#include "core/CTextDocument.h"
 #include "input/CToolWindow.h"
 
 #include <QString>
@@ -18,12 +18,6 @@ class CDlgLog final : public CToolWindow
     Q_OBJECT
 
 public:
-    // The answer to "save the edits first?".
-    using Answer = CSaveQuestion::Answer;
-    using AskSave = CSaveQuestion::AskSave;
-    // The chosen path, or empty for cancel.
-    using FileDialog = std::function<QString(QWidget *owner, bool save)>;
-
     // captionText gives every caption still kept; storeDisplayLook has the display window write
     // its placement to the settings before the viewer copies it.
     CDlgLog(ToolWindowHost host, std::function<QString()> captionText, std::function<void()> storeDisplayLook,
@@ -47,11 +41,8 @@ public:
 
     QPlainTextEdit *edit() const { return m_edit; }
     QMenuBar *menuBar() const { return m_menuBar; }
-    QString path() const { return m_strPath; }
-    int encoding() const { return m_nEncoding; }
-
-    void setAskSave(AskSave ask) { m_askSave = std::move(ask); }
-    void setFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
+    QString path() const { return m_document.path(); }
+    int encoding() const { return m_document.encoding(); }
 
 private:
     void buildMenu();
@@ -64,10 +55,8 @@ private:
 
     std::function<QString()> m_captionText;
     std::function<void()> m_storeDisplayLook;
-    AskSave m_askSave;
-    FileDialog m_fileDialog;
     QMenuBar *m_menuBar = nullptr;
     QPlainTextEdit *m_edit = nullptr;
-    QString m_strPath;
-    int m_nEncoding = 1;
+    // The captions and a new text are saved in UTF-16LE, which holds every character.
+    CTextDocument m_document{QStringLiteral("CDlgLog"), 1};
 };

@@ -1,13 +1,16 @@
 #include "preroll/CDlgPft.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "config/LogFont.h"
+#include "core/CDialogs.h"
+#include "core/CommandIds.h"
 #include "core/FileDialogFilters.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "input/CDlgFKey.h"
+#include "input/CFunctionKeyRules.h"
+#include "input/CSaveQuestion.h"
 #include "preroll/CEngagedEdit.h"
 #include "preroll/CPftLayout.h"
 #include "preroll/CPftLineRules.h"
@@ -17,13 +20,11 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -62,14 +63,6 @@ public:
 private:
     const QTextDocument &m_document;
 };
-
-QString readString(const CConfig *config, const QString &key, const QString &fallback)
-{
-    QString value = fallback;
-    if (config && !config->GetString(key, value))
-        return fallback;
-    return value;
-}
 
 constexpr std::array<std::pair<int, int>, 4> kRatioCommands = {{
     {CommandId::PftRatio10, 10},
@@ -314,12 +307,12 @@ QAction *CDlgPft::action(int command) const
 
 QString CDlgPft::filePath(int pane) const
 {
-    return pane >= 0 && pane < kPaneCount ? m_panes[pane].path : QString();
+    return pane >= 0 && pane < kPaneCount ? m_panes[pane].document.path() : QString();
 }
 
 int CDlgPft::encoding(int pane) const
 {
-    return pane >= 0 && pane < kPaneCount ? m_panes[pane].encoding : 0;
+    return pane >= 0 && pane < kPaneCount ? m_panes[pane].document.encoding() : 0;
 }
 
 void CDlgPft::post(std::function<void()> action)
@@ -344,11 +337,8 @@ void CDlgPft::CopyConfigToWindow()
             m_nameBackgroundColor = color;
         if (store->GetColor(QStringLiteral("pft.name.nonsel.color.background"), color))
             m_nameOtherBackgroundColor = color;
-        qint32 value = 0;
-        if (store->GetInt(QStringLiteral("pft.display.all_i"), value))
-            m_bShowAll = value == 1;
-        if (store->GetInt(QStringLiteral("pft.display.current_pane_ratio_i"), value))
-            m_nRatio = value;
+        m_bShowAll = store->GetIntOr(QStringLiteral("pft.display.all_i"), m_bShowAll ? 1 : 0) == 1;
+        m_nRatio = store->GetIntOr(QStringLiteral("pft.display.current_pane_ratio_i"), m_nRatio);
     }
     ApplyNameBars();
     UpdateChecks();
@@ -536,68 +526,34 @@ void CDlgPft::InsertSeparator()
 
 // ---- function keys and the pre-roll state -------------------------------------------------------
 
-QString CDlgPft::phrase(int key) const
-{
-    if (const CDlgFKey *keys = m_functionKeys ? m_functionKeys() : nullptr)
-        return keys->phrase(key);
-    // As in the input window: the stored phrase while the function-key window was not made.
-    return readString(config(), CDlgFKey::phraseKey(key), QString());
-}
-
 void CDlgPft::OnFunctionKey(int pane, int index, bool shift)
 {
     if (pane != m_nCurrent)
         SelectPane(pane);
-    const int key = index + 1;
-    switch (key) {
-    case 8:
-        Quote(shift ? 2 : 1);
+    const CFunctionKeyRules rules(CFunctionKeyRules::Target::PrerollPane, config(),
+                                  m_functionKeys ? m_functionKeys() : nullptr);
+    CEngagedEdit *edit = currentEdit();
+    const QTextCursor current = edit->textCursor();
+    // The rules count from the caret line's start; a selection may reach into other lines.
+    const int base = current.block().position();
+    const CFunctionKeyRules::Step step = rules.Press(index + 1, shift, current.block().text(),
+                                                     current.anchor() - base, current.position() - base);
+    if (step.action == CFunctionKeyRules::Action::ClearScreen) {
+        postAction(&Actions::clearScreen);
         return;
-    case 9:
-    case 10:
-        return;
-    case 11:
-        if (shift) {
-            postAction(&Actions::clearScreen);
-            return;
-        }
-        break;
-    default:
-        break;
     }
-    ReplaceSelection(phrase(key));
-}
-
-void CDlgPft::ReplaceSelection(const QString &phrase)
-{
-    CEngagedEdit *edit = currentEdit();
-    QTextCursor cursor = edit->textCursor();
+    if (step.action != CFunctionKeyRules::Action::Edit)
+        return;
+    QTextCursor cursor(edit->document());
+    cursor.setPosition(base + step.from);
+    cursor.setPosition(base + step.to, QTextCursor::KeepAnchor);
+    // One step of the edit's own undo.
     cursor.beginEditBlock();
-    if (phrase.isEmpty())
-        cursor.removeSelectedText();
-    else
-        cursor.insertText(phrase);
+    cursor.insertText(step.text);
     cursor.endEditBlock();
+    cursor.setPosition(base + step.anchor);
+    cursor.setPosition(base + step.caret, QTextCursor::KeepAnchor);
     edit->setTextCursor(cursor);
-    edit->ensureCursorVisible();
-}
-
-void CDlgPft::Quote(int pair)
-{
-    const QString prefix = QStringLiteral("input.quote.%1.").arg(pair);
-    const QString begin =
-        readString(config(), prefix + QStringLiteral("begin"), CStringTable::get(pair == 1 ? 176 : 178));
-    const QString end =
-        readString(config(), prefix + QStringLiteral("end"), CStringTable::get(pair == 1 ? 177 : 179));
-    CEngagedEdit *edit = currentEdit();
-    // The caret line is the line of a pane; the caret and the selection move with their text, so
-    // a caret at the line's end stays at its end.
-    QTextCursor cursor(edit->textCursor().block());
-    cursor.beginEditBlock();
-    cursor.insertText(begin);
-    cursor.movePosition(QTextCursor::EndOfBlock);
-    cursor.insertText(end);
-    cursor.endEditBlock();
     edit->ensureCursorVisible();
 }
 
@@ -621,45 +577,27 @@ void CDlgPft::PostState()
 
 bool CDlgPft::AskAboutChanges()
 {
-    return CSaveQuestion::Settle(this, currentEdit()->document()->isModified(), m_askSave,
+    return CSaveQuestion::Settle(this, currentEdit()->document()->isModified(),
                                  [this] { return OnPftSaveAs(); });
 }
 
 QString CDlgPft::chooseFile(bool save)
 {
-    if (m_fileDialog)
-        return m_fileDialog(this, save);
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const QStringList filters = CFileDialogFilters::fromString(save ? 118 : 171);
-    dialog.setNameFilters(filters);
+    CDialogs::FileRequest request;
+    request.save = save;
+    request.filters = CFileDialogFilters::fromString(save ? 118 : 171);
     if (save) {
         // A name typed without extension takes the one of the chosen filter.
-        static const std::array<QString, 3> suffixes = {QStringLiteral("txt"), QStringLiteral("tvu"),
-                                                        QStringLiteral("tv8")};
-        dialog.setDefaultSuffix(suffixes[0]);
-        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString &filter) {
-            const qsizetype index = filters.indexOf(filter);
-            dialog.setDefaultSuffix(index >= 0 && index < 3 ? suffixes[index] : QString());
-        });
-        const QString current = m_panes[m_nCurrent].path;
-        if (!current.isEmpty())
-            dialog.selectFile(current);
+        request.defaultSuffix = QStringLiteral("txt");
+        request.filterSuffixes = {QStringLiteral("txt"), QStringLiteral("tvu"), QStringLiteral("tv8")};
+        request.selection = m_panes[m_nCurrent].document.path();
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return CDialogs::chooseFile(this, request);
 }
 
 void CDlgPft::showError(const QString &text)
 {
-    if (m_errorBox) {
-        m_errorBox(this, text, CStringTable::get(116));
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, CStringTable::get(116), CStringTable::forDisplay(text), QMessageBox::Ok, this);
-    box.exec();
+    CDialogs::tell(this, CDialogs::Icon::Critical, CStringTable::get(116), text);
 }
 
 bool CDlgPft::OnPftNew()
@@ -669,7 +607,7 @@ bool CDlgPft::OnPftNew()
     Pane &pane = m_panes[m_nCurrent];
     pane.edit->clear();
     pane.edit->document()->setModified(false);
-    pane.path.clear();
+    pane.document.ForgetPath();
     UpdateNames();
     UpdateMarker();
     return true;
@@ -689,23 +627,17 @@ bool CDlgPft::OnPftOpen()
 
 bool CDlgPft::OpenFile(const QString &path)
 {
-    CPftTextFile file;
+    Pane &pane = m_panes[m_nCurrent];
     qint64 size = 0;
     QString message;
-    if (!file.LoadText(path, size, message)) {
+    if (!CPftTextFile::LoadText(pane.document, path, size, message)) {
         WriteLog(QStringLiteral("LoadText failed."));
         showError(message);
         return false;
     }
     WriteLog(QStringLiteral("LoadText finished."));
-    const int detected = file.encoding();
-    WriteLog(CPftTextFile::OpensAsLogLine(detected));
-    Pane &pane = m_panes[m_nCurrent];
     try {
-        QString text = CPftTextFile::NormaliseLineBreaks(file.text(), u"\n");
-        // The file's bytes are not needed once they are text; a large file is held once less.
-        file.Release();
-        pane.edit->setPlainText(text);
+        pane.document.Open([&pane](const QString &text) { pane.edit->setPlainText(text); });
     } catch (const std::bad_alloc &) {
         WriteLog(QStringLiteral(
             "OnPftOpen : Exception occured during character-set conversion and setting to edit control."));
@@ -713,8 +645,6 @@ bool CDlgPft::OpenFile(const QString &path)
         return false;
     }
     pane.edit->document()->setModified(false);
-    pane.path = path;
-    pane.encoding = detected;
     UpdateNames();
     WriteLog(QStringLiteral("SetWindowText done."));
     pane.edit->moveCursor(QTextCursor::Start);
@@ -748,17 +678,11 @@ QString CDlgPft::paneText(int pane) const
 bool CDlgPft::SaveFile(const QString &path)
 {
     Pane &pane = m_panes[m_nCurrent];
-    const int encoding = CPftTextFile::SaveEncodingFor(path, pane.path, pane.encoding);
-    CPftTextFile file;
-    int used = encoding;
-    if (!file.SaveText(path, paneText(m_nCurrent), encoding, &used)) {
+    if (!CPftTextFile::SaveText(pane.document, path, paneText(m_nCurrent))) {
         // The user must know that the text was not saved, or they would close over it.
         showError(CStringTable::get(163));
         return false;
     }
-    // ANSI that could not hold every character went out as UTF-16LE; later saves follow the file.
-    pane.encoding = used;
-    pane.path = path;
     pane.edit->document()->setModified(false);
     UpdateNames();
     return true;
@@ -928,9 +852,7 @@ bool CDlgPft::ChooseNameFont()
 {
     QFont font = m_nameFont;
     quint32 color = m_nameTextColor;
-    const bool ok =
-        host().fontDialog ? host().fontDialog(this, font, color) : RunFontDialog(this, font, color);
-    if (!ok)
+    if (!ChooseFontAndColor(font, color))
         return false;
     m_nameFont = font;
     m_nameTextColor = color;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "input/CSaveQuestion.h"
+#include "core/CTextDocument.h"
 #include "input/CToolWindow.h"
 
 #include <QFont>
@@ -52,13 +52,6 @@ public:
     };
     // The function-key window when it exists, else nullptr.
     using FunctionKeysSource = std::function<const CDlgFKey *()>;
-
-    // The answer to "save the edits first?".
-    using Answer = CSaveQuestion::Answer;
-    using AskSave = CSaveQuestion::AskSave;
-    // The chosen path, or empty for cancel.
-    using FileDialog = std::function<QString(QWidget *owner, bool save)>;
-    using ErrorBox = std::function<void(QWidget *owner, const QString &text, const QString &caption)>;
 
     struct Accelerator
     {
@@ -117,10 +110,6 @@ public:
     quint32 nameBackgroundColor() const { return m_nameBackgroundColor; }
     quint32 nameOtherBackgroundColor() const { return m_nameOtherBackgroundColor; }
 
-    void setAskSave(AskSave ask) { m_askSave = std::move(ask); }
-    void setFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
-    void setErrorBox(ErrorBox box) { m_errorBox = std::move(box); }
-
 protected:
     void OnFontChanged() override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -131,8 +120,8 @@ private:
     {
         CEngagedEdit *edit = nullptr;
         QLabel *nameBar = nullptr;
-        QString path;
-        int encoding = 0;
+        // A new pane saves in ANSI until a file or a save says otherwise.
+        CTextDocument document{QStringLiteral("CDlgPft"), 0};
     };
 
     void buildPanes();
@@ -141,10 +130,8 @@ private:
     void addWindowMenus(QMenu &menu);
     CEngagedEdit *currentEdit() const { return m_panes[m_nCurrent].edit; }
     void moveCaretToLine(int line);
+    // Applies what the function-key rules make of the key in the current pane.
     void OnFunctionKey(int pane, int index, bool shift);
-    void ReplaceSelection(const QString &phrase);
-    void Quote(int pair);
-    QString phrase(int key) const;
     void OnKeyReleased(int key, Qt::KeyboardModifiers modifiers, bool autoRepeat);
     void OnPaneFocused(int pane);
     bool AskAboutChanges();
@@ -171,9 +158,6 @@ private:
 
     Actions m_actions;
     FunctionKeysSource m_functionKeys;
-    AskSave m_askSave;
-    FileDialog m_fileDialog;
-    ErrorBox m_errorBox;
     std::array<Pane, kPaneCount> m_panes{};
     int m_nCurrent = 0;
     bool m_bShowAll = false;

@@ -1,5 +1,6 @@
 #include "preroll/CPftTextFile.h"
 
+#include "core/CTextDocument.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "core/TextEncoding.h"
@@ -30,22 +31,20 @@ bool hasExtension(const QString &name, QLatin1StringView extension)
 
 } // namespace
 
-int CPftTextFile::LoadText(const QString &path, qint64 &size, QString &message)
+int CPftTextFile::LoadText(CTextDocument &document, const QString &path, qint64 &size, QString &message)
 {
     WriteLog(QStringLiteral("CDlgPft::LoadText() begins."));
     WriteLog(QStringLiteral("LoadText : file [%1]").arg(path));
-    m_io.emplace();
-    const bool loaded = m_io->LoadText(path);
     int result = 0;
-    if (loaded) {
-        size = m_io->fileSize();
+    if (document.Read(path)) {
+        size = document.readSize();
         WriteLog(sizeLine(path, size));
         WriteLog(QStringLiteral("LoadText memory allocation done."));
         WriteLog(QStringLiteral("CDlgPft::LoadText() goes to Read()."));
         WriteLog(QStringLiteral("CDlgPft::LoadText() Read() succeeded."));
         result = 1;
     } else {
-        switch (m_io->lastFailure()) {
+        switch (document.readFailure()) {
         case CTextFileIo::Failure::GetSize:
             WriteLog(QStringLiteral("CDlgPft::LoadText() GetSize() failed."));
             message = CStringTable::get(162);
@@ -72,17 +71,11 @@ int CPftTextFile::LoadText(const QString &path, qint64 &size, QString &message)
     return result;
 }
 
-void CPftTextFile::Release()
+bool CPftTextFile::SaveText(CTextDocument &document, const QString &path, QStringView text)
 {
-    m_io.reset();
-}
-
-bool CPftTextFile::SaveText(const QString &path, const QString &text, int encoding, int *usedEncoding)
-{
-    CTextFileIo io;
-    if (io.SaveText(path, text, encoding, usedEncoding))
+    if (document.Save(path, text, SaveEncodingFor(path, document.path(), document.encoding())))
         return true;
-    WriteLog(io.lastFailure() == CTextFileIo::Failure::Write
+    WriteLog(document.saveFailure() == CTextFileIo::Failure::Write
                  ? QStringLiteral("CDlgPft::SaveText() Write() failed.")
                  : QStringLiteral("CDlgPft::SaveText() Create() failed."));
     return false;
@@ -100,29 +93,4 @@ int CPftTextFile::SaveEncodingFor(const QString &newPath, const QString &current
         !hasExtension(fileName(currentPath), QLatin1StringView(".txt")))
         return CTextEncoding::kAnsi;
     return paneEncoding;
-}
-
-QString CPftTextFile::NormaliseLineBreaks(QStringView text, QStringView lineBreak)
-{
-    QString result;
-    result.reserve(text.size());
-    const qsizetype size = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        result.append(text.sliced(start, i - start));
-        result.append(lineBreak);
-        if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    result.append(text.sliced(start));
-    return result;
-}
-
-QString CPftTextFile::OpensAsLogLine(int encoding)
-{
-    return QStringLiteral("CDlgPft opens file as %1.").arg(CTextEncoding::name(encoding));
 }

@@ -1,320 +1,217 @@
 #include "FileSizeLimit.h"
+#include "TestFiles.h"
 #include "core/TextEncoding.h"
 #include "core/TextFileIo.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray bytesOf(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (const int v : values)
-        bytes.append(static_cast<char>(v));
-    return bytes;
-}
-
-} // namespace
-
+// Encoding detection and conversion, and the whole-file loader and saver on top of them.
 class TextFilesTest final : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void detection_data();
-    void detection();
-    void encoding_data();
-    void encoding();
-    void loadKeepsZeroTail();
-    void loadCreatesMissingFile();
-    void loadFailures();
-    void saveRoundTrip_data();
-    void saveRoundTrip();
-    void ansiFallsBackToUtf16();
-    void ansiLookAlikesReadBack();
-    void failedSaveKeepsOldFile();
-    void saveIntoMissingFolderFails();
-};
-
-void TextFilesTest::detection_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("encoding");
-    QTest::addColumn<qsizetype>("textStart");
-    QTest::addColumn<QString>("text");
-
-    const int ansi = CTextEncoding::kAnsi;
-    const int utf16 = CTextEncoding::kUtf16Le;
-    const int utf8 = CTextEncoding::kUtf8;
-    const QByteArray a199(199, 'a');
-    const QByteArray a200(200, 'a');
-
-    QTest::newRow("ASCII reads as UTF-8") << QByteArray("abc") << utf8 << qsizetype(0) << QStringLiteral("abc");
-    QTest::newRow("one Shift-JIS character") << bytesOf({0x82, 0xA0}) << ansi << qsizetype(0) << QStringLiteral("あ");
-    QTest::newRow("Shift-JIS then ASCII") << bytesOf({0x82, 0xA0, 0x41}) << ansi << qsizetype(0)
-                                          << QStringLiteral("あA");
-    QTest::newRow("Shift-JIS lines end in CR LF") << bytesOf({0x82, 0xA0, 0x82, 0xA2, 0x0D, 0x0A}) << ansi
-                                                  << qsizetype(0) << QStringLiteral("あい\r\n");
-    QTest::newRow("UTF-16LE without mark") << QByteArray("a\0", 2) << utf16 << qsizetype(0) << QStringLiteral("a");
-    QTest::newRow("UTF-16LE two units") << QByteArray("a\0b\0", 4) << utf16 << qsizetype(0) << QStringLiteral("ab");
-    QTest::newRow("mark only") << bytesOf({0xFF, 0xFE}) << utf16 << qsizetype(2) << QString();
-    QTest::newRow("mark and text") << bytesOf({0xFF, 0xFE, 0x42, 0x30}) << utf16 << qsizetype(2) << QStringLiteral("あ");
-    QTest::newRow("empty file") << QByteArray() << utf8 << qsizetype(0) << QString();
-    QTest::newRow("UTF-8 signature and text") << bytesOf({0xEF, 0xBB, 0xBF, 0xE3, 0x81, 0x82}) << utf8 << qsizetype(0)
-                                              << QStringLiteral("あ");
-    QTest::newRow("exactly the UTF-8 signature") << bytesOf({0xEF, 0xBB, 0xBF}) << utf8 << qsizetype(0) << QString();
-    QTest::newRow("ill-formed then well-formed") << bytesOf({0x82, 0xA0, 0x41, 0x42}) << ansi << qsizetype(0)
-                                                 << QStringLiteral("あAB");
-    QTest::newRow("well-formed then ill-formed") << bytesOf({0x41, 0xC3, 0xA9, 0xFF}) << ansi << qsizetype(0)
-                                                 << QStringLiteral("A\uFF83\uFF69\u30FB");
-    QTest::newRow("E0 then 9F is overlong") << bytesOf({0xE0, 0x9F}) << ansi << qsizetype(0) << QStringLiteral("\u71F9");
-    QTest::newRow("E0 then A0 80") << bytesOf({0xE0, 0xA0, 0x80}) << utf8 << qsizetype(0) << QStringLiteral("\u0800");
-    QTest::newRow("F0 then 8F is overlong") << bytesOf({0xF0, 0x8F}) << ansi << qsizetype(0) << QStringLiteral("\uE04E");
-    QTest::newRow("F0 90 80 80") << bytesOf({0xF0, 0x90, 0x80, 0x80}) << utf8 << qsizetype(0)
-                                 << QString::fromUcs4(U"\U00010000");
-    QTest::newRow("C0 is never a lead byte") << bytesOf({0xC0}) << ansi << qsizetype(0) << QStringLiteral("\uFF80");
-    QTest::newRow("F8 is never a lead byte") << bytesOf({0xF8}) << ansi << qsizetype(0) << QStringLiteral("\u30FB");
-    QTest::newRow("unfinished sequence at the end") << bytesOf({0xE3, 0x81}) << utf8 << qsizetype(0)
-                                                    << QStringLiteral("\uFFFD\uFFFD");
-    QTest::newRow("zero after ill-formed byte") << bytesOf({0x82, 0x00}) << utf16 << qsizetype(0) << QStringLiteral("\u0082");
-    QTest::newRow("odd UTF-16LE length") << QByteArray("a\0b", 3) << utf16 << qsizetype(0) << QStringLiteral("ab");
-    QTest::newRow("zero beyond 200 bytes") << a200 + QByteArray(1, '\0') << utf8 << qsizetype(0)
-                                           << QString::fromLatin1(a200) + QChar(0);
-    QTest::newRow("byte 200 ends the look") << a199 + bytesOf({0x82, 0xA0}) << ansi << qsizetype(0)
-                                            << QString::fromLatin1(a199) + QStringLiteral("あ");
-}
-
-void TextFilesTest::detection()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, encoding);
-    QFETCH(qsizetype, textStart);
-    QFETCH(QString, text);
-
-    const CTextEncoding::Detection found = CTextEncoding::detect(bytes);
-    QCOMPARE(found.encoding, encoding);
-    QCOMPARE(found.textStart, textStart);
-
-    // The same through a file.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("in.txt"));
-    writeBytes(path, bytes);
-    CTextFileIo io;
-    QVERIFY(io.LoadText(path));
-    QCOMPARE(io.encoding(), encoding);
-    QCOMPARE(io.textStart(), qint64(textStart));
-    QCOMPARE(io.textLength(), qint64(bytes.size() - textStart));
-    QCOMPARE(io.text(), text);
-}
-
-void TextFilesTest::encoding_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("requested");
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("used");
-
-    const int ansi = CTextEncoding::kAnsi;
-    const int utf16 = CTextEncoding::kUtf16Le;
-    const int utf8 = CTextEncoding::kUtf8;
-
-    QTest::newRow("ANSI ASCII") << QStringLiteral("abc\r\n") << ansi << QByteArray("abc\r\n") << ansi;
-    QTest::newRow("ANSI Japanese") << QStringLiteral("$消去$") << ansi << bytesOf({0x24, 0x8F, 0xC1, 0x8B, 0x8E, 0x24})
-                                   << ansi;
-    QTest::newRow("ANSI unrepresentable") << QStringLiteral("é") << ansi << bytesOf({0xFF, 0xFE, 0xE9, 0x00}) << utf16;
-    QTest::newRow("ANSI mixed") << QStringLiteral("aé") << ansi << bytesOf({0xFF, 0xFE, 0x61, 0x00, 0xE9, 0x00}) << utf16;
-    QTest::newRow("ANSI empty") << QString() << ansi << QByteArray() << ansi;
-    // Code page 932 has look-alikes for these; saved as those they would read back changed.
-    QTest::newRow("ANSI yen sign") << QStringLiteral("¥100") << ansi
-                                   << bytesOf({0xFF, 0xFE, 0xA5, 0x00, 0x31, 0x00, 0x30, 0x00, 0x30, 0x00}) << utf16;
-    QTest::newRow("ANSI wave dash") << QStringLiteral("あ\u301C") << ansi << bytesOf({0xFF, 0xFE, 0x42, 0x30, 0x1C, 0x30})
-                                    << utf16;
-    QTest::newRow("ANSI full-width tilde") << QStringLiteral("\uFF5E") << ansi << bytesOf({0x81, 0x60}) << ansi;
-    QTest::newRow("ANSI minus sign") << QStringLiteral("\u2212") << ansi << bytesOf({0xFF, 0xFE, 0x12, 0x22}) << utf16;
-    QTest::newRow("UTF-16LE") << QStringLiteral("aあ") << utf16 << bytesOf({0xFF, 0xFE, 0x61, 0x00, 0x42, 0x30}) << utf16;
-    QTest::newRow("UTF-16LE own mark") << QStringLiteral("\uFEFFa") << utf16 << bytesOf({0xFF, 0xFE, 0x61, 0x00}) << utf16;
-    QTest::newRow("UTF-16LE empty") << QString() << utf16 << bytesOf({0xFF, 0xFE}) << utf16;
-    QTest::newRow("UTF-8 without signature") << QStringLiteral("aあ") << utf8 << bytesOf({0x61, 0xE3, 0x81, 0x82}) << utf8;
-    QTest::newRow("UTF-8 empty") << QString() << utf8 << QByteArray() << utf8;
-    QTest::newRow("unknown code") << QStringLiteral("a") << 7 << bytesOf({0xFF, 0xFE, 0x61, 0x00}) << utf16;
-}
-
-void TextFilesTest::encoding()
-{
-    QFETCH(QString, text);
-    QFETCH(int, requested);
-    QFETCH(QByteArray, bytes);
-    QFETCH(int, used);
-
-    int actual = -1;
-    QCOMPARE(CTextEncoding::encode(text, requested, &actual), bytes);
-    QCOMPARE(actual, used);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("out.txt"));
-    CTextFileIo io;
-    int saved = -1;
-    QVERIFY(io.SaveText(path, text, requested, &saved));
-    QCOMPARE(saved, used);
-    QCOMPARE(io.savedEncoding(), used);
-    QCOMPARE(readBytes(path), bytes);
-}
-
-void TextFilesTest::loadKeepsZeroTail()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("tail.txt"));
-    writeBytes(path, bytesOf({0xFF, 0xFE, 0x61, 0x00, 0x62}));
-    CTextFileIo io;
-    QVERIFY(io.LoadText(path));
-    QCOMPARE(io.fileSize(), qint64(5));
-    QCOMPARE(io.buffer().size(), qsizetype(11));
-    QCOMPARE(io.buffer().first(5), bytesOf({0xFF, 0xFE, 0x61, 0x00, 0x62}));
-    QCOMPARE(io.buffer().sliced(5), QByteArray(6, '\0'));
-    QCOMPARE(io.textStart(), qint64(2));
-    QCOMPARE(io.textLength(), qint64(3));
-    QCOMPARE(io.text(), QStringLiteral("ab"));
-}
-
-void TextFilesTest::loadCreatesMissingFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("new.txt"));
-    CTextFileIo io;
-    QVERIFY(io.LoadText(path));
-    QVERIFY(QFileInfo(path).isFile());
-    QCOMPARE(QFileInfo(path).size(), qint64(0));
-    QCOMPARE(io.encoding(), CTextEncoding::kUtf8);
-    QCOMPARE(io.text(), QString());
-    QCOMPARE(io.buffer(), QByteArray(6, '\0'));
-}
-
-void TextFilesTest::loadFailures()
-{
-    QTemporaryDir dir;
-    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
-    writeBytes(plain, "kept");
-    CTextFileIo io;
-    QVERIFY(io.LoadText(plain));
-
-    // Below a regular file nothing can be opened or created; a folder is not a text file.
-    QVERIFY(!io.LoadText(plain + QStringLiteral("/child.txt")));
-    QCOMPARE(io.lastError(), QStringLiteral("CTextFileIo::LoadText() Create() failed."));
-    QCOMPARE(io.lastFailure(), CTextFileIo::Failure::Create);
-    QVERIFY(!QFileInfo::exists(plain + QStringLiteral("/child.txt")));
-    QVERIFY(!io.LoadText(dir.path()));
-    QCOMPARE(io.lastError(), QStringLiteral("CTextFileIo::LoadText() Create() failed."));
-
-    // The content of the last good load is still there.
-    QCOMPARE(io.text(), QStringLiteral("kept"));
-}
-
-void TextFilesTest::saveRoundTrip_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("encoding");
-
-    QTest::newRow("UTF-8") << QStringLiteral("字幕の原稿\r\n二行目 line two\r\n") << CTextEncoding::kUtf8;
-    QTest::newRow("UTF-16LE") << QStringLiteral("字幕の原稿\r\nabc😀") << CTextEncoding::kUtf16Le;
-    QTest::newRow("ANSI") << QStringLiteral("前ロールの原稿ですます") << CTextEncoding::kAnsi;
-    QTest::newRow("ANSI lines") << QStringLiteral("前ロールの原稿\r\n二行目 line two\r\n") << CTextEncoding::kAnsi;
-}
-
-void TextFilesTest::saveRoundTrip()
-{
-    QFETCH(QString, text);
-    QFETCH(int, encoding);
-
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("round.txt"));
-    CTextFileIo io;
-    QVERIFY(io.SaveText(path, text, encoding));
-    if (encoding == CTextEncoding::kUtf8)
-        QVERIFY(!readBytes(path).startsWith("\xEF\xBB\xBF"));
-    CTextFileIo reader;
-    QVERIFY(reader.LoadText(path));
-    QCOMPARE(reader.encoding(), encoding);
-    QCOMPARE(reader.text(), text);
-}
-
-void TextFilesTest::ansiFallsBackToUtf16()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("accent.txt"));
-    CTextFileIo io;
-    int used = -1;
-    QVERIFY(io.SaveText(path, QStringLiteral("café"), CTextEncoding::kAnsi, &used));
-    QCOMPARE(used, CTextEncoding::kUtf16Le);
-    CTextFileIo reader;
-    QVERIFY(reader.LoadText(path));
-    QCOMPARE(reader.encoding(), CTextEncoding::kUtf16Le);
-    QCOMPARE(reader.text(), QStringLiteral("café"));
-}
-
-void TextFilesTest::ansiLookAlikesReadBack()
-{
-    // Every character that code page 932 turns into another one on the way back.
-    const QString text = QStringLiteral("〜¥−‖—¢£¬‾");
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("marks.txt"));
-    CTextFileIo io;
-    int used = -1;
-    QVERIFY(io.SaveText(path, text, CTextEncoding::kAnsi, &used));
-    QCOMPARE(used, CTextEncoding::kUtf16Le);
-    CTextFileIo reader;
-    QVERIFY(reader.LoadText(path));
-    QCOMPARE(reader.text(), text);
-}
-
-void TextFilesTest::failedSaveKeepsOldFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("script.txt"));
-    const QByteArray old = CTextEncoding::encode(QStringLiteral("元の原稿"), CTextEncoding::kUtf16Le);
-    writeBytes(path, old);
-    CTextFileIo io;
-    bool saved = true;
+    void detection_data()
     {
-        // The disk fills up part way through the new content.
-        FileSizeLimit limit(4096);
-        saved = io.SaveText(path, QString(20000, QChar(u'あ')), CTextEncoding::kUtf16Le);
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<QString>("text");
+        const int ansi = CTextEncoding::kAnsi;
+        const int utf16 = CTextEncoding::kUtf16Le;
+        const int utf8 = CTextEncoding::kUtf8;
+        const QByteArray a199(199, 'a');
+        const QByteArray a200(200, 'a');
+        QTest::newRow("ASCII reads as UTF-8") << QByteArray("abc") << utf8 << u"abc"_qs;
+        QTest::newRow("one Shift-JIS character") << QByteArray::fromHex("82a0") << ansi << u"あ"_qs;
+        QTest::newRow("Shift-JIS then ASCII") << QByteArray::fromHex("82a041") << ansi << u"あA"_qs;
+        QTest::newRow("Shift-JIS lines end in CR LF")
+            << QByteArray::fromHex("82a082a20d0a") << ansi << u"あい\r\n"_qs;
+        QTest::newRow("UTF-16LE without mark") << QByteArray("a\0", 2) << utf16 << u"a"_qs;
+        QTest::newRow("mark only") << QByteArray::fromHex("fffe") << utf16 << QString();
+        QTest::newRow("mark and text") << QByteArray::fromHex("fffe4230") << utf16 << u"あ"_qs;
+        QTest::newRow("empty file") << QByteArray() << utf8 << QString();
+        QTest::newRow("UTF-8 signature and text") << QByteArray::fromHex("efbbbfe38182") << utf8 << u"あ"_qs;
+        QTest::newRow("broken signature") << QByteArray::fromHex("ef41bf41") << ansi << u"\u30FBA\uFF7FA"_qs;
+        QTest::newRow("exactly the UTF-8 signature") << QByteArray::fromHex("efbbbf") << utf8 << QString();
+        QTest::newRow("ill-formed then well-formed") << QByteArray::fromHex("82a04142") << ansi << u"あAB"_qs;
+        QTest::newRow("well-formed then ill-formed")
+            << QByteArray::fromHex("41c3a9ff") << ansi << u"A\uFF83\uFF69\u30FB"_qs;
+        QTest::newRow("E0 then 9F is overlong") << QByteArray::fromHex("e09f") << ansi << u"\u71F9"_qs;
+        QTest::newRow("E0 then A0 80") << QByteArray::fromHex("e0a080") << utf8 << u"\u0800"_qs;
+        QTest::newRow("F0 then 8F is overlong") << QByteArray::fromHex("f08f") << ansi << u"\uE04E"_qs;
+        QTest::newRow("F0 90 80 80") << QByteArray::fromHex("f0908080") << utf8
+                                     << QString::fromUcs4(U"\U00010000");
+        QTest::newRow("C0 is never a lead byte") << QByteArray::fromHex("c0") << ansi << u"\uFF80"_qs;
+        QTest::newRow("F8 is never a lead byte") << QByteArray::fromHex("f8") << ansi << u"\u30FB"_qs;
+        QTest::newRow("unfinished sequence at the end")
+            << QByteArray::fromHex("e381") << utf8 << u"\uFFFD\uFFFD"_qs;
+        QTest::newRow("zero after ill-formed byte") << QByteArray::fromHex("8200") << utf16 << u"\u0082"_qs;
+        QTest::newRow("odd UTF-16LE length") << QByteArray("a\0b", 3) << utf16 << u"ab"_qs;
+        QTest::newRow("zero beyond 200 bytes")
+            << a200 + QByteArray(1, '\0') << utf8 << QString::fromLatin1(a200) + QChar(0);
+        QTest::newRow("byte 200 ends the look")
+            << a199 + QByteArray::fromHex("82a0") << ansi << QString::fromLatin1(a199) + u"あ"_qs;
     }
-    QVERIFY(!saved);
-    QCOMPARE(io.lastError(), QStringLiteral("CTextFileIo::SaveText() Write() failed."));
-    QCOMPARE(io.lastFailure(), CTextFileIo::Failure::Write);
-    QCOMPARE(readBytes(path), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("script.txt")});
-}
+    void detection()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, encoding);
+        // Only a UTF-16LE signature stays out of the text.
+        const qsizetype textStart =
+            encoding == CTextEncoding::kUtf16Le && bytes.startsWith("\xFF\xFE") ? 2 : 0;
+        const CTextEncoding::Detection found = CTextEncoding::detect(bytes);
+        QCOMPARE(found.encoding, encoding);
+        QCOMPARE(found.textStart, textStart);
+        // The same through a file.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"in.txt"_qs);
+        writeBytes(path, bytes);
+        CTextFileIo io;
+        QVERIFY(io.LoadText(path));
+        QCOMPARE(io.encoding(), encoding);
+        QCOMPARE(io.textStart(), qint64(textStart));
+        QCOMPARE(io.textLength(), qint64(bytes.size() - textStart));
+        QTEST(io.text(), "text");
+    }
 
-void TextFilesTest::saveIntoMissingFolderFails()
-{
-    QTemporaryDir dir;
-    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
-    writeBytes(plain, "kept");
-    CTextFileIo io;
-    QVERIFY(!io.SaveText(plain + QStringLiteral("/x.txt"), QStringLiteral("x"), CTextEncoding::kUtf8));
-    QCOMPARE(io.lastError(), QStringLiteral("CTextFileIo::SaveText() Create() failed."));
-    QCOMPARE(readBytes(plain), QByteArray("kept"));
-}
+    void encoding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("used");
+        const int ansi = CTextEncoding::kAnsi;
+        const int utf16 = CTextEncoding::kUtf16Le;
+        const int utf8 = CTextEncoding::kUtf8;
+        QTest::newRow("ANSI ASCII") << u"abc\r\n"_qs << ansi << QByteArray("abc\r\n") << ansi;
+        QTest::newRow("ANSI Japanese") << u"$消去$"_qs << ansi << QByteArray::fromHex("248fc18b8e24") << ansi;
+        QTest::newRow("ANSI unrepresentable") << u"é"_qs << ansi << QByteArray::fromHex("fffee900") << utf16;
+        // Code page 932 has look-alikes for these; saved as those they would read back changed.
+        QTest::newRow("ANSI yen sign")
+            << u"¥100"_qs << ansi << QByteArray::fromHex("fffea500310030003000") << utf16;
+        QTest::newRow("ANSI wave dash")
+            << u"あ\u301C"_qs << ansi << QByteArray::fromHex("fffe42301c30") << utf16;
+        QTest::newRow("ANSI full-width tilde") << u"\uFF5E"_qs << ansi << QByteArray::fromHex("8160") << ansi;
+        QTest::newRow("ANSI minus sign") << u"\u2212"_qs << ansi << QByteArray::fromHex("fffe1222") << utf16;
+        QTest::newRow("UTF-16LE") << u"aあ"_qs << utf16 << QByteArray::fromHex("fffe61004230") << utf16;
+        QTest::newRow("UTF-16LE own mark")
+            << u"\uFEFFa"_qs << utf16 << QByteArray::fromHex("fffe6100") << utf16;
+        QTest::newRow("UTF-16LE empty") << QString() << utf16 << QByteArray::fromHex("fffe") << utf16;
+        QTest::newRow("UTF-8 without signature")
+            << u"aあ"_qs << utf8 << QByteArray::fromHex("61e38182") << utf8;
+        QTest::newRow("unknown code") << u"a"_qs << 7 << QByteArray::fromHex("fffe6100") << utf16;
+    }
+    void encoding()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, requested);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, used);
+        int actual = -1;
+        QCOMPARE(CTextEncoding::encode(text, requested, &actual), bytes);
+        QCOMPARE(actual, used);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"out.txt"_qs);
+        CTextFileIo io;
+        int saved = -1;
+        QVERIFY(io.SaveText(path, text, requested, &saved));
+        QCOMPARE(saved, used);
+        QCOMPARE(io.savedEncoding(), used);
+        QCOMPARE(readBytes(path), bytes);
+    }
+
+    void saveRoundTrip_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<int>("readAs");
+        const int ansi = CTextEncoding::kAnsi;
+        const int utf16 = CTextEncoding::kUtf16Le;
+        QTest::newRow("UTF-8") << u"字幕の原稿\r\n二行目 line two\r\n"_qs << CTextEncoding::kUtf8
+                               << CTextEncoding::kUtf8;
+        QTest::newRow("UTF-16LE") << u"字幕の原稿\r\nabc😀"_qs << utf16 << utf16;
+        QTest::newRow("ANSI") << u"前ロールの原稿\r\n二行目 line two\r\n"_qs << ansi << ansi;
+        QTest::newRow("ANSI without a form") << u"café"_qs << ansi << utf16;
+        // Every character that code page 932 turns into another one on the way back.
+        QTest::newRow("ANSI look-alikes") << u"〜¥−‖—¢£¬‾"_qs << ansi << utf16;
+    }
+    void saveRoundTrip()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, encoding);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"round.txt"_qs);
+        CTextFileIo io;
+        int used = -1;
+        QVERIFY(io.SaveText(path, text, encoding, &used));
+        QTEST(used, "readAs");
+        QVERIFY(!readBytes(path).startsWith("\xEF\xBB\xBF"));
+        CTextFileIo reader;
+        QVERIFY(reader.LoadText(path));
+        QTEST(reader.encoding(), "readAs");
+        QCOMPARE(reader.text(), text);
+    }
+
+    void loadKeepsZeroTailAndCreatesMissingFiles()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"tail.txt"_qs);
+        writeBytes(path, QByteArray::fromHex("fffe610062"));
+        CTextFileIo io;
+        QVERIFY(io.LoadText(path));
+        QCOMPARE(io.buffer(), QByteArray::fromHex("fffe610062000000000000"));
+        QCOMPARE(io.text(), u"ab"_qs);
+        const QString missing = dir.filePath(u"new.txt"_qs);
+        QVERIFY(io.LoadText(missing));
+        QCOMPARE(QFileInfo(missing).size(), qint64(0));
+        QCOMPARE(io.encoding(), CTextEncoding::kUtf8);
+        QCOMPARE(io.buffer(), QByteArray(6, '\0'));
+    }
+
+    void loadFailures()
+    {
+        QTemporaryDir dir;
+        const QString plain = dir.filePath(u"plain.txt"_qs);
+        writeBytes(plain, "kept");
+        CTextFileIo io;
+        QVERIFY(io.LoadText(plain));
+        // Below a regular file nothing can be opened or created; a folder is not a text file.
+        QVERIFY(!io.LoadText(plain + u"/child.txt"_qs));
+        QCOMPARE(io.lastError(), u"CTextFileIo::LoadText() Create() failed."_qs);
+        QCOMPARE(io.lastFailure(), CTextFileIo::Failure::Create);
+        QVERIFY(!QFileInfo::exists(plain + u"/child.txt"_qs));
+        QVERIFY(!io.LoadText(dir.path()));
+        // The content of the last good load is still there.
+        QCOMPARE(io.text(), u"kept"_qs);
+    }
+
+    void failedSaveKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"script.txt"_qs);
+        const QByteArray old = CTextEncoding::encode(u"元の原稿"_qs, CTextEncoding::kUtf16Le);
+        writeBytes(path, old);
+        CTextFileIo io;
+        bool saved = true;
+        {
+            // The disk fills up part way through the new content.
+            FileSizeLimit limit(4096);
+            saved = io.SaveText(path, QString(20000, QChar(u'あ')), CTextEncoding::kUtf16Le);
+        }
+        QVERIFY(!saved);
+        QCOMPARE(io.lastError(), u"CTextFileIo::SaveText() Write() failed."_qs);
+        QCOMPARE(io.lastFailure(), CTextFileIo::Failure::Write);
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"script.txt"_qs});
+        // Nothing can be created below a regular file.
+        QVERIFY(!io.SaveText(path + u"/x.txt"_qs, u"x"_qs, CTextEncoding::kUtf8));
+        QCOMPARE(io.lastError(), u"CTextFileIo::SaveText() Create() failed."_qs);
+        QCOMPARE(readBytes(path), old);
+    }
+};
 
 QTEST_APPLESS_MAIN(TextFilesTest)
 #include "TextFilesTest.moc"

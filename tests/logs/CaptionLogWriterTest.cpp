@@ -109,211 +109,195 @@ class CaptionLogWriterTest final : public QObject
     Q_OBJECT
 
 private slots:
-    void batchesBehindTheDisplay_data();
-    void batchesBehindTheDisplay();
-    void withdrawnCaptionNeverLogged();
-    void lineBreaks_data();
-    void lineBreaks();
-    void shutdownWritesEverythingLeft();
-    void startupBlanksNeverLogged();
-    void nothingToWriteCreatesNoFile();
-    void contactLinePrefix_data();
-    void contactLinePrefix();
-    void rangeRefused_data();
-    void rangeRefused();
-    void lateLineInsertedBehindTheLoggedOnes();
-    void smallStoreLosesNothing();
-    void logSwitchedOnAgainWritesWhatIsStillKept();
+    void batchesBehindTheDisplay_data()
+    {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<int>("save");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("written");
+        QTest::newRow("110 captions: all still too close") << 10 << 100 << 110 << 0;
+        QTest::newRow("111 captions: the 100 oldest") << 10 << 100 << 111 << 100;
+        QTest::newRow("210 captions: still one batch") << 10 << 100 << 210 << 100;
+        QTest::newRow("211 captions: two batches") << 10 << 100 << 211 << 200;
+        QTest::newRow("batches of 10 behind 3 lines") << 3 << 10 << 24 << 20;
+    }
+
+    void batchesBehindTheDisplay()
+    {
+        QFETCH(int, lines);
+        QFETCH(int, save);
+        QFETCH(int, shown);
+        QFETCH(int, written);
+        Fixture f(lines, save);
+        f.captions(0, shown);
+        QCOMPARE(f.logged(), Fixture::names(0, written));
+    }
+
+    void withdrawnCaptionNeverLogged()
+    {
+        Fixture f;
+        f.captions(0, 6);
+        // The typist takes back c5 while it is still on screen.
+        QVERIFY(f.store.RemoveLastString(true) >= 0);
+        QVERIFY(f.store.at(f.store.count() - 1)->isWithdrawn());
+        f.captions(6, 105);
+        QStringList expected = Fixture::names(0, 100);
+        // The batch still spans 100 serials; the withdrawn one among them is left out.
+        expected.removeAll(QStringLiteral("c5"));
+        QCOMPARE(f.logged(), expected);
+    }
+
+    void lineBreaks_data()
+    {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("bare CR") << QStringLiteral("a\rb") << QStringLiteral("a\r\nb\r\n");
+        QTest::newRow("bare LF") << QStringLiteral("a\nb") << QStringLiteral("a\r\nb\r\n");
+        QTest::newRow("CR LF kept") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb\r\n");
+        QTest::newRow("LF CR is two breaks") << QStringLiteral("a\n\rb") << QStringLiteral("a\r\n\r\nb\r\n");
+        QTest::newRow("empty caption") << QString() << QStringLiteral("\r\n");
+    }
+
+    void lineBreaks()
+    {
+        QFETCH(QString, raw);
+        QFETCH(QString, written);
+        Fixture f;
+        f.caption(raw);
+        f.writer.FlushDisplayLog();
+        const QString file = readUtf16File(f.displayLog.GetPath());
+        QCOMPARE(file.mid(file.indexOf(QStringLiteral("\r\n")) + 2), written);
+    }
+
+    void shutdownWritesEverythingLeft()
+    {
+        Fixture f;
+        f.captions(0, 125);
+        QCOMPARE(f.logged().size(), 100);
+        f.writer.FlushDisplayLog();
+        QCOMPARE(f.logged(), Fixture::names(0, 125));
+        QCOMPARE(f.host.last, f.store.nextSerial() - 1);
+        // A second flush has nothing left to write.
+        f.writer.FlushDisplayLog();
+        QCOMPARE(f.logged().size(), 125);
+    }
+
+    void startupBlanksNeverLogged()
+    {
+        Fixture f;
+        f.caption(QStringLiteral("first"));
+        f.writer.FlushDisplayLog();
+        QCOMPARE(f.logged(), QStringList{QStringLiteral("first")});
+        // The log viewer asks for the whole range and gets no blanks either.
+        QString text;
+        QCOMPARE(f.writer.GetLogText(-1, -1, text), 1);
+        QCOMPARE(text, QStringLiteral("first\r\n"));
+    }
+
+    void nothingToWriteCreatesNoFile()
+    {
+        Fixture f;
+        f.writer.FlushDisplayLog();
+        QVERIFY(f.displayLog.GetPath().isEmpty());
+        QVERIFY(!QFileInfo::exists(f.home.path() + QStringLiteral("/logs")) ||
+                QDir(f.home.path() + QStringLiteral("/logs")).isEmpty());
+    }
+
+    void contactLinePrefix_data()
+    {
+        QTest::addColumn<QTime>("time");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("09:05:07.25") << QTime(9, 5, 7, 250) << QStringLiteral("090507.25 member1＞hello");
+        QTest::newRow("hundredths rounded down")
+            << QTime(23, 59, 59, 8) << QStringLiteral("235959.00 member1＞hello");
+    }
+
+    void contactLinePrefix()
+    {
+        QFETCH(QTime, time);
+        QFETCH(QString, line);
+        Fixture f;
+        f.now = QDateTime(QDate(2024, 3, 5), time);
+        f.writer.contactLogLine(QStringLiteral("member1＞hello"));
+        const QStringList lines = readUtf16File(f.contactLog.GetPath()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines.at(0).endsWith(QStringLiteral("---------- start ----------")));
+        QCOMPARE(lines.at(1), line);
+        QVERIFY(QFileInfo(f.contactLog.GetPath()).fileName().endsWith(QStringLiteral("_chat.txt")));
+    }
+
+    void rangeRefused_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("result");
+        // Blanks are serials 0-9, captions 10-14.
+        QTest::newRow("whole range") << -1 << -1 << 5;
+        QTest::newRow("from the first caption") << 10 << 14 << 5;
+        QTest::newRow("starts among the blanks") << 9 << 14 << -1;
+        QTest::newRow("ends after the newest") << 10 << 15 << -1;
+        QTest::newRow("empty range") << 12 << 11 << 0;
+    }
+
+    void rangeRefused()
+    {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(int, result);
+        Fixture f;
+        f.captions(0, 5);
+        QString text;
+        QCOMPARE(f.writer.GetLogText(first, last, text), result);
+        if (result < 0)
+            QVERIFY(text.isEmpty());
+    }
+
+    void lateLineInsertedBehindTheLoggedOnes()
+    {
+        Fixture f(3, 5);
+        f.captions(0, 20);
+        const QStringList before = f.logged();
+        QCOMPARE(before, Fixture::names(0, 15));
+        // A line typed before c5 arrives only now and goes in at its place, behind what is logged.
+        CReceivedMainData late = f.record(QStringLiteral("late"));
+        const int pos = f.store.SerialToPosition(f.host.last) - 8;
+        f.store.InsertData(pos, late);
+        f.writer.displayLogRecord(late);
+        f.captions(20, 3);
+        f.writer.FlushDisplayLog();
+        QStringList expected = Fixture::names(0, 15);
+        expected.append(QStringLiteral("late"));
+        expected.append(Fixture::names(15, 8));
+        QCOMPARE(f.logged(), expected);
+    }
+
+    void smallStoreLosesNothing()
+    {
+        // Batches of 1000 behind 5 lines in a store of only 20: each batch must go out before its
+        // records leave the store.
+        Fixture f(5, 1000, 20);
+        f.captions(0, 300);
+        f.writer.FlushDisplayLog();
+        QCOMPARE(f.logged(), Fixture::names(0, 300));
+    }
+
+    void logSwitchedOnAgainWritesWhatIsStillKept()
+    {
+        Fixture f(5, 10, 20);
+        f.captions(0, 10);
+        // The log is off: the controller stores captions without telling the writer.
+        for (int i = 10; i < 110; ++i)
+            f.store.AppendData(f.record(QStringLiteral("c%1").arg(i)));
+        f.caption(QStringLiteral("c110"));
+        QVERIFY(operationLogLines().contains(QStringLiteral("ManageMainLog() failed.")));
+        f.writer.FlushDisplayLog();
+        const QStringList logged = f.logged();
+        // Every caption the store still holds is written, once and in order.
+        QCOMPARE(logged.mid(logged.indexOf(QStringLiteral("c91"))), Fixture::names(91, 20));
+        QStringList unique = logged;
+        QCOMPARE(unique.removeDuplicates(), 0);
+    }
 };
-
-void CaptionLogWriterTest::batchesBehindTheDisplay_data()
-{
-    QTest::addColumn<int>("lines");
-    QTest::addColumn<int>("save");
-    QTest::addColumn<int>("shown");
-    QTest::addColumn<int>("written");
-    QTest::newRow("110 captions: all still too close") << 10 << 100 << 110 << 0;
-    QTest::newRow("111 captions: the 100 oldest") << 10 << 100 << 111 << 100;
-    QTest::newRow("210 captions: still one batch") << 10 << 100 << 210 << 100;
-    QTest::newRow("211 captions: two batches") << 10 << 100 << 211 << 200;
-    QTest::newRow("batches of 10 behind 3 lines") << 3 << 10 << 24 << 20;
-}
-
-void CaptionLogWriterTest::batchesBehindTheDisplay()
-{
-    QFETCH(int, lines);
-    QFETCH(int, save);
-    QFETCH(int, shown);
-    QFETCH(int, written);
-    Fixture f(lines, save);
-    f.captions(0, shown);
-    QCOMPARE(f.logged(), Fixture::names(0, written));
-}
-
-void CaptionLogWriterTest::withdrawnCaptionNeverLogged()
-{
-    Fixture f;
-    f.captions(0, 6);
-    // The typist takes back c5 while it is still on screen.
-    QVERIFY(f.store.RemoveLastString(true) >= 0);
-    QVERIFY(f.store.at(f.store.count() - 1)->isWithdrawn());
-    f.captions(6, 105);
-    QStringList expected = Fixture::names(0, 100);
-    // The batch still spans 100 serials; the withdrawn one among them is left out.
-    expected.removeAll(QStringLiteral("c5"));
-    QCOMPARE(f.logged(), expected);
-}
-
-void CaptionLogWriterTest::lineBreaks_data()
-{
-    QTest::addColumn<QString>("raw");
-    QTest::addColumn<QString>("written");
-    QTest::newRow("bare CR") << QStringLiteral("a\rb") << QStringLiteral("a\r\nb\r\n");
-    QTest::newRow("bare LF") << QStringLiteral("a\nb") << QStringLiteral("a\r\nb\r\n");
-    QTest::newRow("CR LF kept") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb\r\n");
-    QTest::newRow("LF CR is two breaks") << QStringLiteral("a\n\rb") << QStringLiteral("a\r\n\r\nb\r\n");
-    QTest::newRow("empty caption") << QString() << QStringLiteral("\r\n");
-}
-
-void CaptionLogWriterTest::lineBreaks()
-{
-    QFETCH(QString, raw);
-    QFETCH(QString, written);
-    Fixture f;
-    f.caption(raw);
-    f.writer.FlushDisplayLog();
-    const QString file = readUtf16File(f.displayLog.GetPath());
-    QCOMPARE(file.mid(file.indexOf(QStringLiteral("\r\n")) + 2), written);
-}
-
-void CaptionLogWriterTest::shutdownWritesEverythingLeft()
-{
-    Fixture f;
-    f.captions(0, 125);
-    QCOMPARE(f.logged().size(), 100);
-    f.writer.FlushDisplayLog();
-    QCOMPARE(f.logged(), Fixture::names(0, 125));
-    QCOMPARE(f.host.last, f.store.nextSerial() - 1);
-    // A second flush has nothing left to write.
-    f.writer.FlushDisplayLog();
-    QCOMPARE(f.logged().size(), 125);
-}
-
-void CaptionLogWriterTest::startupBlanksNeverLogged()
-{
-    Fixture f;
-    f.caption(QStringLiteral("first"));
-    f.writer.FlushDisplayLog();
-    QCOMPARE(f.logged(), QStringList{QStringLiteral("first")});
-    // The log viewer asks for the whole range and gets no blanks either.
-    QString text;
-    QCOMPARE(f.writer.GetLogText(-1, -1, text), 1);
-    QCOMPARE(text, QStringLiteral("first\r\n"));
-}
-
-void CaptionLogWriterTest::nothingToWriteCreatesNoFile()
-{
-    Fixture f;
-    f.writer.FlushDisplayLog();
-    QVERIFY(f.displayLog.GetPath().isEmpty());
-    QVERIFY(!QFileInfo::exists(f.home.path() + QStringLiteral("/logs")) ||
-            QDir(f.home.path() + QStringLiteral("/logs")).isEmpty());
-}
-
-void CaptionLogWriterTest::contactLinePrefix_data()
-{
-    QTest::addColumn<QTime>("time");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("09:05:07.25") << QTime(9, 5, 7, 250) << QStringLiteral("090507.25 member1＞hello");
-    QTest::newRow("hundredths rounded down")
-        << QTime(23, 59, 59, 8) << QStringLiteral("235959.00 member1＞hello");
-}
-
-void CaptionLogWriterTest::contactLinePrefix()
-{
-    QFETCH(QTime, time);
-    QFETCH(QString, line);
-    Fixture f;
-    f.now = QDateTime(QDate(2024, 3, 5), time);
-    f.writer.contactLogLine(QStringLiteral("member1＞hello"));
-    const QStringList lines = readUtf16File(f.contactLog.GetPath()).split(QStringLiteral("\r\n"));
-    QCOMPARE(lines.size(), 3);
-    QVERIFY(lines.at(0).endsWith(QStringLiteral("---------- start ----------")));
-    QCOMPARE(lines.at(1), line);
-    QVERIFY(QFileInfo(f.contactLog.GetPath()).fileName().endsWith(QStringLiteral("_chat.txt")));
-}
-
-void CaptionLogWriterTest::rangeRefused_data()
-{
-    QTest::addColumn<int>("first");
-    QTest::addColumn<int>("last");
-    QTest::addColumn<int>("result");
-    // Blanks are serials 0-9, captions 10-14.
-    QTest::newRow("whole range") << -1 << -1 << 5;
-    QTest::newRow("from the first caption") << 10 << 14 << 5;
-    QTest::newRow("starts among the blanks") << 9 << 14 << -1;
-    QTest::newRow("ends after the newest") << 10 << 15 << -1;
-    QTest::newRow("empty range") << 12 << 11 << 0;
-}
-
-void CaptionLogWriterTest::rangeRefused()
-{
-    QFETCH(int, first);
-    QFETCH(int, last);
-    QFETCH(int, result);
-    Fixture f;
-    f.captions(0, 5);
-    QString text;
-    QCOMPARE(f.writer.GetLogText(first, last, text), result);
-    if (result < 0)
-        QVERIFY(text.isEmpty());
-}
-
-void CaptionLogWriterTest::lateLineInsertedBehindTheLoggedOnes()
-{
-    Fixture f(3, 5);
-    f.captions(0, 20);
-    const QStringList before = f.logged();
-    QCOMPARE(before, Fixture::names(0, 15));
-    // A line typed before c5 arrives only now and goes in at its place, behind what is logged.
-    CReceivedMainData late = f.record(QStringLiteral("late"));
-    const int pos = f.store.SerialToPosition(f.host.last) - 8;
-    f.store.InsertData(pos, late);
-    f.writer.displayLogRecord(late);
-    f.captions(20, 3);
-    f.writer.FlushDisplayLog();
-    QStringList expected = Fixture::names(0, 15);
-    expected.append(QStringLiteral("late"));
-    expected.append(Fixture::names(15, 8));
-    QCOMPARE(f.logged(), expected);
-}
-
-void CaptionLogWriterTest::smallStoreLosesNothing()
-{
-    // Batches of 1000 behind 5 lines in a store of only 20: each batch must go out before its
-    // records leave the store.
-    Fixture f(5, 1000, 20);
-    f.captions(0, 300);
-    f.writer.FlushDisplayLog();
-    QCOMPARE(f.logged(), Fixture::names(0, 300));
-}
-
-void CaptionLogWriterTest::logSwitchedOnAgainWritesWhatIsStillKept()
-{
-    Fixture f(5, 10, 20);
-    f.captions(0, 10);
-    // The log is off: the controller stores captions without telling the writer.
-    for (int i = 10; i < 110; ++i)
-        f.store.AppendData(f.record(QStringLiteral("c%1").arg(i)));
-    f.caption(QStringLiteral("c110"));
-    QVERIFY(operationLogLines().contains(QStringLiteral("ManageMainLog() failed.")));
-    f.writer.FlushDisplayLog();
-    const QStringList logged = f.logged();
-    // Every caption the store still holds is written, once and in order.
-    QCOMPARE(logged.mid(logged.indexOf(QStringLiteral("c91"))), Fixture::names(91, 20));
-    QStringList unique = logged;
-    QCOMPARE(unique.removeDuplicates(), 0);
-}
 
 QTEST_APPLESS_MAIN(CaptionLogWriterTest)
 #include "CaptionLogWriterTest.moc"

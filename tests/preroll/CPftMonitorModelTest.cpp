@@ -49,45 +49,32 @@ private slots:
 
         CountingView view;
         CPftMonitorModel model(&view);
-        const QString address = QStringLiteral("10.0.0.5");
-        QVERIFY(model.SetFormer(address, QStringLiteral("old\r\n"), storedFirst, storedReceived));
-        QCOMPARE(model.SetFormer(address, QStringLiteral("new!\r\n"), first, received), accepted);
-        QCOMPARE(model.former(address), accepted ? QStringLiteral("new!\r\n") : QStringLiteral("old\r\n"));
+        const QString address = u"10.0.0.5"_qs;
+        QVERIFY(model.SetFormer(address, u"old\r\n"_qs, storedFirst, storedReceived));
+        QCOMPARE(model.SetFormer(address, u"new!\r\n"_qs, first, received), accepted);
+        QCOMPARE(model.former(address), accepted ? u"new!\r\n"_qs : u"old\r\n"_qs);
         QCOMPARE(model.boundary(), accepted ? 6 : 5);
         QCOMPARE(view.refreshes, 2);
         // Former and latter share the times: the latter record is judged the same way.
-        QCOMPARE(model.SetLatter(address, QStringLiteral("next\r\n"), first, received), accepted);
-    }
-
-    void bothHalvesOfOneDatagram()
-    {
-        CountingView view;
-        CPftMonitorModel model(&view);
-        const QString address = QStringLiteral("10.0.0.5");
-        QVERIFY(model.SetFormer(address, QStringLiteral("a\r\nb\r\n"), 7000, 7100));
-        QVERIFY(model.SetLatter(address, QStringLiteral("c\r\n"), 7000, 7100));
-        QCOMPARE(model.shownText(), QStringLiteral("a\r\nb\r\nc\r\n"));
-        QCOMPARE(model.boundary(), 6);
-        QCOMPARE(model.currentMember(), address);
-        QCOMPARE(view.refreshes, 2);
+        QCOMPARE(model.SetLatter(address, u"next\r\n"_qs, first, received), accepted);
     }
 
     void boundaryAfterLines()
     {
         CountingView view;
         CPftMonitorModel model(&view);
-        const QString address = QStringLiteral("10.0.0.7");
-        model.AppendFormerLine(address, QStringLiteral("stale"));
+        const QString address = u"10.0.0.7"_qs;
+        model.AppendFormerLine(address, u"stale"_qs);
         model.ClearFormer(address);
         model.ClearLatter(address);
         QCOMPARE(view.refreshes, 1);
         QCOMPARE(model.boundary(), 0);
-        model.AppendFormerLine(address, QStringLiteral("ab"));
+        model.AppendFormerLine(address, u"ab"_qs);
         model.AppendFormerLine(address, QString());
-        model.AppendFormerLine(address, QStringLiteral("hello"));
-        model.AppendLatterLine(address, QStringLiteral("next"));
+        model.AppendFormerLine(address, u"hello"_qs);
+        model.AppendLatterLine(address, u"next"_qs);
         QCOMPARE(model.boundary(), 13);
-        QCOMPARE(model.shownText(), QStringLiteral("ab\r\n\r\nhello\r\nnext\r\n"));
+        QCOMPARE(model.shownText(), u"ab\r\n\r\nhello\r\nnext\r\n"_qs);
         QCOMPARE(view.refreshes, 5);
     }
 
@@ -95,31 +82,31 @@ private slots:
     {
         CountingView view;
         CPftMonitorModel model(&view);
-        const QString x = QStringLiteral("10.0.0.1");
-        const QString y = QStringLiteral("10.0.0.2");
-        model.SetFormer(x, QStringLiteral("x1\r\n"), 1000, 1000);
-        model.SetLatter(x, QStringLiteral("x2\r\n"), 1000, 1000);
-        QCOMPARE(model.shownText(), QStringLiteral("x1\r\nx2\r\n"));
+        const QString x = u"10.0.0.1"_qs;
+        const QString y = u"10.0.0.2"_qs;
+        model.SetFormer(x, u"x1\r\n"_qs, 1000, 1000);
+        model.SetLatter(x, u"x2\r\n"_qs, 1000, 1000);
+        QCOMPARE(model.shownText(), u"x1\r\nx2\r\n"_qs);
 
         // A shared-protocol peer sends its pre-roll line by line in between.
         model.ClearFormer(y);
-        model.AppendFormerLine(y, QStringLiteral("y1"));
+        model.AppendFormerLine(y, u"y1"_qs);
         QCOMPARE(model.currentMember(), y);
-        QCOMPARE(model.shownText(), QStringLiteral("y1\r\n"));
+        QCOMPARE(model.shownText(), u"y1\r\n"_qs);
 
-        model.SetFormer(x, QStringLiteral("x1 longer\r\n"), 2000, 2000);
+        model.SetFormer(x, u"x1 longer\r\n"_qs, 2000, 2000);
         QCOMPARE(model.currentMember(), x);
         QCOMPARE(model.boundary(), 11);
 
         // The marker belongs to the shown member's own former text.
-        model.AppendFormerLine(y, QStringLiteral("y2"));
-        QCOMPARE(model.shownText(), QStringLiteral("y1\r\ny2\r\n"));
+        model.AppendFormerLine(y, u"y2"_qs);
+        QCOMPARE(model.shownText(), u"y1\r\ny2\r\n"_qs);
         QCOMPARE(model.boundary(), 8);
 
         // Other members' times do not hold back x.
-        model.SetLatter(y, QStringLiteral("y3\r\n"), 9000, 9000);
-        QVERIFY(model.SetLatter(x, QStringLiteral("x3\r\n"), 2500, 2500));
-        QCOMPARE(model.shownText(), QStringLiteral("x1 longer\r\nx3\r\n"));
+        model.SetLatter(y, u"y3\r\n"_qs, 9000, 9000);
+        QVERIFY(model.SetLatter(x, u"x3\r\n"_qs, 2500, 2500));
+        QCOMPARE(model.shownText(), u"x1 longer\r\nx3\r\n"_qs);
     }
 
     void ownPreroll()
@@ -128,10 +115,10 @@ private slots:
         QVERIFY(!model.isOwnPreroll());
         QCOMPARE(model.shownText(), QString());
         model.ClearFormer(CPftMonitorModel::kOwnAddress);
-        model.AppendFormerLine(CPftMonitorModel::kOwnAddress, QStringLiteral("mine"));
+        model.AppendFormerLine(CPftMonitorModel::kOwnAddress, u"mine"_qs);
         QVERIFY(model.isOwnPreroll());
-        QCOMPARE(model.currentMember(), QStringLiteral("127.0.0.1"));
-        QCOMPARE(model.former(QStringLiteral("127.0.0.1")), QStringLiteral("mine\r\n"));
+        QCOMPARE(model.currentMember(), u"127.0.0.1"_qs);
+        QCOMPARE(model.former(u"127.0.0.1"_qs), u"mine\r\n"_qs);
     }
 };
 

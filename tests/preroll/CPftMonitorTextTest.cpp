@@ -15,24 +15,17 @@ private slots:
         QTest::addColumn<int>("expectedBoundary");
         QTest::addColumn<bool>("afterLastLine");
 
-        QTest::newRow("former lines of 2, 0 and 5") << QStringLiteral("ab\r\n\r\nabcde\r\nnext\r\n") << 13
-                                                    << QStringLiteral("ab\n\nabcde\nnext\n") << 10 << false;
+        QTest::newRow("former lines of 2, 0 and 5")
+            << u"ab\r\n\r\nabcde\r\nnext\r\n"_qs << 13 << u"ab\n\nabcde\nnext\n"_qs << 10 << false;
         QTest::newRow("nothing yet") << QString() << 0 << QString() << 0 << false;
-        QTest::newRow("no former text")
-            << QStringLiteral("x\r\n") << 0 << QStringLiteral("x\n") << 0 << false;
-        QTest::newRow("no latter text, line end last")
-            << QStringLiteral("ab\r\n") << 4 << QStringLiteral("ab\n") << 3 << false;
-        QTest::newRow("no latter text, characters last")
-            << QStringLiteral("ab\r\ncd") << 6 << QStringLiteral("ab\ncd") << 5 << true;
-        QTest::newRow("lone CR and lone LF")
-            << QStringLiteral("a\rb\nc") << 4 << QStringLiteral("a\nb\nc") << 4 << false;
-        QTest::newRow("between CR and LF")
-            << QStringLiteral("ab\r\ncd") << 3 << QStringLiteral("ab\ncd") << 2 << false;
-        QTest::newRow("CR before CR LF")
-            << QStringLiteral("a\r\r\nb") << 4 << QStringLiteral("a\n\nb") << 3 << false;
-        QTest::newRow("beyond the text")
-            << QStringLiteral("ab\r\n") << 99 << QStringLiteral("ab\n") << 3 << false;
-        QTest::newRow("negative") << QStringLiteral("ab\r\n") << -5 << QStringLiteral("ab\n") << 0 << false;
+        QTest::newRow("no former text") << u"x\r\n"_qs << 0 << u"x\n"_qs << 0 << false;
+        QTest::newRow("no latter text, line end last") << u"ab\r\n"_qs << 4 << u"ab\n"_qs << 3 << false;
+        QTest::newRow("no latter text, characters last") << u"ab\r\ncd"_qs << 6 << u"ab\ncd"_qs << 5 << true;
+        QTest::newRow("lone CR and lone LF") << u"a\rb\nc"_qs << 4 << u"a\nb\nc"_qs << 4 << false;
+        QTest::newRow("between CR and LF") << u"ab\r\ncd"_qs << 3 << u"ab\ncd"_qs << 2 << false;
+        QTest::newRow("CR before CR LF") << u"a\r\r\nb"_qs << 4 << u"a\n\nb"_qs << 3 << false;
+        QTest::newRow("beyond the text") << u"ab\r\n"_qs << 99 << u"ab\n"_qs << 3 << false;
+        QTest::newRow("negative") << u"ab\r\n"_qs << -5 << u"ab\n"_qs << 0 << false;
     }
 
     void boundaryFollowsTheLineEnds()
@@ -52,10 +45,10 @@ private slots:
     void sameLineAsTheBoundaryCharacter()
     {
         // The marker's line is the line of the character at the boundary, before and after.
-        const QString shown = QStringLiteral("one\r\ntwo\r\nthree\r\n");
+        const QString shown = u"one\r\ntwo\r\nthree\r\n"_qs;
         for (int boundary = 0; boundary <= shown.size(); ++boundary) {
             const CPftMonitorText result(shown, boundary);
-            const int linesBefore = static_cast<int>(shown.left(boundary).count(QStringLiteral("\r\n")));
+            const int linesBefore = static_cast<int>(shown.left(boundary).count(u"\r\n"_qs));
             QCOMPARE(result.text().left(result.boundary()).count(u'\n'), linesBefore);
         }
     }
