@@ -1,6 +1,7 @@
 #include "TestHome.h"
 
 #include "config/CConfig.h"
+#include "core/CDialogs.h"
 #include "core/StringTable.h"
 #include "display/CDlgCfgDisplay.h"
 
@@ -37,21 +38,22 @@ struct Refusal
     QString caption;
 };
 
-void recordRefusals(CDlgCfgDisplay &dialog, Refusal &refusal)
+// What the refusals asked since the last call.
+Refusal refusals()
 {
-    dialog.setMessageBox([&refusal](QWidget *, const QString &text, const QString &caption) {
+    Refusal refusal;
+    for (const CDialogs::Message &message : CDialogs::takeAsked()) {
         ++refusal.count;
-        refusal.text = text;
-        refusal.caption = caption;
-    });
+        refusal.text = message.text;
+        refusal.caption = message.caption;
+    }
+    return refusal;
 }
 
 // The keys in the order the dialog checks them, with their edits.
 const QList<QPair<int, QString>> kNumbers = {
-    {1052, QStringLiteral("main.scroll.period_i")},
-    {1053, QStringLiteral("main.scroll.pixel_i")},
-    {1054, QStringLiteral("main.line.height_i")},
-    {1084, QStringLiteral("main.font.outline.width_i")},
+    {1052, QStringLiteral("main.scroll.period_i")},       {1053, QStringLiteral("main.scroll.pixel_i")},
+    {1054, QStringLiteral("main.line.height_i")},         {1084, QStringLiteral("main.font.outline.width_i")},
     {1086, QStringLiteral("main.translucent.opacity_i")},
 };
 
@@ -85,10 +87,12 @@ void TestDlgCfgDisplay::init()
     m_home = std::make_unique<TestHome>();
     m_config = std::make_unique<CConfig>();
     m_config->Initialize();
+    CDialogs::setScripted(true);
 }
 
 void TestDlgCfgDisplay::cleanup()
 {
+    CDialogs::reset();
     m_config.reset();
     m_home.reset();
 }
@@ -153,11 +157,10 @@ void TestDlgCfgDisplay::rangeChecks()
     const int before = intKey(*m_config, key);
 
     CDlgCfgDisplay dialog(*m_config);
-    Refusal refusal;
-    recordRefusals(dialog, refusal);
     dialog.show();
     edit(dialog, control)->setText(value);
     QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("1")), Qt::LeftButton);
+    const Refusal refusal = refusals();
 
     if (accepted) {
         QCOMPARE(refusal.count, 0);
@@ -168,7 +171,8 @@ void TestDlgCfgDisplay::rangeChecks()
     } else {
         QCOMPARE(refusal.count, 1);
         QCOMPARE(refusal.text, CStringTable::get(168));
-        QCOMPARE(refusal.text, QStringLiteral("パラメータが範囲外です。設定ダイアログをよく読んで、再設定してください。"));
+        QCOMPARE(refusal.text,
+                 QStringLiteral("パラメータが範囲外です。設定ダイアログをよく読んで、再設定してください。"));
         QCOMPARE(refusal.caption, CStringTable::get(116));
         // Still open, with the value as typed, and nothing written.
         QVERIFY(dialog.isVisible());
@@ -183,9 +187,12 @@ void TestDlgCfgDisplay::firstRefusedInOrder_data()
     QTest::addColumn<QList<int>>("badControls");
     QTest::addColumn<QString>("firstKey");
     QTest::newRow("opacity and period") << QList<int>{1086, 1052} << QStringLiteral("main.scroll.period_i");
-    QTest::newRow("line height and pixels") << QList<int>{1054, 1053} << QStringLiteral("main.scroll.pixel_i");
-    QTest::newRow("opacity and outline") << QList<int>{1086, 1084} << QStringLiteral("main.font.outline.width_i");
-    QTest::newRow("opacity and line height") << QList<int>{1086, 1054} << QStringLiteral("main.line.height_i");
+    QTest::newRow("line height and pixels")
+        << QList<int>{1054, 1053} << QStringLiteral("main.scroll.pixel_i");
+    QTest::newRow("opacity and outline")
+        << QList<int>{1086, 1084} << QStringLiteral("main.font.outline.width_i");
+    QTest::newRow("opacity and line height")
+        << QList<int>{1086, 1054} << QStringLiteral("main.line.height_i");
     QTest::newRow("opacity alone") << QList<int>{1086} << QStringLiteral("main.translucent.opacity_i");
 }
 
@@ -208,8 +215,6 @@ void TestDlgCfgDisplay::firstRefusedInOrder()
 void TestDlgCfgDisplay::okWritesEightKeys()
 {
     CDlgCfgDisplay dialog(*m_config);
-    Refusal refusal;
-    recordRefusals(dialog, refusal);
     edit(dialog, 1052)->setText(QStringLiteral("25"));
     edit(dialog, 1053)->setText(QStringLiteral("6"));
     edit(dialog, 1054)->setText(QStringLiteral("120"));
@@ -219,7 +224,7 @@ void TestDlgCfgDisplay::okWritesEightKeys()
     edit(dialog, 1086)->setText(QStringLiteral("50"));
     check(dialog, 1085)->setChecked(true);
     dialog.accept();
-    QCOMPARE(refusal.count, 0);
+    QCOMPARE(refusals().count, 0);
     QCOMPARE(intKey(*m_config, QStringLiteral("main.scroll.period_i")), 25);
     QCOMPARE(intKey(*m_config, QStringLiteral("main.scroll.pixel_i")), 6);
     QCOMPARE(intKey(*m_config, QStringLiteral("main.line.height_i")), 120);
