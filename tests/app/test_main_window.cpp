@@ -5,6 +5,7 @@
 #include "app/CMainWindow.h"
 #include "config/CConfig.h"
 #include "core/AppPaths.h"
+#include "core/CDialogs.h"
 #include "display/CDlgMain.h"
 #include "net/CNetController.h"
 
@@ -367,16 +368,14 @@ void TestMainWindow::exitAsksAndEndsTheRun()
     MainWindowUnderTest t;
     QVERIFY(t.window.Create());
     QSignalSpy quit(&t.window, &CMainWindow::quitRequested);
-    int asked = 0;
-    t.window.displayWindow()->setExitConfirmation([&asked, confirmed](QWidget *) {
-        ++asked;
-        return confirmed;
-    });
+    CDialogs::setScripted(true);
+    CDialogs::queueAnswer(confirmed ? CDialogs::Answer::Ok : CDialogs::Answer::Cancel);
 
     t.window.displayWindow()->OnCommand(CommandId::Exit);
     drainEvents();
 
-    QCOMPARE(asked, 1);
+    QCOMPARE(CDialogs::takeAsked().size(), 1);
+    CDialogs::reset();
     QCOMPARE(t.window.isDestroyed(), confirmed);
     QCOMPARE(quit.size(), confirmed ? 1 : 0);
     QCOMPARE(operationLogLines().contains(QStringLiteral("CDlgMain::OnClose() called.")), confirmed);
