@@ -17,6 +17,8 @@ class ReceivedMain;
 // column always works with what the window is at that moment.
 class CCaptionColumn final
 {
+    Q_DISABLE_COPY_MOVE(CCaptionColumn)
+
 public:
     // What the off-screen image needs: nothing, every collected line drawn again, or the image
     // moved up one pitch with the lines from shownLines() on drawn into the band that came free.
@@ -80,7 +82,8 @@ public:
     Repaint Refresh(const QSize &client, const QMargins &frame, ImageState image);
     // One tick of the scroll timer. Nothing happens while the column stands still.
     Repaint ScrollStep(const QSize &client, const QMargins &frame, ImageState image);
-    // True while lines wait below the window: more steps will follow.
+    // True while lines wait below the window: more steps will follow, and only then does a tick
+    // of the timer do anything.
     bool isScrolling() const { return m_bScrolling; }
 
     // Every collected line is in lines() up to collected(); the last may still be below the window.
