@@ -23,7 +23,7 @@ struct Column
     explicit Column(int pixels = 4, int maxLines = 50, QSize size = QSize(200, 100)) : client(size)
     {
         store.Configure(200, 50);
-        column.Allocate(maxLines);
+        QVERIFY(column.Allocate(maxLines));
         column.setMargins(0, 0);
         column.setScrollPixels(pixels);
         // As the window's first resize does.
