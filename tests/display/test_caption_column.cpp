@@ -220,29 +220,33 @@ void TestCaptionColumn::changesInTheMiddle_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<int>("pos");
+    QTest::addColumn<int>("typed");
     QTest::addColumn<int>("steps");
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<int>("topSerial");
     const QString late = u"追い越された行"_s;
+    const QStringList full{u"行1"_s, u"行2"_s, late, u"行3"_s, u"行4"_s, u"行5"_s};
     QTest::newRow("overtaken line inserted")
-        << "insert" << 1 << 0 << QStringList{u"行1"_s, late, u"行2"_s, u"行3"_s} << 0;
-    QTest::newRow("line withdrawn") << "withdraw" << 1 << 0 << QStringList{u"行1"_s, u"行3"_s} << 0;
+        << "insert" << 1 << 3 << 0 << QStringList{u"行1"_s, late, u"行2"_s, u"行3"_s} << 0;
+    QTest::newRow("line withdrawn") << "withdraw" << 1 << 3 << 0 << QStringList{u"行1"_s, u"行3"_s} << 0;
     QTest::newRow("top record withdrawn: the top moves on")
-        << "withdraw" << 0 << 0 << QStringList{u"行2"_s, u"行3"_s} << 1;
-    // While scrolling the change is collected where the column stands; the offset stays.
-    QTest::newRow("inserted while scrolling")
-        << "insert" << 2 << 2 << QStringList{u"行1"_s, u"行2"_s, late, u"行3"_s, u"行4"_s, u"行5"_s} << 0;
+        << "withdraw" << 0 << 3 << 0 << QStringList{u"行2"_s, u"行3"_s} << 1;
+    // A line pushed below a full screen starts the scroll; while scrolling the change is
+    // collected where the column stands and the offset stays.
+    QTest::newRow("inserted into a full screen") << "insert" << 2 << 5 << 0 << full << 0;
+    QTest::newRow("inserted while scrolling") << "insert" << 2 << 6 << 2 << full << 0;
 }
 
 void TestCaptionColumn::changesInTheMiddle()
 {
     QFETCH(QString, change);
     QFETCH(int, pos);
+    QFETCH(int, typed);
     QFETCH(int, steps);
     QFETCH(QStringList, shown);
     QFETCH(int, topSerial);
     Column c;
-    c.addNumbered(1, steps > 0 ? 6 : 3);
+    c.addNumbered(1, typed);
     for (int i = 0; i < steps; ++i)
         c.step();
 
@@ -264,7 +268,7 @@ void TestCaptionColumn::changesInTheMiddle()
     QCOMPARE(c.column.collectedLines(), shown);
     QCOMPARE(c.column.topSerial(), topSerial);
     QCOMPARE(c.column.scrollOffset(), 4 * steps);
-    QCOMPARE(c.column.isScrolling(), steps > 0);
+    QCOMPARE(c.column.isScrolling(), shown.size() > 5);
 }
 
 void TestCaptionColumn::refreshWaitsForAWholePaint_data()
