@@ -159,6 +159,7 @@ void TestCaptionColumn::scrollSteps_data()
                                  u"8@1 scroll"_s, u"15@1 scroll"_s, u"0@2 line+all"_s};
     QTest::newRow("a pitch") << 20 << 2 << QStringList{u"0@1 line"_s, u"0@2 line"_s};
     QTest::newRow("more than a pitch") << 23 << 2 << QStringList{u"3@1 line"_s, u"0@2 line+all"_s};
+    QTest::newRow("two pitches") << 40 << 2 << QStringList{u"0@1 line"_s, u"0@2 line"_s};
     QTest::newRow("far more than a pitch")
         << 103 << 3 << QStringList{u"0@1 line"_s, u"0@2 line"_s, u"0@3 line"_s};
 }
@@ -214,6 +215,16 @@ void TestCaptionColumn::goLastShowsNewestLines()
     QCOMPARE(c.column.topLine(), 1);
     const QString a(20, u'a'), b(20, u'b'), cc(20, u'c');
     QCOMPARE(c.column.collectedLines(), (QStringList{a, b, b, cc, cc}));
+
+    // Scrolling on, the top moves on line by line: past the record's end, then within a record.
+    c.add(u"d"_s);
+    c.scrollToEnd();
+    QCOMPARE(c.column.collectedLines(), (QStringList{b, b, cc, cc, u"d"_s}));
+    c.add(u"e"_s);
+    c.scrollToEnd();
+    QCOMPARE(c.column.collectedLines(), (QStringList{b, cc, cc, u"d"_s, u"e"_s}));
+    QCOMPARE(c.column.topSerial(), 13);
+    QCOMPARE(c.column.topLine(), 1);
 }
 
 void TestCaptionColumn::changesInTheMiddle_data()
