@@ -10,7 +10,7 @@ namespace {
 // collects.
 void keepBacklog(DisplayFixture &d, int &n)
 {
-    if (d.window->isScrolling() && d.store.nextSerial() - d.window->topSerial() >= 40)
+    if (d.window->isScrolling() && d.store.nextSerial() - d.window->column().topSerial() >= 40)
         return;
     for (int i = 0; i < 200; ++i)
         d.add(n++);
@@ -21,9 +21,10 @@ void keepBacklog(DisplayFixture &d, int &n)
 void BM_ScrollStep(benchmark::State &state)
 {
     DisplayFixture d(state.range(0) != 0);
+    const CCaptionColumn &column = d.window->column();
     int n = 0;
     for (auto _ : state) {
-        const bool boundary = d.window->scrollOffset() + d.window->scrollPixels() >= d.window->linePitch();
+        const bool boundary = column.scrollOffset() + column.scrollPixels() >= column.pitch();
         if (boundary || !d.window->isScrolling()) {
             state.PauseTiming();
             keepBacklog(d, n);
@@ -35,7 +36,7 @@ void BM_ScrollStep(benchmark::State &state)
         d.window->ScrollStep();
         QCoreApplication::processEvents();
     }
-    state.counters["lines"] = d.window->topSerial();
+    state.counters["lines"] = column.topSerial();
 }
 BENCHMARK(BM_ScrollStep)->ArgName("outline")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
@@ -43,11 +44,12 @@ BENCHMARK(BM_ScrollStep)->ArgName("outline")->Arg(1)->Arg(0)->Unit(benchmark::kM
 void BM_LineBoundaryStep(benchmark::State &state)
 {
     DisplayFixture d(state.range(0) != 0);
+    const CCaptionColumn &column = d.window->column();
     int n = 0;
     for (auto _ : state) {
         state.PauseTiming();
         keepBacklog(d, n);
-        while (d.window->scrollOffset() + d.window->scrollPixels() < d.window->linePitch()) {
+        while (column.scrollOffset() + column.scrollPixels() < column.pitch()) {
             d.window->ScrollStep();
             QCoreApplication::processEvents();
         }

@@ -99,8 +99,8 @@ int main(int argc, char **argv)
     const double count = static_cast<double>(deviation.size());
     std::printf("platform %s, %dx%d, %d s, period %d ms, %d px per step, pitch %d px\n",
                 qPrintable(QGuiApplication::platformName()), d.window->canvas()->width(),
-                d.window->canvas()->height(), seconds, period, d.window->scrollPixels(),
-                d.window->linePitch());
+                d.window->canvas()->height(), seconds, period, d.window->column().scrollPixels(),
+                d.window->column().pitch());
     std::printf("steps %zu, lines fed %d, still scrolling %s\n", steps.ticks.size(), n,
                 d.window->isScrolling() ? "yes" : "no");
     std::printf("mean interval %.3f ms\n", count > 0 ? sum / count : 0.0);

@@ -1,7 +1,7 @@
 #include "display/CDlgCfgDisplay.h"
 
 #include "config/CConfig.h"
-#include "config/ConfigKeys.h"
+#include "core/CDialogs.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "display/CModalScope.h"
@@ -11,10 +11,8 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
@@ -37,36 +35,9 @@ QString tr127(const char *text)
     return QCoreApplication::translate("CDlgCfgDisplay", text);
 }
 
-// The store answers the upper bound; the lower bounds come from the same key table it is built
-// from (they do not depend on the work area).
-std::optional<qint32> lowerBound(const QString &key)
-{
-    static const QHash<QString, std::optional<qint32>> lower = [] {
-        QHash<QString, std::optional<qint32>> table;
-        for (const CConfigKeys::Key &entry : CConfigKeys::table(std::nullopt))
-            table.insert(entry.name, entry.lower);
-        return table;
-    }();
-    return lower.value(key);
-}
-
-int readInt(const CConfig &config, const QString &key, int fallback)
-{
-    qint32 value = fallback;
-    if (!config.GetInt(key, value))
-        return fallback;
-    return value;
-}
-
-void showRefusal(QWidget *owner, const QString &text, const QString &caption)
-{
-    QMessageBox::warning(owner, caption, text);
-}
-
 } // namespace
 
-CDlgCfgDisplay::CDlgCfgDisplay(CConfig &config, QWidget *parent)
-    : QDialog(parent), m_config(config), m_messageBox(showRefusal)
+CDlgCfgDisplay::CDlgCfgDisplay(CConfig &config, QWidget *parent) : QDialog(parent), m_config(config)
 {
     setObjectName(QStringLiteral("CDlgCfgDisplay"));
     setWindowTitle(tr127("表示設定"));
@@ -129,7 +100,8 @@ QLineEdit *CDlgCfgDisplay::addNumber(int id)
     auto *edit = new QLineEdit(this);
     edit->setObjectName(QString::number(id));
     // Numbers only, as the platform's numeric edit takes them.
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), edit));
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), edit));
     return edit;
 }
 
@@ -142,14 +114,14 @@ QCheckBox *CDlgCfgDisplay::addCheck(int id, const QString &text)
 
 void CDlgCfgDisplay::fill()
 {
-    m_period->setText(QString::number(readInt(m_config, kPeriod, 30)));
-    m_pixels->setText(QString::number(readInt(m_config, kPixels, 4)));
-    m_lineHeight->setText(QString::number(readInt(m_config, kLineHeight, 100)));
-    m_outlineWidth->setText(QString::number(readInt(m_config, kOutlineWidth, 2)));
-    m_outline->setChecked(readInt(m_config, kOutline, 0) != 0);
-    m_topmost->setChecked(readInt(m_config, kTopmost, 0) != 0);
-    m_opacity->setText(QString::number(readInt(m_config, kOpacity, 70)));
-    m_translucent->setChecked(readInt(m_config, kTranslucent, 0) != 0);
+    m_period->setText(QString::number(m_config.GetIntOr(kPeriod, 30)));
+    m_pixels->setText(QString::number(m_config.GetIntOr(kPixels, 4)));
+    m_lineHeight->setText(QString::number(m_config.GetIntOr(kLineHeight, 100)));
+    m_outlineWidth->setText(QString::number(m_config.GetIntOr(kOutlineWidth, 2)));
+    m_outline->setChecked(m_config.GetIntOr(kOutline, 0) != 0);
+    m_topmost->setChecked(m_config.GetIntOr(kTopmost, 0) != 0);
+    m_opacity->setText(QString::number(m_config.GetIntOr(kOpacity, 70)));
+    m_translucent->setChecked(m_config.GetIntOr(kTranslucent, 0) != 0);
 }
 
 std::optional<QString> CDlgCfgDisplay::FirstOutOfRange() const
@@ -167,9 +139,10 @@ std::optional<QString> CDlgCfgDisplay::FirstOutOfRange() const
         // An empty field is no number at all, not a zero.
         if (!ok)
             return *key;
-        const std::optional<qint32> lower = lowerBound(*key);
+        qint32 lower = 0;
         qint32 upper = 0;
-        if ((lower && value < *lower) || (m_config.GetMax(*key, upper) && value > upper))
+        if ((m_config.GetMin(*key, lower) && value < lower) ||
+            (m_config.GetMax(*key, upper) && value > upper))
             return *key;
     }
     return std::nullopt;
@@ -191,7 +164,7 @@ void CDlgCfgDisplay::accept()
 {
     if (FirstOutOfRange()) {
         const CModalScope modal;
-        m_messageBox(this, CStringTable::get(168), CStringTable::get(116));
+        CDialogs::tell(this, CDialogs::Icon::Warning, CStringTable::get(116), CStringTable::get(168));
         return;
     }
     store();

@@ -19,9 +19,6 @@ class CDlgCfgDisplay final : public QDialog
     Q_DISABLE_COPY_MOVE(CDlgCfgDisplay)
 
 public:
-    // Shows a refusal: text and caption (a message box unless a test replaces it).
-    using MessageBox = std::function<void(QWidget *owner, const QString &text, const QString &caption)>;
-
     // The settings must outlive the dialog. The controls are filled from them.
     explicit CDlgCfgDisplay(CConfig &config, QWidget *parent = nullptr);
 
@@ -32,8 +29,6 @@ public:
     // The first number out of its key's bounds, in the order scroll period, scroll pixels, line
     // height, outline width, opacity: its settings key; nothing when all are within bounds.
     std::optional<QString> FirstOutOfRange() const;
-
-    void setMessageBox(MessageBox messageBox) { m_messageBox = std::move(messageBox); }
 
 public slots:
     // Validates; out of range shows string 168 and keeps the dialog open, else writes the eight
@@ -48,7 +43,6 @@ private:
     void store();
 
     CConfig &m_config;
-    MessageBox m_messageBox;
     QLineEdit *m_period = nullptr;
     QLineEdit *m_pixels = nullptr;
     QLineEdit *m_lineHeight = nullptr;

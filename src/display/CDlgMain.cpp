@@ -1,25 +1,24 @@
 #include "display/CDlgMain.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
+#include "config/CFontColorDialog.h"
+#include "config/CPaletteColorDialog.h"
+#include "core/CDialogs.h"
+#include "core/CommandIds.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
+#include "display/CDisplayMenus.h"
 #include "display/CDlgCfgDisplay.h"
-#include "config/CFontColorDialog.h"
 #include "display/CFontMetricsMeasurer.h"
 #include "display/CModalScope.h"
-#include "config/CPaletteColorDialog.h"
 #include "display/CWindowEffects.h"
 #include "timeline/ReceivedMain.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QShortcut>
@@ -27,22 +26,11 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <new>
 
 namespace {
 
 bool g_abnormalResponse = false;
 CCustomPalette *g_applicationPalette = nullptr;
-
-QString menu101(const char *text)
-{
-    return QCoreApplication::translate("Menu101", text);
-}
-
-QString menu125(const char *text)
-{
-    return QCoreApplication::translate("Menu125", text);
-}
 
 } // namespace
 
@@ -51,28 +39,18 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
 {
     WriteLog(QStringLiteral("CDlgMain::OnCreate() begins."));
     setObjectName(QStringLiteral("CDlgMain"));
-    // Collect gathers at most one line more than are shown, and at least one line is shown.
-    m_nMaxDisplayLines = std::max(readInt(u"main.line.max_i", 50), 2);
-    bool allocated = true;
-    try {
-        m_aStringDisplay.resize(m_nMaxDisplayLines);
-    } catch (const std::bad_alloc &) {
-        allocated = false;
-    }
-    allocated = allocated && m_aStringDisplay.size() == m_nMaxDisplayLines;
-    WriteLog(QStringLiteral("m_aStringDisplay.SetCount finished. number : %1 %2")
-                 .arg(m_nMaxDisplayLines)
-                 .arg(allocated ? QStringLiteral("(success)") : QStringLiteral("(failure)")));
-    if (!allocated)
+    ConfigToLogFont(m_config, QStringLiteral("main"), logicalDpiY(), m_logFont);
+    setDisplayFont(CConfigGui::toQFont(m_logFont, logicalDpiY()));
+    m_column = std::make_unique<CCaptionColumn>(m_store, *m_measurer);
+    if (!m_column->Allocate(m_config.GetIntOr(QStringLiteral("main.line.max_i"), 50)))
         g_abnormalResponse = true;
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_menuBar = new QMenuBar(this);
-    layout->setMenuBar(m_menuBar);
-    buildMenu101();
-    buildMenu125();
+    m_menus = new CDisplayMenus(this);
+    connect(m_menus, &CDisplayMenus::commandTriggered, this, &CDlgMain::OnCommand);
+    layout->setMenuBar(m_menus->menuBar());
 
     // The client area. Only the off-screen image is painted into it, so nothing is erased first.
     m_canvas = new QWidget(this);
@@ -84,7 +62,7 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
     layout->addWidget(m_canvas, 1);
 
     // Before the window is first shown: a see-through surface cannot be asked for later.
-    m_effects = new CWindowEffects(*this, m_menuBar, m_store, m_config, this);
+    m_effects = new CWindowEffects(*this, m_menus->menuBar(), m_store, m_config, this);
     connect(m_effects, &CWindowEffects::framelessChanged, this, [this](bool frameless) {
         SetChecked(CommandId::Frameless, frameless);
         InvalidateLayout();
@@ -97,23 +75,14 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
 
     setFocusPolicy(Qt::StrongFocus);
 
-    m_nMarginX = readInt(u"main.margin.x_i", 4);
-    m_nMarginY = readInt(u"main.margin.y_i", 4);
-    m_store.setMargins(m_nMarginX, m_nMarginY);
-    m_nScrollPeriod = readInt(u"main.scroll.period_i", 30);
-    m_nScrollPixels = readInt(u"main.scroll.pixel_i", 4);
-    m_nLineHeight = readInt(u"main.line.height_i", 100);
+    m_column->setMargins(m_config.GetIntOr(QStringLiteral("main.margin.x_i"), 4),
+                         m_config.GetIntOr(QStringLiteral("main.margin.y_i"), 4));
+    m_nScrollPeriod = m_config.GetIntOr(QStringLiteral("main.scroll.period_i"), 30);
+    m_column->setScrollPixels(m_config.GetIntOr(QStringLiteral("main.scroll.pixel_i"), 4));
+    m_nLineHeight = m_config.GetIntOr(QStringLiteral("main.line.height_i"), 100);
     m_store.setLineHeightPercent(m_nLineHeight);
-    ConfigToLogFont(m_config, QStringLiteral("main"), logicalDpiY(), m_logFont);
-    setDisplayFont(CConfigGui::toQFont(m_logFont, logicalDpiY()));
     readOutline();
     applyColors();
-
-    m_nTopSerial = 0;
-    m_nTopLine = 0;
-    m_bScrolling = false;
-    m_nScrollOffset = 0;
-    m_bGoLast = true;
 
     m_scrollTimer = new QTimer(this);
     // Steps at an even pace are what makes the movement look smooth.
@@ -141,139 +110,29 @@ void CDlgMain::setApplicationPalette(CCustomPalette *palette)
     g_applicationPalette = palette;
 }
 
-int CDlgMain::readInt(const char16_t *key, int fallback) const
+QMenuBar *CDlgMain::menuBar() const
 {
-    qint32 value = fallback;
-    if (!m_config.GetInt(QString::fromUtf16(key), value))
-        return fallback;
-    return value;
+    return m_menus->menuBar();
 }
 
-QAction *CDlgMain::addItem(QMenu *menu, int command, const QString &text, bool checkable)
+QMenu *CDlgMain::contextMenu() const
 {
-    auto *item = menu->addAction(text);
-    item->setData(command);
-    item->setCheckable(checkable);
-    // As on the menus the program was designed for, a click does not flip the mark by itself:
-    // the owner of the state sets it.
-    connect(item, &QAction::triggered, this, [this, item, command] {
-        if (item->isCheckable())
-            item->setChecked(!item->isChecked());
-        OnCommand(command);
-    });
-    return item;
-}
-
-void CDlgMain::buildMenu101()
-{
-    using namespace CommandId;
-    // The text after the tab is what the menu shows as the key; the keys themselves are the
-    // main window's accelerator tables.
-    QMenu *file = m_menuBar->addMenu(menu101("ファイル(&F)"));
-    m_actions.insert(Connect, addItem(file, Connect, menu101("LANカードを選んで（再）接続... (&L)\tCtrl+L")));
-    file->addSeparator();
-    m_actions.insert(FileOpen, addItem(file, FileOpen, menu101("設定ファイルを開く...(&O)\tCtrl+O")));
-    m_actions.insert(FileSaveAs, addItem(file, FileSaveAs, menu101("設定に名前をつけて保存...(&A)\tCtrl+S")));
-    file->addSeparator();
-    m_actions.insert(Exit, addItem(file, Exit, menu101("終了...(&X)\tAlt+F4")));
-
-    QMenu *window = m_menuBar->addMenu(menu101("ウインドウ(&W)"));
-    m_actions.insert(ToggleInput,
-                     addItem(window, ToggleInput, menu101("入力ウインドウ(&I)\tShift+Ctrl+I"), true));
-    m_actions.insert(ToggleMemberMonitor, addItem(window, ToggleMemberMonitor,
-                                                  menu101("入力モニターウインドウ(&M)\tShift+Ctrl+M"), true));
-    m_actions.insert(ToggleContact,
-                     addItem(window, ToggleContact, menu101("連絡窓(&C)\tShift+Ctrl+R"), true));
-    m_actions.insert(TogglePreroll,
-                     addItem(window, TogglePreroll, menu101("前ロールウインドウ(&N)\tShift+Ctrl+N"), true));
-    m_actions.insert(TogglePrerollMonitor, addItem(window, TogglePrerollMonitor,
-                                                   menu101("前ロールモニター(&T)\tShift+Ctrl+T"), true));
-    m_actions.insert(ToggleFunctionKeys,
-                     addItem(window, ToggleFunctionKeys, menu101("Fキーウインドウ(&F)\tShift+Ctrl+F"), true));
-    window->addSeparator();
-    m_actions.insert(ToggleLogViewer, addItem(window, ToggleLogViewer,
-                                              menu101("ここまでのログを見る(&L)\tShift+Ctrl+G"), true));
-    window->addSeparator();
-    m_actions.insert(Frameless, addItem(window, Frameless, menu101("ウインドウの枠を消す(&H)\tF1"), true));
-    m_actions.insert(ToggleCover,
-                     addItem(window, ToggleCover, menu101("ウインドウ以外を単一色でカバー (&S)"), true));
-    m_actions.insert(CoverColor,
-                     addItem(window, CoverColor, menu101("ウインドウ以外をカバーする色... (&S)")));
-
-    QMenu *settings = m_menuBar->addMenu(menu101("設定(&S)"));
-    m_actions.insert(DisplaySettings, addItem(settings, DisplaySettings, menu101("表示... (&D)")));
-    m_actions.insert(DisplayFont, addItem(settings, DisplayFont, menu101("フォント... (&F)")));
-    m_actions.insert(DisplayBackground, addItem(settings, DisplayBackground, menu101("背景色... (&B)")));
-    m_actions.insert(DisplayOutlineColor,
-                     addItem(settings, DisplayOutlineColor, menu101("縁取りの色... (&O)")));
-    m_actions.insert(InputSettings, addItem(settings, InputSettings, menu101("入力... (&I)")));
-    settings->addSeparator();
-    QMenu *input = settings->addMenu(menu101("入力ウインドウ(&I)"));
-    m_actions.insert(InputFont, addItem(input, InputFont, menu101("フォント... (&F)")));
-    m_actions.insert(InputBackground, addItem(input, InputBackground, menu101("背景色... (&B)")));
-    QMenu *monitor = settings->addMenu(menu101("入力モニターウインドウ(&M)"));
-    m_actions.insert(MonitorFont, addItem(monitor, MonitorFont, menu101("フォント... (&F)")));
-    m_actions.insert(MonitorBackground, addItem(monitor, MonitorBackground, menu101("背景色... (&B)")));
-    m_actions.insert(MonitorLostBackground,
-                     addItem(monitor, MonitorLostBackground, menu101("通信断の際の背景色... (&L)")));
-    QMenu *prerollMonitor = settings->addMenu(menu101("前ロールモニター(&T)"));
-    m_actions.insert(PrerollMonitorFont,
-                     addItem(prerollMonitor, PrerollMonitorFont, menu101("フォント... (&F)")));
-    m_actions.insert(PrerollMonitorBackground,
-                     addItem(prerollMonitor, PrerollMonitorBackground, menu101("背景色... (&B)")));
-    QMenu *functionKeys = settings->addMenu(menu101("Fキーウインドウ(&F)"));
-    m_actions.insert(FunctionKeysFont, addItem(functionKeys, FunctionKeysFont, menu101("フォント... (&F)")));
-    m_actions.insert(FunctionKeysBackground,
-                     addItem(functionKeys, FunctionKeysBackground, menu101("背景色... (&B)")));
-    settings->addSeparator();
-    m_actions.insert(LogSettings, addItem(settings, LogSettings, menu101("ログ... (&L)")));
-    m_actions.insert(WebServerSettings,
-                     addItem(settings, WebServerSettings, menu101("簡易Webサーバー...(&W)")));
-    settings->addSeparator();
-    m_actions.insert(StartupSettings, addItem(settings, StartupSettings, menu101("起動時設定...(&N)")));
-    m_actions.insert(ResetSettings, addItem(settings, ResetSettings, menu101("設定を初期化...(&R)")));
-    m_actions.insert(Language, addItem(settings, Language, menu101("言語 (language)...")));
-
-    QMenu *help = m_menuBar->addMenu(menu101("ヘルプ(&H)"));
-    m_actions.insert(About, addItem(help, About, menu101("バージョン情報(&V)")));
-}
-
-void CDlgMain::buildMenu125()
-{
-    using namespace CommandId;
-    m_contextMenu = new QMenu(this);
-    addItem(m_contextMenu, DisplayFont, menu125("フォント... (&F)"));
-    addItem(m_contextMenu, DisplayBackground, menu125("背景色... (&B)"));
-    addItem(m_contextMenu, DisplaySettings, menu125("表示設定... (&D)"));
-    addItem(m_contextMenu, Frameless, menu125("ウインドウ枠を消す (&H)"), true);
-    addItem(m_contextMenu, ToggleCover, menu125("ウインドウ以外を単一色でカバー (&S)"), true);
+    return m_menus->contextMenu();
 }
 
 QAction *CDlgMain::action(int command) const
 {
-    return m_actions.value(command, nullptr);
+    return m_menus->action(command);
 }
 
 void CDlgMain::SetChecked(int command, bool checked)
 {
-    if (QAction *item = action(command))
-        item->setChecked(checked);
-    // The context menu repeats some items; their marks follow the menu bar's.
-    for (QAction *item : m_contextMenu->actions()) {
-        if (item->data().toInt() == command)
-            item->setChecked(checked);
-    }
+    m_menus->SetChecked(command, checked);
 }
 
 bool CDlgMain::isChecked(int command) const
 {
-    const QAction *item = action(command);
-    return item && item->isChecked();
-}
-
-void CDlgMain::setExitConfirmation(ExitConfirmation confirmation)
-{
-    m_confirmExit = std::move(confirmation);
+    return m_menus->isChecked(command);
 }
 
 bool CDlgMain::abnormalResponse()
@@ -320,12 +179,8 @@ void CDlgMain::OnCommand(int command)
 bool CDlgMain::confirmExit()
 {
     const CModalScope modal;
-    if (m_confirmExit)
-        return m_confirmExit(this);
-    QMessageBox box(QMessageBox::Warning, CStringTable::get(150), CStringTable::get(166),
-                    QMessageBox::Ok | QMessageBox::Cancel, this);
-    box.setDefaultButton(QMessageBox::Cancel);
-    return box.exec() == QMessageBox::Ok;
+    return CDialogs::confirm(this, CDialogs::Icon::Warning, CStringTable::get(150), CStringTable::get(166),
+                             CDialogs::Answer::Cancel);
 }
 
 void CDlgMain::OnFont()
@@ -378,11 +233,6 @@ void CDlgMain::OnOutlineColor()
 void CDlgMain::OnDisplaySettings()
 {
     const CModalScope modal;
-    if (m_settingsDialog) {
-        if (m_settingsDialog(this, m_config))
-            ApplyDisplaySettings();
-        return;
-    }
     CDlgCfgDisplay::Run(m_config, this, [this] { ApplyDisplaySettings(); });
 }
 
@@ -394,10 +244,11 @@ void CDlgMain::OnFrameless()
 
 void CDlgMain::ApplyDisplaySettings()
 {
-    m_nScrollPeriod = readInt(u"main.scroll.period_i", m_nScrollPeriod);
+    m_nScrollPeriod = m_config.GetIntOr(QStringLiteral("main.scroll.period_i"), m_nScrollPeriod);
     restartScrollTimer();
-    m_nScrollPixels = readInt(u"main.scroll.pixel_i", m_nScrollPixels);
-    m_nLineHeight = readInt(u"main.line.height_i", m_nLineHeight);
+    m_column->setScrollPixels(
+        m_config.GetIntOr(QStringLiteral("main.scroll.pixel_i"), m_column->scrollPixels()));
+    m_nLineHeight = m_config.GetIntOr(QStringLiteral("main.line.height_i"), m_nLineHeight);
     m_store.setLineHeightPercent(m_nLineHeight);
     readOutline();
     applyColors();
@@ -408,7 +259,7 @@ void CDlgMain::ApplyDisplaySettings()
 
 void CDlgMain::applyWindowEffects()
 {
-    m_bTranslucent = readInt(u"main.translucent_i", 0) != 0;
+    m_bTranslucent = m_config.GetIntOr(QStringLiteral("main.translucent_i"), 0) != 0;
     if (m_bTranslucent) {
         if (!m_effects->IsTranslucent())
             m_effects->BeginTranslucent();
@@ -416,7 +267,7 @@ void CDlgMain::applyWindowEffects()
     } else if (m_effects->IsTranslucent()) {
         m_effects->EndTranslucent();
     }
-    m_bTopmost = readInt(u"main.topmost_i", 0) != 0;
+    m_bTopmost = m_config.GetIntOr(QStringLiteral("main.topmost_i"), 0) != 0;
     m_effects->ReflectTopmost();
 }
 
@@ -425,6 +276,8 @@ void CDlgMain::applyWindowEffects()
 void CDlgMain::setDisplayFont(const QFont &font)
 {
     m_measurer = std::make_unique<CFontMetricsMeasurer>(font);
+    if (m_column)
+        m_column->setMeasurer(*m_measurer);
     m_font = m_measurer->font();
     m_renderer.setFont(m_font);
 }
@@ -437,8 +290,8 @@ void CDlgMain::applyColors()
 
 void CDlgMain::readOutline()
 {
-    m_bOutline = readInt(u"main.font.outline_i", 0) != 0;
-    m_nOutlineWidth = readInt(u"main.font.outline.width_i", 2);
+    m_bOutline = m_config.GetIntOr(QStringLiteral("main.font.outline_i"), 0) != 0;
+    m_nOutlineWidth = m_config.GetIntOr(QStringLiteral("main.font.outline.width_i"), 2);
     // The store wraps and spaces the lines with room for the outline.
     m_store.setOutlineWidth(m_bOutline ? m_nOutlineWidth : 0);
     m_renderer.setOutline(m_bOutline, m_nOutlineWidth);
@@ -451,34 +304,32 @@ void CDlgMain::restartScrollTimer()
 
 void CDlgMain::InvalidateLayout()
 {
-    m_store.BumpLayoutGeneration();
-    m_store.InvalidateMetrics();
-    Redraw();
+    m_column->InvalidateLayout();
+    m_canvas->update();
 }
 
 void CDlgMain::CopyConfigToWindow()
 {
     WriteLog(QStringLiteral("DlgMain::CopyConfigToWindow begins."));
     m_effects->LeaveFrameless();
-    const int x = readInt(u"main.position.x_i", 0);
-    const int y = readInt(u"main.position.y_i", 0);
-    const int width = readInt(u"main.size.x_i", 370);
-    const int height = readInt(u"main.size.y_i", 260);
+    const int x = m_config.GetIntOr(QStringLiteral("main.position.x_i"), 0);
+    const int y = m_config.GetIntOr(QStringLiteral("main.position.y_i"), 0);
+    const int width = m_config.GetIntOr(QStringLiteral("main.size.x_i"), 370);
+    const int height = m_config.GetIntOr(QStringLiteral("main.size.y_i"), 260);
     // The stored rectangle is the normal placement; a maximised state is not restored.
     if (isMaximized() || isMinimized() || isFullScreen())
         showNormal();
     setGeometry(x, y, width, height);
 
-    m_nMarginX = readInt(u"main.margin.x_i", 4);
-    m_nMarginY = readInt(u"main.margin.y_i", 4);
-    m_store.setMargins(m_nMarginX, m_nMarginY);
-    const int period = readInt(u"main.scroll.period_i", m_nScrollPeriod);
+    m_column->setMargins(m_config.GetIntOr(QStringLiteral("main.margin.x_i"), 4),
+                         m_config.GetIntOr(QStringLiteral("main.margin.y_i"), 4));
+    const int period = m_config.GetIntOr(QStringLiteral("main.scroll.period_i"), m_nScrollPeriod);
     if (period != m_nScrollPeriod) {
         m_nScrollPeriod = period;
         restartScrollTimer();
     }
-    m_nScrollPixels = readInt(u"main.scroll.pixel_i", 4);
-    m_nLineHeight = readInt(u"main.line.height_i", 100);
+    m_column->setScrollPixels(m_config.GetIntOr(QStringLiteral("main.scroll.pixel_i"), 4));
+    m_nLineHeight = m_config.GetIntOr(QStringLiteral("main.line.height_i"), 100);
     m_store.setLineHeightPercent(m_nLineHeight);
 
     ConfigToLogFont(m_config, QStringLiteral("main"), logicalDpiY(), m_logFont);
@@ -495,7 +346,7 @@ void CDlgMain::CopyConfigToWindow()
 
     applyWindowEffects();
 
-    SetChecked(CommandId::ToggleCover, readInt(u"hide.display_i", 0) == 1);
+    SetChecked(CommandId::ToggleCover, m_config.GetIntOr(QStringLiteral("hide.display_i"), 0) == 1);
     InvalidateLayout();
     WriteLog(QStringLiteral("DlgMain::CopyConfigToWindow finished."));
 }
@@ -507,7 +358,7 @@ void CDlgMain::CopyWindowToConfig()
     QRect normal = (isMaximized() || isMinimized() || isFullScreen()) ? normalGeometry() : geometry();
     if (m_effects->IsFrameless())
         normal = normal.marginsRemoved(m_effects->frameInsets() -
-                                       QMargins(0, m_menuBar->sizeHint().height(), 0, 0));
+                                       QMargins(0, menuBar()->sizeHint().height(), 0, 0));
     if (normal.isValid()) {
         m_config.SetInt(QStringLiteral("main.position.x_i"), normal.x());
         m_config.SetInt(QStringLiteral("main.position.y_i"), normal.y());
@@ -516,7 +367,7 @@ void CDlgMain::CopyWindowToConfig()
     }
     m_config.SetInt(QStringLiteral("main.size.config_i"), isMaximized() ? 1 : 0);
     m_config.SetInt(QStringLiteral("main.scroll.period_i"), m_nScrollPeriod);
-    m_config.SetInt(QStringLiteral("main.scroll.pixel_i"), m_nScrollPixels);
+    m_config.SetInt(QStringLiteral("main.scroll.pixel_i"), m_column->scrollPixels());
     m_config.SetInt(QStringLiteral("main.line.height_i"), m_nLineHeight);
     LogFontToConfig(m_config, QStringLiteral("main"), logicalDpiY(), m_logFont);
     m_config.SetColor(QStringLiteral("main.color.text"), CConfigGui::fromQColor(m_textColor));
@@ -529,18 +380,11 @@ void CDlgMain::CopyWindowToConfig()
     WriteLog(QStringLiteral("DlgMain::CopyWindowToConfig finished."));
 }
 
-// ---- the column -------------------------------------------------------------------------------
+// ---- the column ------------------------------------------------------------------------------
 
 QRect CDlgMain::textArea() const
 {
-    const QRect client = m_canvas->rect();
-    return QRect(client.left(), client.top() + m_nInsetTop, client.width(),
-                 std::max(client.height() - m_nInsetTop - m_nInsetBottom, 0));
-}
-
-int CDlgMain::backgroundAlpha() const
-{
-    return m_effects->backgroundAlpha();
+    return m_column->textArea(m_canvas->size());
 }
 
 QColor CDlgMain::backgroundFill() const
@@ -548,115 +392,54 @@ QColor CDlgMain::backgroundFill() const
     return m_effects->backgroundFill(m_backgroundColor);
 }
 
-void CDlgMain::ComputeMetrics()
+CCaptionColumn::ImageState CDlgMain::imageState() const
 {
-    m_store.setDisplayClientRect(QRect(QPoint(0, 0), m_canvas->size()));
-    if (!m_store.metricsValid())
-        m_store.UpdateMetrics(*m_measurer);
-    m_nShownLines = std::max(std::min(m_store.linesPerScreen(), m_nMaxDisplayLines - 1), 1);
-    m_nPitch = std::max(m_store.linePitch(), 1);
-    const QMargins frame = m_effects->frameInsets();
-    m_nInsetTop = m_nMarginY + frame.top();
-    m_nInsetBottom = m_nMarginY + frame.bottom();
-    m_nInsetLeft = m_nMarginX + frame.left();
-    m_nInsetRight = m_nMarginX + frame.right();
-}
-
-void CDlgMain::Collect()
-{
-    int serial = m_nTopSerial;
-    int line = m_nTopLine;
-    bool first = true;
-    int n = 0;
-    while (n < m_nShownLines + 1) {
-        QString text;
-        const int result = m_store.GetLine(serial, line, text, *m_measurer);
-        if (result == ReceivedMain::LINE_MORE) {
-            m_aStringDisplay[n++] = text;
-            ++line;
-            first = false;
-        } else if (result == ReceivedMain::LINE_LAST) {
-            m_aStringDisplay[n++] = text;
-            ++serial;
-            line = 0;
-            first = false;
-        } else if (result == ReceivedMain::LINE_SKIP) {
-            ++serial;
-            line = 0;
-            // A withdrawn record, or a top line past its record's end: the top moves on.
-            if (first) {
-                m_nTopSerial = serial;
-                m_nTopLine = 0;
-            }
-        } else {
-            if (serial == m_nTopSerial && line == m_nTopLine)
-                m_nTopLine = 0;
-            break;
-        }
-    }
-    m_nCollected = n;
+    if (!m_renderer.isValid())
+        return CCaptionColumn::ImageState::Missing;
+    if (m_renderer.image().width() != m_canvas->width() || m_nRenderedAlpha != m_effects->backgroundAlpha())
+        return CCaptionColumn::ImageState::Stale;
+    return CCaptionColumn::ImageState::Current;
 }
 
 void CDlgMain::Render()
 {
-    m_renderer.Render(m_canvas->size(), m_nPitch, m_nInsetLeft, m_aStringDisplay, m_nCollected);
-    m_nRenderedAlpha = backgroundAlpha();
+    m_renderer.Render(m_canvas->size(), m_column->pitch(), m_column->insetLeft(), m_column->lines(),
+                      m_column->collected());
+    m_nRenderedAlpha = m_effects->backgroundAlpha();
 }
 
-void CDlgMain::Paint()
+void CDlgMain::apply(const CCaptionColumn::Repaint &repaint)
 {
-    ComputeMetrics();
-    if (m_bGoLast) {
-        int serial = 0;
-        int line = 0;
-        if (m_store.GoLast(*m_measurer, serial, line)) {
-            m_nTopSerial = serial;
-            m_nTopLine = line;
-        }
-        m_bScrolling = false;
-        m_nScrollOffset = 0;
-        m_bGoLast = false;
+    const CCaptionColumn &column = *m_column;
+    if (repaint.image == CCaptionColumn::Image::Whole) {
+        Render();
+    } else if (repaint.image == CCaptionColumn::Image::NewLine) {
+        // The lines already drawn move up with the image; only the one coming in is drawn.
+        m_renderer.ShiftUp(column.pitch());
+        m_renderer.RenderFrom(column.shownLines(), column.pitch(), column.insetLeft(), column.lines(),
+                              column.collected());
     }
-    Collect();
-    Render();
-    m_bFullPaint = false;
-    if (m_nCollected > m_nShownLines && !m_bScrolling) {
-        m_nScrollOffset = 0;
-        m_bScrolling = true;
-    }
+    if (repaint.screen == CCaptionColumn::Screen::ScrollUp)
+        ScrollWindow(textArea(), column.scrollPixels());
+    else if (repaint.screen == CCaptionColumn::Screen::Whole)
+        m_canvas->update();
 }
 
 void CDlgMain::Refresh()
 {
-    if (m_bFullPaint || !m_renderer.isValid() || m_canvas->size().isEmpty()) {
-        // Nothing on screen to add to yet: the coming paint collects everything.
-        Redraw();
-        return;
-    }
-    ComputeMetrics();
-    Collect();
-    if (m_nCollected <= m_nShownLines) {
-        Render();
-        m_canvas->update();
-    } else if (!m_bScrolling) {
-        Render();
-        m_canvas->update();
-        m_nScrollOffset = 0;
-        m_bScrolling = true;
-    }
-    // Scrolling already: the steps bring the new lines in at their own pace.
+    apply(m_column->Refresh(m_canvas->size(), m_effects->frameInsets(), imageState()));
 }
 
 void CDlgMain::Redraw()
 {
-    m_bFullPaint = true;
+    m_column->RequestRedraw();
     m_canvas->update();
 }
 
 void CDlgMain::RequestGoLast()
 {
-    m_bGoLast = true;
-    Redraw();
+    m_column->RequestGoLast();
+    m_canvas->update();
 }
 
 void CDlgMain::ScrollWindow(const QRect &area, int pixels)
@@ -669,52 +452,7 @@ void CDlgMain::ScrollWindow(const QRect &area, int pixels)
 
 void CDlgMain::ScrollStep()
 {
-    if (!m_bScrolling || !m_renderer.isValid())
-        return;
-    m_nScrollOffset += m_nScrollPixels;
-    if (m_nScrollOffset < m_nPitch) {
-        ScrollWindow(textArea(), m_nScrollPixels);
-        return;
-    }
-
-    // A whole line has passed.
-    ++m_nTopLine;
-    m_nScrollOffset -= m_nPitch;
-    // Steps of more than a pitch still complete one line each; the image holds only one pitch
-    // below the window, so the offset cannot stay beyond it.
-    if (m_nScrollOffset >= m_nPitch)
-        m_nScrollOffset = 0;
-    const QRect before = textArea();
-    const int pitch = m_nPitch;
-    const int left = m_nInsetLeft;
-    ComputeMetrics();
-    Collect();
-    const QRect area = textArea();
-    if (m_bFullPaint || area != before || pitch != m_nPitch || left != m_nInsetLeft ||
-        m_renderer.image().width() != m_canvas->width() || m_nRenderedAlpha != backgroundAlpha()) {
-        // The layout changed under the column: draw it anew where it now stands.
-        Render();
-        if (m_nCollected <= m_nShownLines) {
-            m_nScrollOffset = 0;
-            m_bScrolling = false;
-        }
-        m_bFullPaint = false;
-        m_canvas->update();
-        return;
-    }
-    // The lines already drawn move up with the image; only the one coming in is drawn.
-    m_renderer.ShiftUp(m_nPitch);
-    m_renderer.RenderFrom(m_nShownLines, m_nPitch, m_nInsetLeft, m_aStringDisplay, m_nCollected);
-    if (m_nCollected > m_nShownLines || m_nScrollOffset == 0) {
-        if (m_nCollected <= m_nShownLines)
-            m_bScrolling = false;
-        ScrollWindow(area, m_nScrollPixels);
-        return;
-    }
-    // The last line is in: the column settles on the line grid.
-    m_nScrollOffset = 0;
-    m_bScrolling = false;
-    m_canvas->update();
+    apply(m_column->ScrollStep(m_canvas->size(), m_effects->frameInsets(), imageState()));
 }
 
 // ---- events -----------------------------------------------------------------------------------
@@ -739,13 +477,14 @@ void CDlgMain::OnSize()
 
 void CDlgMain::OnPaint(const QRegion &exposed)
 {
-    const bool stale =
-        m_bFullPaint || !m_renderer.isValid() || m_renderer.image().width() != m_canvas->width() ||
-        m_renderer.image().height() < m_canvas->height() || m_nRenderedAlpha != backgroundAlpha();
-    if (stale)
-        Paint();
+    const bool stale = m_column->fullPaintPending() || imageState() != CCaptionColumn::ImageState::Current ||
+                       m_renderer.image().height() < m_canvas->height();
+    if (stale) {
+        m_column->Paint(m_canvas->size(), m_effects->frameInsets());
+        Render();
+    }
     QPainter painter(m_canvas);
-    m_renderer.Present(painter, m_canvas->rect(), textArea(), m_nScrollOffset, backgroundFill());
+    m_renderer.Present(painter, m_canvas->rect(), textArea(), m_column->scrollOffset(), backgroundFill());
     // Drawn anew for a thin strip only: the rest of the window shows the old image until it is
     // painted as well.
     if (stale && !exposed.contains(m_canvas->rect()))
@@ -777,5 +516,5 @@ void CDlgMain::contextMenuEvent(QContextMenuEvent *event)
     // From the keyboard the menu opens at the client origin.
     const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? m_canvas->mapToGlobal(QPoint(0, 0))
                                                                      : event->globalPos();
-    m_contextMenu->popup(at);
+    contextMenu()->popup(at);
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "config/LogFont.h"
+#include "display/CCaptionColumn.h"
 #include "display/CCaptionRenderer.h"
 
 #include <QColor>
 #include <QFont>
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -15,6 +15,7 @@
 
 class CConfig;
 class CCustomPalette;
+class CDisplayMenus;
 class CFontMetricsMeasurer;
 class CWindowEffects;
 class QAction;
@@ -25,23 +26,20 @@ class ReceivedMain;
 
 // The caption display: the window the audience reads, and the one that carries the program's
 // menu bar. It shows the store's records as a column of wrapped lines in a large, optionally
-// outlined font, and brings new lines in by scrolling the column up a few pixels at a time. It
-// owns no captions, only a position in the store (the top line) and an off-screen image of the
-// lines on screen plus the one coming in. Menu commands that are not the display's own go to the
-// main window through commandRequested.
+// outlined font, and brings new lines in by scrolling the column up a few pixels at a time. Which
+// lines stand where is the column's (CCaptionColumn) decision; this window owns the scroll timer
+// and the off-screen image of the lines on screen plus the one coming in, and draws what the
+// column asks for. Menu commands that are not the display's own go to the main window through
+// commandRequested.
 class CDlgMain final : public QWidget
 {
     Q_OBJECT
 
 public:
-    // Asked before the exit command goes on; true means go on.
-    using ExitConfirmation = std::function<bool(QWidget *owner)>;
     // The font dialog: true on OK with font and colour changed.
     using FontChooser = std::function<bool(QWidget *owner, QFont &font, QColor &color)>;
     // The colour dialog with the program's custom colours: true on OK with color changed.
     using ColorChooser = std::function<bool(QWidget *owner, QColor &color)>;
-    // The display settings dialog: true on OK, with the settings written.
-    using SettingsDialog = std::function<bool(QWidget *owner, CConfig &config)>;
 
     // Timer 103.
     static constexpr int kScrollTimerId = 103;
@@ -69,7 +67,6 @@ public:
     void Redraw();
     // The next paint shows the newest lines at once (after a screen clear or a gross text).
     void RequestGoLast();
-    bool goLastRequested() const { return m_bGoLast; }
 
     // One step of the scroll timer (103).
     void ScrollStep();
@@ -77,17 +74,12 @@ public:
     // translucency, topmost) and redraw.
     void ApplyDisplaySettings();
 
-    // What is on screen: the lines collected from the top position (the last may be still below
-    // the window), the position, and the scroll state.
-    QStringList collectedLines() const { return m_aStringDisplay.mid(0, m_nCollected); }
-    int shownLines() const { return m_nShownLines; }
-    int topSerial() const { return m_nTopSerial; }
-    int topLine() const { return m_nTopLine; }
-    bool isScrolling() const { return m_bScrolling; }
-    int scrollOffset() const { return m_nScrollOffset; }
-    int linePitch() const { return m_nPitch; }
+    // Where the lines stand and how far the column has scrolled.
+    const CCaptionColumn &column() const { return *m_column; }
+    QStringList collectedLines() const { return m_column->collectedLines(); }
+    int shownLines() const { return m_column->shownLines(); }
+    bool isScrolling() const { return m_column->isScrolling(); }
     int scrollPeriod() const { return m_nScrollPeriod; }
-    int scrollPixels() const { return m_nScrollPixels; }
     // The rectangle of the canvas the column is shown in (the client area less the insets).
     QRect textArea() const;
     // The off-screen image: the column from the top line, one pitch taller than the client area.
@@ -95,22 +87,20 @@ public:
     const CCaptionRenderer &renderer() const { return m_renderer; }
     // The client area: the part of the window below the menu bar.
     QWidget *canvas() const { return m_canvas; }
-    QFont displayFont() const { return m_font; }
     CWindowEffects *effects() const { return m_effects; }
 
-    QMenuBar *menuBar() const { return m_menuBar; }
+    QMenuBar *menuBar() const;
     // The context menu (the same items sit in the system menu on other desktops).
-    QMenu *contextMenu() const { return m_contextMenu; }
+    QMenu *contextMenu() const;
     // The menu-bar action of a command, or nullptr.
     QAction *action(int command) const;
     void SetChecked(int command, bool checked);
     bool isChecked(int command) const;
 
-    // Replace the dialogs (tests answer them themselves).
-    void setExitConfirmation(ExitConfirmation confirmation);
+    // Replace the font and colour dialogs (tests answer them themselves). The colour dialog
+    // serves the background and the outline colour alike.
     void setFontChooser(FontChooser chooser) { m_chooseFont = std::move(chooser); }
     void setColorChooser(ColorChooser chooser) { m_chooseColor = std::move(chooser); }
-    void setSettingsDialog(SettingsDialog dialog) { m_settingsDialog = std::move(dialog); }
 
     // Set when the display met an inconsistency worth sending the operation log to the developer.
     static bool abnormalResponse();
@@ -133,9 +123,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void buildMenu101();
-    void buildMenu125();
-    QAction *addItem(QMenu *menu, int command, const QString &text, bool checkable = false);
     bool confirmExit();
 
     void OnFont();
@@ -153,63 +140,37 @@ private:
     void applyWindowEffects();
     void restartScrollTimer();
     void InvalidateLayout();
-    // Shown lines, pitch and insets, with the store's metrics brought up to date.
-    void ComputeMetrics();
-    void Collect();
+    // The image as the column sees it: missing, drawn for another width or background, current.
+    CCaptionColumn::ImageState imageState() const;
+    // Draws what the column asked for: into the image, then on screen.
+    void apply(const CCaptionColumn::Repaint &repaint);
     void Render();
-    // Paint, as far as the image: the go-last request, Collect, Render, and the start of
-    // scrolling when lines remain below.
-    void Paint();
     // Moves what is on screen up by pixels inside area; the strip that comes in is painted from
     // the image.
     void ScrollWindow(const QRect &area, int pixels);
     QColor backgroundFill() const;
-    int backgroundAlpha() const;
-    int readInt(const char16_t *key, int fallback) const;
 
     CConfig &m_config;
     ReceivedMain &m_store;
     CCustomPalette *m_palette = nullptr;
-    QMenuBar *m_menuBar = nullptr;
-    QMenu *m_contextMenu = nullptr;
+    CDisplayMenus *m_menus = nullptr;
     QWidget *m_canvas = nullptr;
     CWindowEffects *m_effects = nullptr;
     QTimer *m_scrollTimer = nullptr; // 103
-    QHash<int, QAction *> m_actions;
-    ExitConfirmation m_confirmExit;
     FontChooser m_chooseFont;
     ColorChooser m_chooseColor;
-    SettingsDialog m_settingsDialog;
     bool m_bWasMinimized = false;
 
-    // The column.
-    QStringList m_aStringDisplay;
-    int m_nMaxDisplayLines = 50;
-    int m_nTopSerial = 0;
-    int m_nTopLine = 0;
-    bool m_bGoLast = true;
-    int m_nShownLines = 1;
-    int m_nCollected = 0;
-    int m_nPitch = 1;
-    int m_nInsetTop = 0;
-    int m_nInsetBottom = 0;
-    int m_nInsetLeft = 0;
-    int m_nInsetRight = 0;
-    int m_nMarginX = 4;
-    int m_nMarginY = 4;
+    // Made with the display font's measurer, replaced with it.
+    std::unique_ptr<CFontMetricsMeasurer> m_measurer;
+    std::unique_ptr<CCaptionColumn> m_column;
     int m_nScrollPeriod = 30;
-    int m_nScrollPixels = 4;
     int m_nLineHeight = 100;
-    bool m_bScrolling = false;
-    int m_nScrollOffset = 0;
-    // The whole column must be collected and drawn again at the next paint.
-    bool m_bFullPaint = true;
     int m_nRenderedAlpha = 255;
 
     // Font and colours.
     LogFont m_logFont;
     QFont m_font;
-    std::unique_ptr<CFontMetricsMeasurer> m_measurer;
     QColor m_textColor = Qt::black;
     QColor m_backgroundColor = Qt::white;
     QColor m_outlineColor = QColor(0x00, 0xff, 0x33);

@@ -19,7 +19,8 @@
 
 namespace {
 
-constexpr Qt::WindowStates kPlacementStates = Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
+constexpr Qt::WindowStates kPlacementStates =
+    Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
 
 #if defined(TAVRIN_HAVE_XCB)
 // The X screen the connection was opened on, from DISPLAY (":0.1" is screen 1).
@@ -75,14 +76,6 @@ CWindowEffects::CWindowEffects(QWidget &window, QWidget *menuBar, ReceivedMain &
 
 CWindowEffects::~CWindowEffects() = default;
 
-int CWindowEffects::readInt(const QString &key, int fallback) const
-{
-    qint32 value = fallback;
-    if (!m_config.GetInt(key, value))
-        return fallback;
-    return value;
-}
-
 QRect CWindowEffects::clientRect() const
 {
     if (!m_window)
@@ -132,8 +125,8 @@ void CWindowEffects::EnterFrameless()
     const QRect inner = window.geometry();
     const QRect outer = window.isVisible() ? window.frameGeometry() : inner;
     const int menu = clientRect().top();
-    m_insets = QMargins(inner.left() - outer.left(), inner.top() - outer.top() + menu, outer.right() - inner.right(),
-                        outer.bottom() - inner.bottom());
+    m_insets = QMargins(inner.left() - outer.left(), inner.top() - outer.top() + menu,
+                        outer.right() - inner.right(), outer.bottom() - inner.bottom());
     m_store.setBorderless(true, m_insets.left(), m_insets.top(), m_insets.right(), m_insets.bottom());
 
     m_bMenuBarWasVisible = m_menuBar && !m_menuBar->isHidden();
@@ -204,7 +197,7 @@ void CWindowEffects::ToggleFrameless()
 void CWindowEffects::ReflectTopmost()
 {
     WriteLog(QStringLiteral("ReflectTopmost begins."));
-    const bool topmost = readInt(QStringLiteral("main.topmost_i"), 0) != 0;
+    const bool topmost = m_config.GetIntOr(QStringLiteral("main.topmost_i"), 0) != 0;
     if (m_window)
         changeFlags(m_window->windowFlags().setFlag(Qt::WindowStaysOnTopHint, topmost));
     if (topmost && !DesktopKeepsOnTop())
@@ -232,7 +225,7 @@ void CWindowEffects::BeginTranslucent()
 
 void CWindowEffects::ApplyTranslucent()
 {
-    m_nOpacity = readInt(QStringLiteral("main.translucent.opacity_i"), 70);
+    m_nOpacity = m_config.GetIntOr(QStringLiteral("main.translucent.opacity_i"), 70);
     if (!m_window)
         return;
     QWidget &window = *m_window;
@@ -274,7 +267,8 @@ void CWindowEffects::KeyBackground(QImage &image, const QColor &background) cons
     // Only pixels of exactly the background colour, fully opaque, are keyed; edges of the glyphs
     // that blend into the background stay as drawn.
     const QRgb key = background.rgb() | 0xff000000u;
-    const QRgb replacement = qPremultiply(qRgba(background.red(), background.green(), background.blue(), alpha));
+    const QRgb replacement =
+        qPremultiply(qRgba(background.red(), background.green(), background.blue(), alpha));
     const int width = image.width();
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));

@@ -83,7 +83,6 @@ signals:
 private:
     // Sets or clears window flags without moving, resizing or activating the window.
     void changeFlags(Qt::WindowFlags flags);
-    int readInt(const QString &key, int fallback) const;
 
     QPointer<QWidget> m_window;
     QPointer<QWidget> m_menuBar;

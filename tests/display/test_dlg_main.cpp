@@ -1,47 +1,117 @@
 #include "TestHome.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
+#include "config/CCustomPalette.h"
+#include "config/CPaletteColorDialog.h"
+#include "core/CDialogs.h"
+#include "core/CommandIds.h"
+#include "core/StringTable.h"
+#include "display/CDlgCfgDisplay.h"
 #include "display/CDlgMain.h"
+#include "display/CWindowEffects.h"
 #include "timeline/ReceivedMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QHash>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// Every item of a menu and its submenus, separators left out.
+// The display window on its own store, shown offscreen in a known font and size.
+struct ShownDisplay
+{
+    explicit ShownDisplay(const std::function<void(CConfig &)> &configure = {}, bool shown = true)
+    {
+        config.SetString(u"main.font.name"_s, u"IPAGothic"_s);
+        config.SetInt(u"main.font.point_i"_s, 15);
+        config.SetInt(u"main.position.x_i"_s, 200);
+        config.SetInt(u"main.position.y_i"_s, 150);
+        config.SetInt(u"main.size.x_i"_s, 480);
+        config.SetInt(u"main.size.y_i"_s, 300);
+        config.SetColor(u"main.color.text"_s, 0x000000);
+        config.SetColor(u"main.color.background"_s, 0xffffff);
+        // The tests step the column themselves: the timer never fires.
+        config.SetInt(u"main.scroll.period_i"_s, 100000000);
+        if (configure)
+            configure(config);
+        store.Configure(200, 50);
+        window = std::make_unique<CDlgMain>(config, store);
+        window->CopyConfigToWindow();
+        if (!shown)
+            return;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        paint();
+    }
+
+    void paint() { window->canvas()->repaint(); }
+    void add(const QString &text)
+    {
+        store.AddString(text, u"127.0.0.1"_s, 'i');
+        window->Refresh();
+        QCoreApplication::processEvents();
+    }
+    // The client area as it is on screen now (no paint is asked for).
+    QImage screen() const
+    {
+        QCoreApplication::processEvents();
+        const QWidget *canvas = window->canvas();
+        const QPoint at = canvas->mapTo(window.get(), QPoint(0, 0));
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(window->winId(), at.x(), at.y(), canvas->width(), canvas->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    TestHome home;
+    CConfig config;
+    ReceivedMain store;
+    std::unique_ptr<CDlgMain> window;
+};
+
+// Bounds of the pixels that pass test.
+QRect where(const QImage &image, const std::function<bool(QRgb)> &test)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (test(image.pixel(x, y)))
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+// Bounds of the opaque pixels of exactly rgb.
+QRect boundsOf(const QImage &image, QRgb rgb)
+{
+    return where(image, [rgb](QRgb pixel) { return pixel == (rgb | 0xff000000u); });
+}
+
 QList<QAction *> items(const QList<QAction *> &actions)
 {
     QList<QAction *> out;
     for (QAction *action : actions) {
-        if (action->isSeparator())
-            continue;
         if (QMenu *sub = action->menu())
             out += items(sub->actions());
-        else
+        else if (!action->isSeparator())
             out.append(action);
     }
     return out;
-}
-
-QAction *findItem(const QList<QAction *> &actions, int command)
-{
-    for (QAction *action : items(actions)) {
-        if (action->data().toInt() == command)
-            return action;
-    }
-    return nullptr;
-}
-
-int intKey(const CConfig &config, const QString &key)
-{
-    qint32 value = -1;
-    config.GetInt(key, value);
-    return value;
 }
 
 } // namespace
@@ -51,320 +121,568 @@ class TestDlgMain final : public QObject
     Q_OBJECT
 
 private slots:
-    void menu101Items_data();
-    void menu101Items();
-    void menu101HasNothingElse();
-    void topMenus();
-    void contextMenu125_data();
-    void contextMenu125();
-    void commandsGoToMainWindow_data();
-    void commandsGoToMainWindow();
-    void clickDoesNotFlipCheckMark();
+    void init() { CDialogs::setScripted(true); }
+    void cleanup() { CDialogs::reset(); }
+
+    void scrollingMovesThePicture();
+    void outlinePixels_data();
+    void outlinePixels();
+    void resizeWrapsAgain();
+
+    void commandsAndCheckMarks();
     void exitAsksFirst_data();
     void exitAsksFirst();
-    void closingIsTheExitCommand();
-    void placementRoundTrip();
-    void maximisedPlacement();
-    void coverCheckFollowsSettings_data();
-    void coverCheckFollowsSettings();
+
+    void settingsRoundTrip_data();
+    void settingsRoundTrip();
+    void chosenColorsAndFont_data();
+    void chosenColorsAndFont();
+    void displaySettingsApplied_data();
+    void displaySettingsApplied();
+    void settingsDialogRefusesOutOfRange_data();
+    void settingsDialogRefusesOutOfRange();
+    void colorDialogSharesThePalette();
+
+    void framelessKeepsTheTextInPlace_data();
+    void framelessKeepsTheTextInPlace();
+    void framelessRestoresMaximised();
+    void translucentBackground_data();
+    void translucentBackground();
 };
 
-void TestDlgMain::menu101Items_data()
+void TestDlgMain::scrollingMovesThePicture()
 {
-    QTest::addColumn<int>("command");
+    ShownDisplay d([](CConfig &config) { config.SetInt(u"main.scroll.pixel_i"_s, 3); });
+    const int shown = d.window->shownLines();
+    for (int i = 1; i <= shown + 2; ++i)
+        d.add(u"行%1 字幕の行"_s.arg(i));
+    const int pitch = d.window->column().pitch();
+    QCOMPARE(d.window->renderedImage().height(), d.window->canvas()->height() + pitch);
+    const QRect area = d.window->textArea();
+    QImage before = d.screen();
+
+    // Within a line the picture moves up by the step.
+    d.window->ScrollStep();
+    const QImage after = d.screen();
+    QVERIFY(after != before);
+    for (int y = area.top(); y < area.bottom() - 3; ++y)
+        QCOMPARE(after.copy(0, y, after.width(), 1), before.copy(0, y + 3, before.width(), 1));
+
+    // Step by step across two line boundaries, what is on screen is what a whole paint shows.
+    for (int step = 0; step < 2 * pitch / 3 + 2 && d.window->isScrolling(); ++step) {
+        const int top = d.window->column().topSerial();
+        d.window->ScrollStep();
+        const QImage stepped = d.screen();
+        d.window->Redraw();
+        d.paint();
+        const QImage whole = d.screen();
+        // The rows between the next line's top and the strip that comes in with the step.
+        const int nextLine = area.top() + shown * pitch - d.window->column().scrollOffset();
+        const QImage spare = whole.copy(0, nextLine, whole.width(), area.bottom() - 2 - nextLine);
+        if (top != d.window->column().topSerial() && d.window->isScrolling() &&
+            !where(spare, [](QRgb pixel) { return (pixel & 0xffffffu) != 0xffffffu; }).isEmpty())
+            QEXPECT_FAIL("",
+                         "A boundary that keeps scrolling draws only the strip below: the top of the "
+                         "next line above it keeps what was on screen before",
+                         Continue);
+        QCOMPARE(stepped, whole);
+    }
+    QCOMPARE(d.window->column().topSerial(), 2);
+}
+
+void TestDlgMain::outlinePixels_data()
+{
+    QTest::addColumn<bool>("outlining");
     QTest::addColumn<QString>("text");
-    using namespace CommandId;
-    QTest::newRow("connect") << Connect << QStringLiteral("LANカードを選んで（再）接続... (&L)\tCtrl+L");
-    QTest::newRow("open") << FileOpen << QStringLiteral("設定ファイルを開く...(&O)\tCtrl+O");
-    QTest::newRow("save as") << FileSaveAs << QStringLiteral("設定に名前をつけて保存...(&A)\tCtrl+S");
-    QTest::newRow("exit") << Exit << QStringLiteral("終了...(&X)\tAlt+F4");
-    QTest::newRow("input window") << ToggleInput << QStringLiteral("入力ウインドウ(&I)\tShift+Ctrl+I");
-    QTest::newRow("member monitor") << ToggleMemberMonitor
-                                    << QStringLiteral("入力モニターウインドウ(&M)\tShift+Ctrl+M");
-    QTest::newRow("contact") << ToggleContact << QStringLiteral("連絡窓(&C)\tShift+Ctrl+R");
-    QTest::newRow("pre-roll") << TogglePreroll << QStringLiteral("前ロールウインドウ(&N)\tShift+Ctrl+N");
-    QTest::newRow("pre-roll monitor")
-        << TogglePrerollMonitor << QStringLiteral("前ロールモニター(&T)\tShift+Ctrl+T");
-    QTest::newRow("function keys") << ToggleFunctionKeys
-                                   << QStringLiteral("Fキーウインドウ(&F)\tShift+Ctrl+F");
-    QTest::newRow("log viewer") << ToggleLogViewer
-                                << QStringLiteral("ここまでのログを見る(&L)\tShift+Ctrl+G");
-    QTest::newRow("frameless") << Frameless << QStringLiteral("ウインドウの枠を消す(&H)\tF1");
-    QTest::newRow("cover") << ToggleCover << QStringLiteral("ウインドウ以外を単一色でカバー (&S)");
-    QTest::newRow("cover colour") << CoverColor << QStringLiteral("ウインドウ以外をカバーする色... (&S)");
-    QTest::newRow("display settings") << DisplaySettings << QStringLiteral("表示... (&D)");
-    QTest::newRow("display font") << DisplayFont << QStringLiteral("フォント... (&F)");
-    QTest::newRow("display background") << DisplayBackground << QStringLiteral("背景色... (&B)");
-    QTest::newRow("outline colour") << DisplayOutlineColor << QStringLiteral("縁取りの色... (&O)");
-    QTest::newRow("input settings") << InputSettings << QStringLiteral("入力... (&I)");
-    QTest::newRow("input font") << InputFont << QStringLiteral("フォント... (&F)");
-    QTest::newRow("input background") << InputBackground << QStringLiteral("背景色... (&B)");
-    QTest::newRow("monitor font") << MonitorFont << QStringLiteral("フォント... (&F)");
-    QTest::newRow("monitor background") << MonitorBackground << QStringLiteral("背景色... (&B)");
-    QTest::newRow("monitor lost background")
-        << MonitorLostBackground << QStringLiteral("通信断の際の背景色... (&L)");
-    QTest::newRow("pre-roll monitor font") << PrerollMonitorFont << QStringLiteral("フォント... (&F)");
-    QTest::newRow("pre-roll monitor background")
-        << PrerollMonitorBackground << QStringLiteral("背景色... (&B)");
-    QTest::newRow("function keys font") << FunctionKeysFont << QStringLiteral("フォント... (&F)");
-    QTest::newRow("function keys background") << FunctionKeysBackground << QStringLiteral("背景色... (&B)");
-    QTest::newRow("log settings") << LogSettings << QStringLiteral("ログ... (&L)");
-    QTest::newRow("web server") << WebServerSettings << QStringLiteral("簡易Webサーバー...(&W)");
-    QTest::newRow("start-up settings") << StartupSettings << QStringLiteral("起動時設定...(&N)");
-    QTest::newRow("reset") << ResetSettings << QStringLiteral("設定を初期化...(&R)");
-    QTest::newRow("language") << Language << QStringLiteral("言語 (language)...");
-    QTest::newRow("about") << About << QStringLiteral("バージョン情報(&V)");
+    QTest::newRow("outlined") << true << u"縁取り字幕"_s;
+    QTest::newRow("plain") << false << u"縁取り字幕"_s;
+    // A combining accent needs the run shaped as a whole.
+    QTest::newRow("outlined, combining mark") << true << u"縁取りe\u0301"_s;
+    QTest::newRow("plain, combining mark") << false << u"縁取りe\u0301"_s;
 }
 
-void TestDlgMain::menu101Items()
+void TestDlgMain::outlinePixels()
 {
-    QFETCH(int, command);
+    QFETCH(bool, outlining);
     QFETCH(QString, text);
-    TestHome home;
-    CConfig config;
-    ReceivedMain store;
-    CDlgMain display(config, store);
+    // Text blue on white, outline red (colours are stored as BBGGRR).
+    ShownDisplay d([outlining](CConfig &config) {
+        config.SetColor(u"main.color.text"_s, 0xff0000);
+        config.SetColor(u"main.color.outline"_s, 0x0000ff);
+        config.SetInt(u"main.font.outline_i"_s, outlining ? 1 : 0);
+        config.SetInt(u"main.font.outline.width_i"_s, 3);
+    });
+    d.add(text);
 
-    QAction *item = findItem(display.menuBar()->actions(), command);
-    QVERIFY(item);
-    QCOMPARE(item->text(), text);
-    QCOMPARE(display.action(command), item);
-    // The key after the tab is shown only; the accelerator tables act on it.
-    QVERIFY(item->shortcut().isEmpty());
+    const QImage &image = d.window->renderedImage();
+    const QRect glyphs = boundsOf(image, qRgb(0, 0, 255));
+    const QRect outline = boundsOf(image, qRgb(255, 0, 0));
+    QVERIFY(!glyphs.isEmpty());
+    if (!outlining) {
+        QVERIFY(outline.isEmpty());
+        return;
+    }
+    // The outline surrounds the glyphs by about its width on every side, inside the cell.
+    QVERIFY(outline.contains(glyphs));
+    QVERIFY(glyphs.left() - outline.left() >= 3);
+    QVERIFY(outline.right() - glyphs.right() >= 3);
+    QVERIFY(glyphs.top() - outline.top() >= 3);
+    QVERIFY(outline.bottom() - glyphs.bottom() >= 3);
+    QVERIFY(outline.left() >= 4);
+    QVERIFY(outline.top() >= 0);
 }
 
-void TestDlgMain::menu101HasNothingElse()
+void TestDlgMain::resizeWrapsAgain()
 {
-    TestHome home;
-    CConfig config;
-    ReceivedMain store;
-    CDlgMain display(config, store);
-    QCOMPARE(items(display.menuBar()->actions()).size(), 34);
+    ShownDisplay d;
+    const QString text(40, QChar(0x5b57)); // 40 × 字, wider than the window
+    d.add(text);
+    const int before = d.window->collectedLines().size();
+    QVERIFY(before >= 2);
+
+    d.window->resize(960, 300);
+    QCoreApplication::processEvents();
+    d.paint();
+
+    QVERIFY(d.window->collectedLines().size() < before);
+    QCOMPARE(d.window->collectedLines().join(QString()), text);
 }
 
-void TestDlgMain::topMenus()
+void TestDlgMain::commandsAndCheckMarks()
 {
-    TestHome home;
-    CConfig config;
-    ReceivedMain store;
-    CDlgMain display(config, store);
-    QStringList titles;
-    for (QAction *action : display.menuBar()->actions())
-        titles << action->text();
-    QCOMPARE(titles, (QStringList{QStringLiteral("ファイル(&F)"), QStringLiteral("ウインドウ(&W)"),
-                                  QStringLiteral("設定(&S)"), QStringLiteral("ヘルプ(&H)")}));
-}
-
-void TestDlgMain::contextMenu125_data()
-{
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("command");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("font") << 0 << CommandId::DisplayFont << QStringLiteral("フォント... (&F)");
-    QTest::newRow("background") << 1 << CommandId::DisplayBackground << QStringLiteral("背景色... (&B)");
-    QTest::newRow("display settings")
-        << 2 << CommandId::DisplaySettings << QStringLiteral("表示設定... (&D)");
-    QTest::newRow("frameless") << 3 << CommandId::Frameless << QStringLiteral("ウインドウ枠を消す (&H)");
-    QTest::newRow("cover") << 4 << CommandId::ToggleCover
-                           << QStringLiteral("ウインドウ以外を単一色でカバー (&S)");
-}
-
-void TestDlgMain::contextMenu125()
-{
-    QFETCH(int, row);
-    QFETCH(int, command);
-    QFETCH(QString, text);
-    TestHome home;
-    CConfig config;
-    ReceivedMain store;
-    CDlgMain display(config, store);
-    const QList<QAction *> actions = display.contextMenu()->actions();
-    QCOMPARE(actions.size(), 5);
-    QCOMPARE(actions.at(row)->text(), text);
-    QCOMPARE(actions.at(row)->data().toInt(), command);
-}
-
-void TestDlgMain::commandsGoToMainWindow_data()
-{
-    QTest::addColumn<int>("command");
-    QTest::addColumn<bool>("forwarded");
-    using namespace CommandId;
-    QTest::newRow("connect") << Connect << true;
-    QTest::newRow("input window") << ToggleInput << true;
-    QTest::newRow("cover") << ToggleCover << true;
-    QTest::newRow("function keys font") << FunctionKeysFont << true;
-    QTest::newRow("about") << About << true;
-    QTest::newRow("display font stays") << DisplayFont << false;
-    QTest::newRow("frameless stays") << Frameless << false;
-    QTest::newRow("background stays") << DisplayBackground << false;
-    QTest::newRow("outline colour stays") << DisplayOutlineColor << false;
-    QTest::newRow("display settings stay") << DisplaySettings << false;
-    QTest::newRow("input settings") << InputSettings << true;
-}
-
-void TestDlgMain::commandsGoToMainWindow()
-{
-    QFETCH(int, command);
-    QFETCH(bool, forwarded);
-    TestHome home;
-    CConfig config;
-    ReceivedMain store;
-    CDlgMain display(config, store);
+    ShownDisplay d({}, false);
+    CDlgMain &display = *d.window;
     // The display's own dialogs are answered with Cancel.
     display.setFontChooser([](QWidget *, QFont &, QColor &) { return false; });
     display.setColorChooser([](QWidget *, QColor &) { return false; });
-    display.setSettingsDialog([](QWidget *, CConfig &) { return false; });
+    QTimer cancel;
+    QObject::connect(&cancel, &QTimer::timeout, &cancel, [] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    cancel.start(0);
     QSignalSpy requested(&display, &CDlgMain::commandRequested);
+    using namespace CommandId;
+    const QList<int> own = {Exit,     DisplayFont, DisplayBackground, DisplayOutlineColor, DisplaySettings,
+                            Frameless};
 
-    display.action(command)->trigger();
+    QList<int> expected;
+    for (QAction *item : items(display.menuBar()->actions()) + display.contextMenu()->actions()) {
+        const int command = item->data().toInt();
+        if (item->parent() != display.contextMenu())
+            QCOMPARE(display.action(command), item);
+        if (!own.contains(command))
+            expected << command;
+        item->trigger();
+    }
 
-    QCOMPARE(requested.size(), forwarded ? 1 : 0);
-    if (forwarded)
-        QCOMPARE(requested.first().first().toInt(), command);
-}
-
-void TestDlgMain::clickDoesNotFlipCheckMark()
-{
-    TestHome home;
-    CConfig config;
-    ReceivedMain store;
-    CDlgMain display(config, store);
-    QAction *input = display.action(CommandId::ToggleInput);
-    QVERIFY(input->isCheckable());
-
-    input->trigger();
-    QVERIFY(!input->isChecked());
-    display.SetChecked(CommandId::ToggleInput, true);
-    input->trigger();
-    QVERIFY(input->isChecked());
+    QList<int> forwarded;
+    for (const QList<QVariant> &signal : requested)
+        forwarded << signal.first().toInt();
+    QCOMPARE(forwarded, expected);
+    // Both frameless items were clicked: framed again, and the marks say so.
+    QVERIFY(!display.effects()->IsFrameless());
+    QVERIFY(!display.isChecked(Frameless));
+    // A click does not flip a mark; whoever owns the state sets it, in both menus.
+    QVERIFY(!display.isChecked(ToggleInput));
+    d.config.SetInt(u"hide.display_i"_s, 1);
+    display.CopyConfigToWindow();
+    QVERIFY(display.isChecked(ToggleCover));
+    QVERIFY(display.contextMenu()->actions().at(4)->isChecked());
 }
 
 void TestDlgMain::exitAsksFirst_data()
 {
-    QTest::addColumn<bool>("confirmed");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("requested");
+    QTest::newRow("menu, OK") << "OK" << true;
+    QTest::newRow("menu, Cancel") << "Cancel" << false;
+    // Closing the window is the exit command itself, without a question.
+    QTest::newRow("window closed") << "close" << true;
 }
 
 void TestDlgMain::exitAsksFirst()
 {
-    QFETCH(bool, confirmed);
-    TestHome home;
-    CConfig config;
-    ReceivedMain store;
-    CDlgMain display(config, store);
-    display.show();
-    QSignalSpy requested(&display, &CDlgMain::commandRequested);
-    int asked = 0;
-    display.setExitConfirmation([&](QWidget *owner) {
-        ++asked;
-        return owner == &display && confirmed;
-    });
+    QFETCH(QString, how);
+    QFETCH(bool, requested);
+    ShownDisplay d;
+    QSignalSpy commands(d.window.get(), &CDlgMain::commandRequested);
+    CDialogs::queueAnswer(how == u"OK"_s ? CDialogs::Answer::Ok : CDialogs::Answer::Cancel);
 
-    display.action(CommandId::Exit)->trigger();
+    if (how == u"close"_s)
+        QVERIFY(!d.window->close());
+    else
+        d.window->action(CommandId::Exit)->trigger();
 
-    QCOMPARE(asked, 1);
-    QCOMPARE(requested.size(), confirmed ? 1 : 0);
-    if (confirmed)
-        QCOMPARE(requested.first().first().toInt(), CommandId::Exit);
+    const QList<CDialogs::Message> asked = CDialogs::takeAsked();
+    QCOMPARE(asked.size(), how == u"close"_s ? 0 : 1);
+    if (!asked.isEmpty()) {
+        QCOMPARE(asked.first().icon, CDialogs::Icon::Warning);
+        QCOMPARE(asked.first().buttons, CDialogs::Buttons::OkCancel);
+        QCOMPARE(asked.first().defaultAnswer, CDialogs::Answer::Cancel);
+        QCOMPARE(asked.first().caption, CStringTable::get(150));
+        QCOMPARE(asked.first().text, CStringTable::get(166));
+    }
+    QCOMPARE(commands.size(), requested ? 1 : 0);
+    if (requested)
+        QCOMPARE(commands.first().first().toInt(), CommandId::Exit);
+    QCOMPARE(operationLogLines().contains(u"CDlgMain::OnClose() called."_s), requested);
     // The main window decides the end; the window itself stays until then.
-    QVERIFY(display.isVisible());
+    QVERIFY(d.window->isVisible());
 }
 
-void TestDlgMain::closingIsTheExitCommand()
+void TestDlgMain::settingsRoundTrip_data()
 {
-    TestHome home;
-    CConfig config;
-    ReceivedMain store;
-    CDlgMain display(config, store);
-    display.show();
-    QSignalSpy requested(&display, &CDlgMain::commandRequested);
-    int asked = 0;
-    display.setExitConfirmation([&asked](QWidget *) {
-        ++asked;
-        return true;
+    QTest::addColumn<bool>("maximised");
+    QTest::newRow("normal") << false;
+    QTest::newRow("maximised") << true;
+}
+
+void TestDlgMain::settingsRoundTrip()
+{
+    QFETCH(bool, maximised);
+    QList<std::pair<QString, QString>> saved;
+    for (const QString &entry :
+         u"main.position.x_i=120 main.position.y_i=80 main.size.x_i=640 main.size.y_i=360 "
+         u"main.scroll.period_i=40 main.scroll.pixel_i=2 main.line.height_i=120 main.font.point_i=28 "
+         u"main.font.weight_i=1 main.font.outline_i=1 main.font.outline.width_i=4 main.color.text=102030 "
+         u"main.color.background=405060 main.color.outline=708090 main.font.name=IPAGothic"_s.split(u' '))
+        saved.append({entry.section(u'=', 0, 0), entry.section(u'=', 1)});
+    ShownDisplay d([&](CConfig &config) {
+        for (const auto &[key, value] : saved)
+            config.SetString(key, value);
+        // Shown normally, whatever the stored maximised flag says.
+        config.SetInt(u"main.size.config_i"_s, 1);
+    });
+    QVERIFY(!d.window->isMaximized());
+    QCOMPARE(d.window->scrollPeriod(), 40);
+    QCOMPARE(d.store.outlineWidth(), 4);
+    if (maximised)
+        d.window->showMaximized();
+    // Everything to other values; the window writes its own back (the normal placement).
+    for (const auto &[key, value] : saved)
+        d.config.SetString(key, u"0"_s);
+
+    d.window->CopyWindowToConfig();
+
+    for (const auto &[key, value] : saved)
+        QCOMPARE(d.config.GetStringOr(key), value);
+    QCOMPARE(d.config.GetIntOr(u"main.size.config_i"_s, -1), maximised ? 1 : 0);
+}
+
+void TestDlgMain::chosenColorsAndFont_data()
+{
+    QTest::addColumn<int>("command");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<quint32>("offered");
+    QTest::newRow("background") << CommandId::DisplayBackground << true << "main.color.background"
+                                << 0xffffffu;
+    QTest::newRow("outline") << CommandId::DisplayOutlineColor << true << "main.color.outline" << 0x33ff00u;
+    QTest::newRow("font and text colour") << CommandId::DisplayFont << true << "main.color.text" << 0x000000u;
+    QTest::newRow("cancelled") << CommandId::DisplayBackground << false << "main.color.background"
+                               << 0xffffffu;
+}
+
+void TestDlgMain::chosenColorsAndFont()
+{
+    QFETCH(int, command);
+    QFETCH(bool, accepted);
+    QFETCH(QString, key);
+    QFETCH(quint32, offered);
+    ShownDisplay d([](CConfig &config) {
+        config.SetInt(u"main.font.outline_i"_s, 1);
+        config.SetColor(u"main.color.outline"_s, 0x33ff00);
+    });
+    d.add(u"字幕"_s);
+    const int generation = d.store.layoutGeneration();
+    const int pitch = d.window->column().pitch();
+    QColor shown;
+    d.window->setColorChooser([&shown, accepted](QWidget *, QColor &color) {
+        shown = color;
+        color = QColor(0x12, 0x34, 0x56);
+        return accepted;
+    });
+    d.window->setFontChooser([&shown, accepted](QWidget *, QFont &font, QColor &color) {
+        shown = color;
+        font.setPointSize(48);
+        color = QColor(0x12, 0x34, 0x56);
+        return accepted;
     });
 
-    QVERIFY(!display.close());
+    d.window->action(command)->trigger();
+    d.paint();
 
-    QCOMPARE(asked, 0);
-    QCOMPARE(requested.size(), 1);
-    QCOMPARE(requested.first().first().toInt(), CommandId::Exit);
-    QVERIFY(operationLogLines().contains(QStringLiteral("CDlgMain::OnClose() called.")));
+    // The dialog starts from the current colour; a choice is drawn at once and relays the lines.
+    QCOMPARE(shown, QColor(offered & 0xff, (offered >> 8) & 0xff, offered >> 16));
+    QCOMPARE(d.store.layoutGeneration() > generation, accepted);
+    QCOMPARE(boundsOf(d.window->renderedImage(), qRgb(0x12, 0x34, 0x56)).isEmpty(), !accepted);
+    QCOMPARE(d.window->column().pitch() > pitch, accepted && command == CommandId::DisplayFont);
+    d.window->CopyWindowToConfig();
+    quint32 stored = 0;
+    QVERIFY(d.config.GetColor(key, stored));
+    QCOMPARE(stored, accepted ? 0x563412u : offered);
+    QCOMPARE(d.config.GetIntOr(u"main.font.point_i"_s, -1), command == CommandId::DisplayFont ? 48 : 15);
 }
 
-void TestDlgMain::placementRoundTrip()
+void TestDlgMain::displaySettingsApplied_data()
 {
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("all on") << true << true;
+    QTest::newRow("all off: the outline keeps its width") << true << false;
+    QTest::newRow("cancelled") << false << true;
+}
+
+void TestDlgMain::displaySettingsApplied()
+{
+    QFETCH(bool, ok);
+    QFETCH(bool, on);
+    // Outline, topmost and translucency start as the opposite of what the dialog asks for.
+    ShownDisplay d([on](CConfig &config) {
+        for (const QString &key : {u"main.font.outline_i"_s, u"main.topmost_i"_s, u"main.translucent_i"_s})
+            config.SetInt(key, on ? 0 : 1);
+        config.SetInt(u"main.font.outline.width_i"_s, 3);
+        config.SetInt(u"main.translucent.opacity_i"_s, 40);
+    });
+    const QRect geometry = d.window->geometry();
+    const int generation = d.store.layoutGeneration();
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<CDlgCfgDisplay *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        for (const auto &[id, value] : {std::pair{1052, 50}, {1053, 6}, {1054, 150}, {1084, 5}, {1086, 60}}) {
+            auto *edit = dialog->findChild<QLineEdit *>(QString::number(id));
+            offered << edit->text();
+            edit->setText(QString::number(value));
+        }
+        for (int id : {1083, 1087, 1085}) {
+            auto *check = dialog->findChild<QCheckBox *>(QString::number(id));
+            offered << QString::number(check->isChecked());
+            check->setChecked(on);
+        }
+        if (ok)
+            dialog->accept();
+        else
+            dialog->reject();
+    });
+
+    d.window->OnCommand(CommandId::DisplaySettings);
+    d.paint();
+
+    const QString was = on ? u"0"_s : u"1"_s;
+    QCOMPARE(offered, (QStringList{u"100000000"_s, u"4"_s, u"100"_s, u"3"_s, u"40"_s, was, was, was}));
+    const bool now = ok ? on : !on;
+    QCOMPARE(d.window->scrollPeriod(), ok ? 50 : 100000000);
+    QCOMPARE(d.window->column().scrollPixels(), ok ? 6 : 4);
+    QCOMPARE(d.store.lineHeightPercent(), ok ? 150 : 100);
+    QCOMPARE(d.store.layoutGeneration() > generation, ok);
+    QCOMPARE(d.window->renderer().outlining(), now);
+    QCOMPARE(d.store.outlineWidth(), now ? (ok ? 5 : 3) : 0);
+    QCOMPARE(d.window->renderer().outlineOffset(), d.store.outlineWidth());
+    if (now)
+        QCOMPARE(d.window->renderer().outlinePen().widthF(), 2.0 * d.store.outlineWidth() + 2);
+    QCOMPARE(d.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), now);
+    QCOMPARE(d.window->effects()->IsTranslucent(), now);
+    QCOMPARE(d.window->geometry(), geometry);
+    d.window->CopyWindowToConfig();
+    QCOMPARE(d.config.GetIntOr(u"main.font.outline.width_i"_s, -1), ok ? 5 : 3);
+    QCOMPARE(d.config.GetIntOr(u"main.translucent.opacity_i"_s, -1), ok ? 60 : 40);
+}
+
+void TestDlgMain::settingsDialogRefusesOutOfRange_data()
+{
+    QTest::addColumn<int>("control");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("period 9") << 1052 << u"9"_s << false;
+    QTest::newRow("period 10") << 1052 << u"10"_s << true;
+    QTest::newRow("period large") << 1052 << u"100000"_s << true;
+    QTest::newRow("period empty") << 1052 << QString() << false;
+    QTest::newRow("pixels 0") << 1053 << u"0"_s << false;
+    QTest::newRow("pixels 1") << 1053 << u"1"_s << true;
+    QTest::newRow("line height 69") << 1054 << u"69"_s << false;
+    QTest::newRow("line height 70") << 1054 << u"70"_s << true;
+    QTest::newRow("line height 200") << 1054 << u"200"_s << true;
+    QTest::newRow("line height 201") << 1054 << u"201"_s << false;
+    QTest::newRow("outline width 0") << 1084 << u"0"_s << false;
+    QTest::newRow("outline width 99") << 1084 << u"99"_s << true;
+    QTest::newRow("outline width 100") << 1084 << u"100"_s << false;
+    QTest::newRow("opacity 0") << 1086 << u"0"_s << true;
+    QTest::newRow("opacity 100") << 1086 << u"100"_s << true;
+    QTest::newRow("opacity 101") << 1086 << u"101"_s << false;
+}
+
+void TestDlgMain::settingsDialogRefusesOutOfRange()
+{
+    QFETCH(int, control);
+    QFETCH(QString, value);
+    QFETCH(bool, accepted);
     TestHome home;
     CConfig config;
-    config.SetInt(QStringLiteral("main.position.x_i"), 120);
-    config.SetInt(QStringLiteral("main.position.y_i"), 80);
-    config.SetInt(QStringLiteral("main.size.x_i"), 640);
-    config.SetInt(QStringLiteral("main.size.y_i"), 360);
-    config.SetInt(QStringLiteral("main.size.config_i"), 1);
-    ReceivedMain store;
-    CDlgMain display(config, store);
+    const QString key = QHash<int, QString>{{1052, u"main.scroll.period_i"_s},
+                                            {1053, u"main.scroll.pixel_i"_s},
+                                            {1054, u"main.line.height_i"_s},
+                                            {1084, u"main.font.outline.width_i"_s},
+                                            {1086, u"main.translucent.opacity_i"_s}}
+                            .value(control);
+    const int before = config.GetIntOr(key, -1);
+    CDlgCfgDisplay dialog(config);
+    dialog.show();
+    dialog.findChild<QLineEdit *>(QString::number(control))->setText(value);
 
-    display.CopyConfigToWindow();
-    display.show();
-    // Shown normally, whatever the stored maximised flag says.
-    QVERIFY(!display.isMaximized());
-    display.CopyWindowToConfig();
+    dialog.accept();
 
-    QCOMPARE(intKey(config, QStringLiteral("main.position.x_i")), 120);
-    QCOMPARE(intKey(config, QStringLiteral("main.position.y_i")), 80);
-    QCOMPARE(intKey(config, QStringLiteral("main.size.x_i")), 640);
-    QCOMPARE(intKey(config, QStringLiteral("main.size.y_i")), 360);
-    QCOMPARE(intKey(config, QStringLiteral("main.size.config_i")), 0);
-    const QStringList lines = operationLogLines();
-    QVERIFY(lines.contains(QStringLiteral("DlgMain::CopyConfigToWindow begins.")));
-    QVERIFY(lines.contains(QStringLiteral("DlgMain::CopyWindowToConfig finished.")));
+    const QList<CDialogs::Message> asked = CDialogs::takeAsked();
+    QCOMPARE(dialog.isVisible(), !accepted);
+    QCOMPARE(config.GetIntOr(key, -1), accepted ? value.toInt() : before);
+    QCOMPARE(asked.size(), accepted ? 0 : 1);
+    if (accepted)
+        return;
+    // A warning; the dialog stays open with the value as typed.
+    QCOMPARE(asked.first().icon, CDialogs::Icon::Warning);
+    QCOMPARE(asked.first().buttons, CDialogs::Buttons::Ok);
+    QCOMPARE(asked.first().text, CStringTable::get(168));
+    QCOMPARE(asked.first().caption, CStringTable::get(116));
+    QCOMPARE(dialog.findChild<QLineEdit *>(QString::number(control))->text(), value);
 }
 
-void TestDlgMain::maximisedPlacement()
+void TestDlgMain::colorDialogSharesThePalette()
 {
-    TestHome home;
-    CConfig config;
-    config.SetInt(QStringLiteral("main.position.x_i"), 30);
-    config.SetInt(QStringLiteral("main.position.y_i"), 40);
-    config.SetInt(QStringLiteral("main.size.x_i"), 500);
-    config.SetInt(QStringLiteral("main.size.y_i"), 300);
-    ReceivedMain store;
-    CDlgMain display(config, store);
-    display.CopyConfigToWindow();
-    display.show();
+    // BBGGRR in the palette, RGB in the dialog; a colour the user adds comes back.
+    CCustomPalette palette;
+    palette.setColor(3, 0x00ff00);
+    palette.setColor(4, 0x030201);
+    bool sawPalette = false;
+    QTimer::singleShot(0, [&sawPalette] {
+        auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        sawPalette = QColorDialog::customColor(3) == QColor(0x00, 0xff, 0x00) &&
+                     QColorDialog::customColor(4) == QColor(0x01, 0x02, 0x03);
+        QColorDialog::setCustomColor(7, QColor(0x11, 0x22, 0x33));
+        dialog->setCurrentColor(QColor(0x44, 0x55, 0x66));
+        dialog->accept();
+    });
+    QColor color = Qt::white;
 
-    display.showMaximized();
-    display.CopyWindowToConfig();
+    QVERIFY(CPaletteColorDialog::Choose(nullptr, color, &palette));
 
-    QCOMPARE(intKey(config, QStringLiteral("main.size.config_i")), 1);
-    // The normal placement is what comes back at the next start.
-    QCOMPARE(intKey(config, QStringLiteral("main.size.x_i")), 500);
-    QCOMPARE(intKey(config, QStringLiteral("main.position.x_i")), 30);
+    QVERIFY(sawPalette);
+    QCOMPARE(color, QColor(0x44, 0x55, 0x66));
+    QCOMPARE(palette.color(7), 0x332211u);
+    QCOMPARE(palette.color(3), 0x00ff00u);
 }
 
-void TestDlgMain::coverCheckFollowsSettings_data()
+void TestDlgMain::framelessKeepsTheTextInPlace_data()
 {
-    QTest::addColumn<int>("hide");
-    QTest::newRow("cover on") << 1;
-    QTest::newRow("cover off") << 0;
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("middle") << QRect(200, 150, 400, 300);
+    QTest::newRow("top left") << QRect(0, 0, 320, 200);
 }
 
-void TestDlgMain::coverCheckFollowsSettings()
+void TestDlgMain::framelessKeepsTheTextInPlace()
 {
-    QFETCH(int, hide);
-    TestHome home;
-    CConfig config;
-    config.SetInt(QStringLiteral("hide.display_i"), hide);
-    ReceivedMain store;
-    CDlgMain display(config, store);
-    display.SetChecked(CommandId::ToggleCover, hide == 0);
+    QFETCH(QRect, geometry);
+    ShownDisplay d([&geometry](CConfig &config) {
+        config.SetInt(u"main.position.x_i"_s, geometry.x());
+        config.SetInt(u"main.position.y_i"_s, geometry.y());
+        config.SetInt(u"main.size.x_i"_s, geometry.width());
+        config.SetInt(u"main.size.y_i"_s, geometry.height());
+    });
+    d.add(u"動かない字幕"_s);
+    const QRect before = d.window->geometry();
+    const QRect outer = d.window->frameGeometry();
+    const auto textOnScreen = [&d] {
+        d.paint();
+        return boundsOf(d.screen(), qRgb(0, 0, 0)).translated(d.window->canvas()->mapToGlobal(QPoint(0, 0)));
+    };
+    const QRect text = textOnScreen();
+    QVERIFY(!text.isEmpty());
 
-    display.CopyConfigToWindow();
+    d.window->OnCommand(CommandId::Frameless);
+    QVERIFY(d.window->effects()->IsFrameless());
+    QVERIFY(d.window->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(d.window->menuBar()->isHidden());
+    QVERIFY(d.window->isChecked(CommandId::Frameless));
+    QVERIFY(d.store.borderless());
+    QCOMPARE(d.window->geometry(), outer);
+    QCOMPARE(textOnScreen(), text);
 
-    QCOMPARE(display.isChecked(CommandId::ToggleCover), hide == 1);
-    const QList<QAction *> context = display.contextMenu()->actions();
-    QCOMPARE(context.at(4)->isChecked(), hide == 1);
+    d.window->OnCommand(CommandId::Frameless);
+    QVERIFY(!d.window->effects()->IsFrameless());
+    QVERIFY(!d.window->menuBar()->isHidden());
+    QVERIFY(!d.window->isChecked(CommandId::Frameless));
+    QVERIFY(!d.store.borderless());
+    QCOMPARE(d.window->geometry(), before);
+    QCOMPARE(textOnScreen(), text);
+}
+
+void TestDlgMain::framelessRestoresMaximised()
+{
+    ShownDisplay d;
+    const QRect normal = d.window->geometry();
+    d.window->showMaximized();
+    QTRY_VERIFY(d.window->isMaximized());
+
+    d.window->OnCommand(CommandId::Frameless);
+    QVERIFY(d.window->effects()->IsFrameless());
+    QVERIFY(!d.window->isMaximized());
+
+    d.window->OnCommand(CommandId::Frameless);
+    QTRY_VERIFY(d.window->isMaximized());
+    d.window->showNormal();
+    QTRY_COMPARE(d.window->geometry(), normal);
+}
+
+void TestDlgMain::translucentBackground_data()
+{
+    QTest::addColumn<int>("opacity");
+    QTest::addColumn<quint32>("text");
+    QTest::addColumn<bool>("offAgain");
+    QTest::addColumn<int>("alpha");
+    QTest::newRow("50 %, truncated") << 50 << 0x0000ffu << false << 127;
+    QTest::newRow("0 %") << 0 << 0x0000ffu << false << 0;
+    QTest::newRow("70 %") << 70 << 0x0000ffu << false << 178;
+    QTest::newRow("100 %") << 100 << 0x0000ffu << false << 255;
+    QTest::newRow("text in the background colour vanishes") << 50 << 0x804020u << false << 127;
+    QTest::newRow("switched off again") << 30 << 0x0000ffu << true << 255;
+}
+
+void TestDlgMain::translucentBackground()
+{
+    QFETCH(int, opacity);
+    QFETCH(quint32, text);
+    QFETCH(bool, offAgain);
+    QFETCH(int, alpha);
+    ShownDisplay d([&](CConfig &config) {
+        config.SetColor(u"main.color.text"_s, text);
+        config.SetColor(u"main.color.background"_s, 0x804020);
+        config.SetInt(u"main.translucent_i"_s, 1);
+        config.SetInt(u"main.translucent.opacity_i"_s, opacity);
+    });
+    QVERIFY(d.window->effects()->IsTranslucent());
+    if (offAgain) {
+        d.config.SetInt(u"main.translucent_i"_s, 0);
+        d.window->ApplyDisplaySettings();
+        QVERIFY(!d.window->effects()->IsTranslucent());
+    }
+    d.add(u"透ける背景"_s);
+    QImage image(d.window->canvas()->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    d.window->canvas()->render(&image);
+    image = image.convertToFormat(QImage::Format_ARGB32);
+
+    // The background: its colour at the backdrop's alpha (premultiplied storage rounds).
+    const QRgb back = image.pixel(image.width() - 2, image.height() - 2);
+    QCOMPARE(qAlpha(back), alpha);
+    if (alpha > 0)
+        QVERIFY(qAbs(qRed(back) - 0x20) <= 2 && qAbs(qGreen(back) - 0x40) <= 2 &&
+                qAbs(qBlue(back) - 0x80) <= 2);
+    // The glyphs stay fully opaque, unless drawn in the background colour itself.
+    const bool glyphs = !boundsOf(image, qRgb(0xff, 0, 0)).isEmpty();
+    QCOMPARE(glyphs, text != 0x804020u);
+    QCOMPARE(where(image, [](QRgb pixel) { return qAlpha(pixel) == 255; }).isEmpty(), !glyphs && alpha < 255);
 }
 
 QTEST_MAIN(TestDlgMain)

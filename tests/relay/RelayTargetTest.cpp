@@ -158,7 +158,8 @@ void RelayTargetTest::failureRetriesWithSameSeq()
     rig.endpoint.queueAnswers({failure});
     rig.make(RelayKind::Zoom);
     rig.show(1, QStringLiteral("A"));
-    QTRY_COMPARE_WITH_TIMEOUT(rig.endpoint.posts().size(), 1, kWaitMs);
+    // A dropped connection may be tried again by Qt before the first look.
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.endpoint.posts().isEmpty(), kWaitMs);
     if (failure == FakeCaptionEndpoint::kHang)
         rig.clock.advance(rig.options.timeoutMs);
     // Qt itself sends once more when a kept-alive connection is dropped; that try may succeed.
