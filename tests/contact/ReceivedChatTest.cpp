@@ -65,6 +65,8 @@ private slots:
         QCOMPARE(store.at(1)->strCache, QStringLiteral("0a0000020000300000003000C00002m1"));
         CReceivedMainData again = message(QStringLiteral("m1"), QStringLiteral("10.0.0.2"), 3000, 3500);
         QCOMPARE(store.AppendString(again), -1);
+        CReceivedMainData oldest = message(QStringLiteral("m0"), QStringLiteral("10.0.0.1"), 2000, 3500);
+        QCOMPARE(store.AppendString(oldest), -1);
         QCOMPARE(store.historyVersion(), qint64(200));
         QCOMPARE(store.count(), 2);
     }
@@ -144,24 +146,44 @@ private slots:
         QCOMPARE(store.InsertString(before), -1);
         CReceivedMainData duplicate = message(QStringLiteral("m2"), QStringLiteral("10.0.0.3"), 4000, 9000);
         QCOMPARE(store.InsertString(duplicate), -1);
+        // Received at the switch itself: searched as usual.
         CReceivedMainData after =
-            message(QStringLiteral("after"), QStringLiteral("10.0.0.9"), 100, 9000, kTick + 2000);
+            message(QStringLiteral("after"), QStringLiteral("10.0.0.9"), 100, 9000, kTick + 1000);
         QCOMPARE(store.InsertString(after), 3);
         QCOMPARE(store.count(), 4);
     }
 
-    void appendSearchEndsAtFiveMinutes()
+    void appendLooksBackTenRecords()
     {
         ReceivedChat store;
-        CReceivedMainData a = message(QStringLiteral("a"), QStringLiteral("10.0.0.1"), 1000, 1000);
-        CReceivedMainData b = message(QStringLiteral("b"), QStringLiteral("10.0.0.2"), 1000, 1000);
-        store.AppendString(a);
-        store.AppendString(b);
-        // b is more than five minutes older than the repeat of a, so a is not compared with.
-        CReceivedMainData late = message(QStringLiteral("a"), QStringLiteral("10.0.0.1"), 1000, 301001);
-        QCOMPARE(store.AppendString(late), 2);
-        CReceivedMainData soon = message(QStringLiteral("b"), QStringLiteral("10.0.0.2"), 1000, 301001);
-        QCOMPARE(store.AppendString(soon), -1);
+        fill(store, 12);
+        CReceivedMainData tenth = message(QStringLiteral("m2"), QStringLiteral("10.0.0.3"), 4000, 14000);
+        QCOMPARE(store.AppendString(tenth), -1);
+        CReceivedMainData eleventh = message(QStringLiteral("m1"), QStringLiteral("10.0.0.2"), 3000, 14000);
+        QCOMPARE(store.AppendString(eleventh), 12);
+    }
+
+    // A record received more than five minutes before a message ends the search for its repeat.
+    void lookBackEndsAtFiveMinutes()
+    {
+        ReceivedChat store;
+        for (const auto &[name, address, time] :
+             {std::tuple(u"x"_qs, u"10.0.0.1"_qs, 1000), std::tuple(u"y"_qs, u"10.0.0.2"_qs, 2000),
+              std::tuple(u"z"_qs, u"10.0.0.3"_qs, 305000)}) {
+            CReceivedMainData r = message(name, address, time, time);
+            store.AppendString(r);
+        }
+        // Repeats of x: received exactly five minutes after y they are found, a millisecond later not.
+        CReceivedMainData repeat = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 302000);
+        QCOMPARE(store.InsertString(repeat), -1);
+        repeat = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 302001);
+        QCOMPARE(store.InsertString(repeat), 3);
+        QCOMPARE(texts(store), QStringList({u"x"_qs, u"y"_qs, u"x"_qs, u"z"_qs}));
+        // The same for own messages and history lines, which are appended: here z is the record.
+        CReceivedMainData late = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 605000);
+        QCOMPARE(store.AppendString(late), -1);
+        late = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 605001);
+        QCOMPARE(store.AppendString(late), 4);
     }
 
     void boundedByCapacity()
