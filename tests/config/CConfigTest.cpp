@@ -133,7 +133,8 @@ private slots:
         QVERIFY(!config.GetMax(u"main.font.point_i"_qs, number) &&
                 !config.GetMin(u"main.position.x_i"_qs, number));
         QCOMPARE(value, QStringLiteral("kept"));
-        QCOMPARE(number + color, 14u);
+        QCOMPARE(number, 7);
+        QCOMPARE(color, 7u);
         QVERIFY(config.GetMax(u"communication.name"_qs, number) && number == 16);
         QVERIFY(config.GetMax(u"communication.http.reload_i"_qs, number) && number == 100000);
         QVERIFY(config.GetMin(u"communication.http.reload_i"_qs, number) && number == 500);
