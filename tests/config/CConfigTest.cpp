@@ -96,6 +96,7 @@ private slots:
         row("red", c, "0000ff", true, 0x0000ff);
         row("upper case", c, "33FF00", true, 0x33ff00);
         row("mixed with 0x", c, "0xaBcDeF", true, 0xabcdef);
+        row("upper-case 0X", c, "0X1f", true, 0x1f);
         row("leading blanks", c, "  ff", true, 0xff);
         row("masked to 24 bits", c, "A9345678", true, 0x345678);
         row("stops at non-digit", c, "12g4", true, 0x12);

@@ -42,6 +42,7 @@ private slots:
         QTest::addColumn<int>("number"); // -99: no number, the caller's default holds
         QTest::newRow("plain") << u"key=value"_qs << u"value"_qs << 0;
         QTest::newRow("blanks around") << u" \tkey \t=  value  "_qs << u"value"_qs << 0;
+        QTest::newRow("every blank") << u"\v\fkey\f=\v value\f"_qs << u"value"_qs << 0;
         QTest::newRow("inner blanks kept") << u"key=a  b"_qs << u"a  b"_qs << 0;
         QTest::newRow("quoted") << u"key=\" value \""_qs << u" value "_qs << 0;
         QTest::newRow("one pair only") << u"key=\"\"x\"\""_qs << u"\"x\""_qs << 0;

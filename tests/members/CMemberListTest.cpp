@@ -190,7 +190,7 @@ private slots:
         QFETCH(qint32, received);
         QFETCH(bool, accepted);
         CMemberList list(clock(), &m_view);
-        QVERIFY(!list.acceptMonitorText(kA, QStringLiteral("stranger"), firstSent, firstReceived));
+        QVERIFY(!list.monitorOrderAccepts(kA, firstSent, firstReceived)); // not a member yet
         list.updateMember(entry(kA, QStringLiteral("amy")));
         QVERIFY(list.acceptMonitorText(kA, QStringLiteral("first"), firstSent, firstReceived));
         QCOMPARE(list.acceptMonitorText(kA, QStringLiteral("second"), sent, received), accepted);
