@@ -1,10 +1,10 @@
 #include "contact/CDlgChat.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
 #include "contact/CInputChatBox.h"
 #include "contact/CTurnIcons.h"
+#include "core/CommandIds.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 
@@ -46,6 +46,14 @@ CDlgChat::CDlgChat(ToolWindowHost host, SendFunction send, CTurnTimer::LocalTime
     addMenuCommand(CommandId::TimerSubtractMinute, tr("タイマー1分短縮(&D)"));
     m_strActive = CStringTable::get(109);
     m_strInactive = CStringTable::get(110);
+    // The minutes box and the ±1 minute commands keep to the setting's bounds.
+    qint32 lowest = CTurnTimer::kMinMinutes;
+    qint32 highest = CTurnTimer::kMaxMinutes;
+    if (const CConfig *store = config()) {
+        store->GetMin(QStringLiteral("chat.time_i"), lowest);
+        store->GetMax(QStringLiteral("chat.time_i"), highest);
+    }
+    m_turn.setMinuteRange(lowest, highest);
     buildControls();
 
     m_turnTimer = new QTimer(this);
@@ -105,12 +113,12 @@ void CDlgChat::buildControls()
     }
     m_remaining = new QLabel(QStringLiteral("0") + CStringTable::get(104) + QStringLiteral("00"), m_bar);
     m_remaining->setObjectName(QStringLiteral("remaining"));
-    m_remaining->setMinimumWidth(
-        m_remaining->fontMetrics().horizontalAdvance(CTurnTimer::FormatRemaining(5940)) + 4);
+    const QString longest = CTurnTimer::FormatRemaining(m_turn.maxMinutes() * 60);
+    m_remaining->setMinimumWidth(m_remaining->fontMetrics().horizontalAdvance(longest) + 4);
     m_remaining->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     row->addWidget(m_remaining);
     m_minutes = new QSpinBox(m_bar);
-    m_minutes->setRange(CTurnTimer::kMinMinutes, CTurnTimer::kMaxMinutes);
+    m_minutes->setRange(m_turn.minMinutes(), m_turn.maxMinutes());
     m_minutes->setValue(m_turn.turnMinutes());
     connect(m_minutes, &QSpinBox::valueChanged, &m_turn, &CTurnTimer::setTurnMinutes);
     row->addWidget(m_minutes);
@@ -171,24 +179,16 @@ void CDlgChat::updateButtons(bool running)
 void CDlgChat::CopyConfigToWindow()
 {
     CToolWindow::CopyConfigToWindow();
-    if (CConfig *store = config()) {
+    if (const CConfig *store = config()) {
         quint32 color = 0;
         if (store->GetColor(QStringLiteral("chat.color.flash"), color))
             m_flashColor = color;
-        qint32 value = 0;
-        if (store->GetInt(QStringLiteral("chat.flash.time_i"), value))
-            m_nFlashTime = std::max(0, value);
-        if (store->GetInt(QStringLiteral("chat.time_i"), value))
-            m_turn.setTurnMinutes(value);
-        QString text;
-        if (store->GetString(QStringLiteral("chat.message.notice"), text))
-            m_turn.setNoticeText(text);
-        if (store->GetString(QStringLiteral("chat.message.change"), text))
-            m_turn.setChangeText(text);
-        if (store->GetString(QStringLiteral("chat.message.active"), text))
-            m_strActive = text;
-        if (store->GetString(QStringLiteral("chat.message.inactive"), text))
-            m_strInactive = text;
+        m_nFlashTime = std::max(0, store->GetIntOr(QStringLiteral("chat.flash.time_i"), m_nFlashTime));
+        m_turn.setTurnMinutes(store->GetIntOr(QStringLiteral("chat.time_i"), m_turn.turnMinutes()));
+        m_turn.setNoticeText(store->GetStringOr(QStringLiteral("chat.message.notice"), m_turn.noticeText()));
+        m_turn.setChangeText(store->GetStringOr(QStringLiteral("chat.message.change"), m_turn.changeText()));
+        m_strActive = store->GetStringOr(QStringLiteral("chat.message.active"), m_strActive);
+        m_strInactive = store->GetStringOr(QStringLiteral("chat.message.inactive"), m_strInactive);
     }
     m_minutes->setValue(m_turn.turnMinutes());
     m_turn.Reset();

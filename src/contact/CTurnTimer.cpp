@@ -24,9 +24,16 @@ CTurnTimer::CTurnTimer(LocalTimeSource localTime, QObject *parent)
 {
 }
 
+void CTurnTimer::setMinuteRange(int lowest, int highest)
+{
+    m_nMinMinutes = std::max(lowest, 1);
+    m_nMaxMinutes = std::max(highest, m_nMinMinutes);
+    setTurnMinutes(m_nTurnMinutes);
+}
+
 void CTurnTimer::setTurnMinutes(int minutes)
 {
-    const int clamped = std::clamp(minutes, kMinMinutes, kMaxMinutes);
+    const int clamped = std::clamp(minutes, m_nMinMinutes, m_nMaxMinutes);
     if (clamped == m_nTurnMinutes)
         return;
     m_nTurnMinutes = clamped;
@@ -39,7 +46,7 @@ bool CTurnTimer::Start()
         return false;
     m_bRunning = true;
     emit runningChanged(true);
-    const int clamped = std::clamp(m_nRemaining, 1, kMaxRemaining);
+    const int clamped = std::clamp(m_nRemaining, 1, m_nMaxMinutes * 60);
     if (clamped != m_nRemaining) {
         m_nRemaining = clamped;
         emit remainingChanged(m_nRemaining);
@@ -79,7 +86,7 @@ bool CTurnTimer::SubtractMinute()
 bool CTurnTimer::changeMinutes(int step)
 {
     const int minutes = m_nTurnMinutes + step;
-    if (minutes < kMinMinutes || minutes > kMaxMinutes)
+    if (minutes < m_nMinMinutes || minutes > m_nMaxMinutes)
         return false;
     setTurnMinutes(minutes);
     if (!m_bRunning)

@@ -14,9 +14,9 @@ class CTurnTimer final : public QObject
     Q_OBJECT
 
 public:
+    // The turn length's range until the window sets the settings' bounds.
     static constexpr int kMinMinutes = 1;
     static constexpr int kMaxMinutes = 99;
-    static constexpr int kMaxRemaining = kMaxMinutes * 60;
     // Seconds before a turn's end at which the notice goes out.
     static constexpr int kNoticeAt = 30;
 
@@ -31,8 +31,12 @@ public:
     QString changeText() const { return m_strChange; }
 
     int turnMinutes() const { return m_nTurnMinutes; }
-    // Clamped to 1 ... 99; the remaining time is untouched until the next reset.
+    // Clamped to the minute range; the remaining time is untouched until the next reset.
     void setTurnMinutes(int minutes);
+    // The turn length's bounds; a start never counts down from more than the longest turn.
+    void setMinuteRange(int lowest, int highest);
+    int minMinutes() const { return m_nMinMinutes; }
+    int maxMinutes() const { return m_nMaxMinutes; }
     int remaining() const { return m_nRemaining; }
     bool isRunning() const { return m_bRunning; }
     // The last stamped message handed on.
@@ -43,7 +47,7 @@ public:
     bool Start();
     bool Stop();
     bool Reset();
-    // ±1 minute within 1 ... 99; while stopped the remaining time follows. False at a bound.
+    // ±1 minute within the range; while stopped the remaining time follows. False at a bound.
     bool AddMinute();
     bool SubtractMinute();
     // One second of the running countdown; ignored while stopped.
@@ -76,6 +80,8 @@ private:
     QString m_strNotice;
     QString m_strChange;
     QString m_strOutgoing;
+    int m_nMinMinutes = kMinMinutes;
+    int m_nMaxMinutes = kMaxMinutes;
     int m_nTurnMinutes = 5;
     int m_nRemaining = 0;
     bool m_bRunning = false;

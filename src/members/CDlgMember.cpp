@@ -1,8 +1,8 @@
 #include "members/CDlgMember.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
 #include "config/CConfigGui.h"
+#include "core/CommandIds.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "members/CMemberEntry.h"
@@ -102,8 +102,8 @@ void CDlgMember::CopyConfigToWindow()
     CToolWindow::CopyConfigToWindow();
     if (CConfig *store = config()) {
         for (int column = 0; column < ColumnCount; ++column) {
-            qint32 width = 0;
-            if (store->GetInt(widthKey(column), width) && width >= 0)
+            const qint32 width = store->GetIntOr(widthKey(column), -1);
+            if (width >= 0)
                 m_list->setColumnWidth(column, width);
         }
         quint32 color = 0;
@@ -378,18 +378,18 @@ void CDlgMember::contextMenuEvent(QContextMenuEvent *event)
 
 bool CDlgMember::MoveChosenUp()
 {
-    if (m_nChosenRow < 1) {
-        m_nChosenRow = -1;
-        return false;
-    }
-    return m_members.moveUp(m_nChosenRow);
+    return moveChosen(m_members.moveUp(m_nChosenRow));
 }
 
 bool CDlgMember::MoveChosenDown()
 {
-    if (m_nChosenRow < 0 || m_nChosenRow >= m_members.count() - 1) {
+    return moveChosen(m_members.moveDown(m_nChosenRow));
+}
+
+bool CDlgMember::moveChosen(bool moved)
+{
+    // The list refused (top row up, bottom row down, no row): the menu's choice is spent.
+    if (!moved)
         m_nChosenRow = -1;
-        return false;
-    }
-    return m_members.moveDown(m_nChosenRow);
+    return moved;
 }

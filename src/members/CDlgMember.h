@@ -87,6 +87,7 @@ private:
     void applyListBackground();
     void chooseLostColor();
     QString addressAt(int row) const;
+    bool moveChosen(bool moved);
 
     CMemberList &m_members;
     QTableWidget *m_list = nullptr;

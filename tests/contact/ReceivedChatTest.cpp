@@ -15,13 +15,9 @@ CReceivedMainData message(const QString &text, const QString &address, qint32 se
     CReceivedMainData r;
     r.strRaw = text;
     r.nStrLength = static_cast<qint32>(text.size());
-    r.strIpAddress = address;
-    r.strIpAddressSender = address;
-    r.nTimeSent = sent;
-    r.nTimeSenderSent = sent;
-    r.nTimeSenderReceived = sent;
-    r.nTimeActualReceived = received;
-    r.nTimeReceived = received;
+    r.strIpAddress = r.strIpAddressSender = address;
+    r.nTimeSent = r.nTimeSenderSent = r.nTimeSenderReceived = sent;
+    r.nTimeActualReceived = r.nTimeReceived = received;
     r.nTimeActualReceivedTick = tick;
     r.nType = 'C';
     return r;
@@ -35,13 +31,13 @@ QStringList texts(const ReceivedChat &store)
     return out;
 }
 
-// A store holding messages from three typists received at 2000, 3000, ... (one per second).
+// Messages m0 ... m(n-1) from three typists, received at 2000, 3000, ... (one a second).
 void fill(ReceivedChat &store, int n)
 {
     for (int i = 0; i < n; ++i) {
+        const qint32 time = 2000 + i * 1000;
         CReceivedMainData r =
-            message(QStringLiteral("m%1").arg(i), QStringLiteral("10.0.0.%1").arg(i % 3 + 1), 2000 + i * 1000,
-                    2000 + i * 1000);
+            message(QStringLiteral("m%1").arg(i), QStringLiteral("10.0.0.%1").arg(i % 3 + 1), time, time);
         QCOMPARE(store.AppendString(r), i);
     }
 }
@@ -52,10 +48,14 @@ class ReceivedChatTest final : public QObject
 {
     Q_OBJECT
 
+    // The stores take their base tick from it: everything in the tests is received after it.
+    FakeClock m_clock{0, kTick - 1000};
+
 private slots:
+    void init() { m_clock.setTick(kTick - 1000); }
+
     void appendCountsAndVersions()
     {
-        FakeClock clock(0, kTick - 1000);
         ReceivedChat store;
         QCOMPARE(store.capacity(), ReceivedChat::kDefaultCapacity);
         QCOMPARE(store.historyVersion(), qint64(0));
@@ -65,6 +65,8 @@ private slots:
         QCOMPARE(store.at(1)->strCache, QStringLiteral("0a0000020000300000003000C00002m1"));
         CReceivedMainData again = message(QStringLiteral("m1"), QStringLiteral("10.0.0.2"), 3000, 3500);
         QCOMPARE(store.AppendString(again), -1);
+        CReceivedMainData oldest = message(QStringLiteral("m0"), QStringLiteral("10.0.0.1"), 2000, 3500);
+        QCOMPARE(store.AppendString(oldest), -1);
         QCOMPARE(store.historyVersion(), qint64(200));
         QCOMPARE(store.count(), 2);
     }
@@ -75,39 +77,41 @@ private slots:
         QTest::addColumn<QString>("address");
         QTest::addColumn<qint32>("sent");
         QTest::addColumn<qint32>("received");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<int>("position");
-
-        // Stored: m0..m(n-1) received at 2000 + i * 1000 from 10.0.0.(i % 3 + 1).
-        QTest::newRow("empty store") << 0 << "10.0.0.9" << 100 << 500 << 0 << 0;
-        QTest::newRow("newest") << 3 << "10.0.0.9" << 100 << 9000 << 3 << 3;
-        QTest::newRow("between") << 3 << "10.0.0.9" << 100 << 2500 << 3 << 1;
-        QTest::newRow("all newer") << 3 << "10.0.0.9" << 100 << 1000 << 3 << 0;
-        QTest::newRow("all ten examined newer") << 15 << "10.0.0.9" << 100 << 1000 << 15 << 5;
+        QTest::addColumn<bool>("forwarded");
+        QTest::addColumn<int>("position"); // -1: refused
+        // Stored: m0 ... m(n-1) received at 2000 + i * 1000 from 10.0.0.(i % 3 + 1).
+        QTest::newRow("empty store") << 0 << "10.0.0.9" << 100 << 500 << false << 0;
+        QTest::newRow("newest") << 3 << "10.0.0.9" << 100 << 9000 << false << 3;
+        QTest::newRow("between") << 3 << "10.0.0.9" << 100 << 2500 << false << 1;
+        QTest::newRow("all newer") << 3 << "10.0.0.9" << 100 << 1000 << false << 0;
+        QTest::newRow("all ten examined newer") << 15 << "10.0.0.9" << 100 << 1000 << false << 5;
         // A message received in the same millisecond as a stored one goes after it.
-        QTest::newRow("equal to the oldest") << 3 << "10.0.0.9" << 100 << 2000 << 3 << 1;
-        QTest::newRow("equal to the newest") << 3 << "10.0.0.9" << 100 << 4000 << 3 << 3;
-        QTest::newRow("equal to the middle") << 3 << "10.0.0.9" << 100 << 3000 << 3 << 2;
-        QTest::newRow("duplicate of newest") << 3 << "10.0.0.3" << 4000 << 9000 << -1 << -1;
-        QTest::newRow("duplicate of oldest") << 3 << "10.0.0.1" << 2000 << 9000 << -1 << -1;
-        QTest::newRow("duplicate tenth newest") << 12 << "10.0.0.3" << 4000 << 20000 << -1 << -1;
-        QTest::newRow("eleventh newest not searched") << 12 << "10.0.0.2" << 3000 << 1000 << 12 << 2;
+        QTest::newRow("equal to the oldest") << 3 << "10.0.0.9" << 100 << 2000 << false << 1;
+        QTest::newRow("equal to the newest") << 3 << "10.0.0.9" << 100 << 4000 << false << 3;
+        QTest::newRow("equal to the middle") << 3 << "10.0.0.9" << 100 << 3000 << false << 2;
+        QTest::newRow("duplicate of newest") << 3 << "10.0.0.3" << 4000 << 9000 << false << -1;
+        QTest::newRow("duplicate of oldest") << 3 << "10.0.0.1" << 2000 << 9000 << false << -1;
+        QTest::newRow("duplicate tenth newest") << 12 << "10.0.0.3" << 4000 << 20000 << false << -1;
+        QTest::newRow("eleventh newest not searched") << 12 << "10.0.0.2" << 3000 << 1000 << false << 2;
+        QTest::newRow("forwarded") << 2 << "10.0.0.7" << 100 << 9000 << true << -1;
+        QTest::newRow("forwarded, empty store") << 0 << "10.0.0.7" << 100 << 9000 << true << -1;
     }
+
     void insertString()
     {
         QFETCH(int, stored);
         QFETCH(QString, address);
         QFETCH(qint32, sent);
         QFETCH(qint32, received);
-        QFETCH(int, result);
+        QFETCH(bool, forwarded);
         QFETCH(int, position);
-
-        FakeClock clock(0, kTick - 1000);
         ReceivedChat store;
         fill(store, stored);
         CReceivedMainData r = message(QStringLiteral("new"), address, sent, received);
-        QCOMPARE(store.InsertString(r), result);
-        QCOMPARE(store.count(), stored + (result < 0 ? 0 : 1));
+        if (forwarded)
+            r.strIpAddressSender = QStringLiteral("10.0.0.8");
+        QCOMPARE(store.InsertString(r), position < 0 ? -1 : stored);
+        QCOMPARE(store.count(), stored + (position < 0 ? 0 : 1));
         QCOMPARE(store.counter(), store.count());
         QCOMPARE(store.historyVersion(), qint64(store.counter()) * 100);
         QCOMPARE(texts(store).indexOf(QStringLiteral("new")), position);
@@ -115,22 +119,8 @@ private slots:
             QVERIFY(!store.at(position)->strCache.isEmpty());
     }
 
-    void forwardedIsRefused()
-    {
-        FakeClock clock(0, kTick - 1000);
-        ReceivedChat store;
-        for (int stored : {0, 2}) {
-            fill(store, stored);
-            CReceivedMainData r = message(QStringLiteral("fwd"), QStringLiteral("10.0.0.7"), 100, 9000);
-            r.strIpAddressSender = QStringLiteral("10.0.0.8");
-            QCOMPARE(store.InsertString(r), -1);
-            QCOMPARE(store.count(), stored);
-        }
-    }
-
     void forwardingDelayIsTakenOff()
     {
-        FakeClock clock(0, kTick - 1000);
         ReceivedChat store;
         fill(store, 3);
         // Held 1.5 s by the member that passed it on: it was received at 3500, before m2.
@@ -139,16 +129,14 @@ private slots:
         r.nTimeSenderSent = 11500;
         QCOMPARE(store.InsertString(r), 3);
         QCOMPARE(r.nTimeReceived, 3500);
-        QCOMPARE(texts(store), QStringList({QStringLiteral("m0"), QStringLiteral("m1"),
-                                            QStringLiteral("held"), QStringLiteral("m2")}));
+        QCOMPARE(texts(store), QStringList({u"m0"_qs, u"m1"_qs, u"held"_qs, u"m2"_qs}));
     }
 
     void baseTickEndsTheSearch()
     {
-        FakeClock clock(0, kTick - 1000);
         ReceivedChat store;
         fill(store, 3);
-        clock.setTick(kTick + 1000);
+        m_clock.setTick(kTick + 1000);
         store.SetChannelGroup(3, 2);
         QCOMPARE(store.channel(), 3);
         QCOMPARE(store.group(), 2);
@@ -158,39 +146,55 @@ private slots:
         QCOMPARE(store.InsertString(before), -1);
         CReceivedMainData duplicate = message(QStringLiteral("m2"), QStringLiteral("10.0.0.3"), 4000, 9000);
         QCOMPARE(store.InsertString(duplicate), -1);
+        // Received at the switch itself: searched as usual.
         CReceivedMainData after =
-            message(QStringLiteral("after"), QStringLiteral("10.0.0.9"), 100, 9000, kTick + 2000);
+            message(QStringLiteral("after"), QStringLiteral("10.0.0.9"), 100, 9000, kTick + 1000);
         QCOMPARE(store.InsertString(after), 3);
         QCOMPARE(store.count(), 4);
     }
 
-    void appendSearchEndsAtFiveMinutes()
+    void appendLooksBackTenRecords()
     {
-        FakeClock clock(0, kTick - 1000);
         ReceivedChat store;
-        CReceivedMainData a = message(QStringLiteral("a"), QStringLiteral("10.0.0.1"), 1000, 1000);
-        CReceivedMainData b = message(QStringLiteral("b"), QStringLiteral("10.0.0.2"), 1000, 1000);
-        store.AppendString(a);
-        store.AppendString(b);
-        // b is more than five minutes older than the repeat of a, so a is not compared with.
-        CReceivedMainData late = message(QStringLiteral("a"), QStringLiteral("10.0.0.1"), 1000, 301001);
-        QCOMPARE(store.AppendString(late), 2);
-        CReceivedMainData soon = message(QStringLiteral("b"), QStringLiteral("10.0.0.2"), 1000, 301001);
-        QCOMPARE(store.AppendString(soon), -1);
+        fill(store, 12);
+        CReceivedMainData tenth = message(QStringLiteral("m2"), QStringLiteral("10.0.0.3"), 4000, 14000);
+        QCOMPARE(store.AppendString(tenth), -1);
+        CReceivedMainData eleventh = message(QStringLiteral("m1"), QStringLiteral("10.0.0.2"), 3000, 14000);
+        QCOMPARE(store.AppendString(eleventh), 12);
+    }
+
+    // A record received more than five minutes before a message ends the search for its repeat.
+    void lookBackEndsAtFiveMinutes()
+    {
+        ReceivedChat store;
+        for (const auto &[name, address, time] :
+             {std::tuple(u"x"_qs, u"10.0.0.1"_qs, 1000), std::tuple(u"y"_qs, u"10.0.0.2"_qs, 2000),
+              std::tuple(u"z"_qs, u"10.0.0.3"_qs, 305000)}) {
+            CReceivedMainData r = message(name, address, time, time);
+            store.AppendString(r);
+        }
+        // Repeats of x: received exactly five minutes after y they are found, a millisecond later not.
+        CReceivedMainData repeat = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 302000);
+        QCOMPARE(store.InsertString(repeat), -1);
+        repeat = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 302001);
+        QCOMPARE(store.InsertString(repeat), 3);
+        QCOMPARE(texts(store), QStringList({u"x"_qs, u"y"_qs, u"x"_qs, u"z"_qs}));
+        // The same for own messages and history lines, which are appended: here z is the record.
+        CReceivedMainData late = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 605000);
+        QCOMPARE(store.AppendString(late), -1);
+        late = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 605001);
+        QCOMPARE(store.AppendString(late), 4);
     }
 
     void boundedByCapacity()
     {
-        FakeClock clock(0, kTick - 1000);
         ReceivedChat store(3);
         fill(store, 5);
-        QCOMPARE(texts(store),
-                 QStringList({QStringLiteral("m2"), QStringLiteral("m3"), QStringLiteral("m4")}));
+        QCOMPARE(texts(store), QStringList({u"m2"_qs, u"m3"_qs, u"m4"_qs}));
         QCOMPARE(store.counter(), 5);
         CReceivedMainData r = message(QStringLiteral("mid"), QStringLiteral("10.0.0.9"), 100, 5500);
         QCOMPARE(store.InsertString(r), 5);
-        QCOMPARE(texts(store),
-                 QStringList({QStringLiteral("m3"), QStringLiteral("mid"), QStringLiteral("m4")}));
+        QCOMPARE(texts(store), QStringList({u"m3"_qs, u"mid"_qs, u"m4"_qs}));
         CReceivedMainData copy;
         QVERIFY(store.GetAt(1, copy));
         QCOMPARE(copy.strRaw, QStringLiteral("mid"));
@@ -200,7 +204,6 @@ private slots:
 
     void historyLines()
     {
-        FakeClock clock(0, kTick - 1000);
         ReceivedChat store;
         QStringList out;
         store.newestWireLines(5, out);

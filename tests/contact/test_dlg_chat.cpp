@@ -1,223 +1,139 @@
 #include "contact/CDlgChat.h"
 
-#include "TestHome.h"
-#include "core/CommandIds.h"
-#include "config/CConfig.h"
+#include "ToolWindowBed.h"
 #include "config/CConfigGui.h"
-#include "config/CCustomPalette.h"
 #include "contact/CInputChatBox.h"
+#include "core/CommandIds.h"
 
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QToolButton>
 
-#include <memory>
-
-namespace {
-
-const QTime kNow(14, 3, 9);
-
-} // namespace
-
+// The contact window applies the turn timer (its rules have their own tests) and shows the log.
 class DlgChatTest final : public QObject
 {
     Q_OBJECT
 
-private:
-    // A contact window whose sends are recorded and whose local time is fixed.
-    struct Rig
-    {
-        TestHome home;
-        CConfig config;
-        CCustomPalette palette;
-        QStringList sent;
-        std::unique_ptr<CDlgChat> dlg;
+    std::unique_ptr<ToolWindowBed> m_bed;
+    QStringList m_sent;
+    std::unique_ptr<CDlgChat> m_dlg;
 
-        explicit Rig(int minutes = 5)
-        {
-            config.SetInt(QStringLiteral("chat.time_i"), minutes);
-            config.SetColor(QStringLiteral("chat.color.background"), 0xffffff);
-            config.SetColor(QStringLiteral("chat.color.flash"), 0x0000ff);
-            ToolWindowHost host;
-            host.config = &config;
-            host.palette = &palette;
-            dlg = std::make_unique<CDlgChat>(
-                host, [this](const QString &message) { sent << message; }, [] { return kNow; });
-            dlg->CopyConfigToWindow();
-        }
-        void ticks(int n)
-        {
-            for (int i = 0; i < n; ++i)
-                dlg->OnTurnTick();
-        }
-        QColor logBase() const { return dlg->log()->palette().color(QPalette::Base); }
-        QColor inputBase() const { return dlg->inputBox()->palette().color(QPalette::Base); }
-    };
+    QColor base(QWidget *edit) const { return edit->palette().color(QPalette::Base); }
 
 private slots:
-    void settingsSetTheTurnLength()
+    // A two-minute turn, white boxes that flash red; what the window sends is recorded.
+    void init()
     {
-        Rig rig(7);
-        QCOMPARE(rig.dlg->minutesBox()->value(), 7);
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("7：00 "));
-        QCOMPARE(rig.dlg->windowTitle(), QStringLiteral("連絡窓 (Ctrl+R)"));
-        QCOMPARE(rig.dlg->minutesBox()->minimum(), 1);
-        QCOMPARE(rig.dlg->minutesBox()->maximum(), 99);
+        m_dlg.reset(); // before what it stands on
+        m_sent.clear();
+        m_bed = std::make_unique<ToolWindowBed>();
+        m_bed->config().SetInt(QStringLiteral("chat.time_i"), 2);
+        m_bed->config().SetColor(QStringLiteral("chat.color.flash"), 0x0000ff);
+        const auto send = [this](const QString &message) { m_sent << message; };
+        m_dlg = std::make_unique<CDlgChat>(m_bed->host(), send, [] { return QTime(14, 3, 9); });
+        m_dlg->CopyConfigToWindow();
     }
 
-    void oneMinuteTurnThroughTheWindow()
+    void turnTimerThroughTheWindow()
     {
-        Rig rig(1);
-        rig.dlg->button(CDlgChat::ButtonStart)->click();
-        QVERIFY(rig.dlg->isTurnTimerActive());
-        QCOMPARE(rig.sent, QStringList{QStringLiteral("タイマーを開始しました（残り1分0秒）。 (14:03:09)")});
+        QCOMPARE(m_dlg->minutesBox()->value(), 2);
+        QCOMPARE(m_dlg->remainingText(), QStringLiteral("2：00 "));
+        // The minutes box keeps to the setting's bounds.
+        QCOMPARE(m_dlg->minutesBox()->minimum(), 1);
+        QCOMPARE(m_dlg->minutesBox()->maximum(), 99);
 
-        rig.ticks(1);
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("0：59 "));
-        rig.ticks(29);
-        QCOMPARE(rig.sent.last(), QStringLiteral("30秒前です。 (14:03:09)"));
-        QVERIFY(rig.dlg->isFlashing());
-        rig.dlg->OnFlashEnd();
-        QVERIFY(!rig.dlg->isFlashing());
+        m_dlg->button(CDlgChat::ButtonStart)->click();
+        QVERIFY(m_dlg->isTurnTimerActive());
+        QCOMPARE(m_sent, QStringList{u"タイマーを開始しました（残り2分0秒）。 (14:03:09)"_qs});
+        for (int i = 0; i < 90; ++i)
+            m_dlg->OnTurnTick();
+        QCOMPARE(m_dlg->remainingText(), QStringLiteral("0：30 "));
+        QCOMPARE(m_sent.last(), QStringLiteral("30秒前です。 (14:03:09)"));
+        QVERIFY(m_dlg->isFlashing());
+        m_dlg->button(CDlgChat::ButtonStop)->click();
+        QVERIFY(!m_dlg->isTurnTimerActive());
+        QCOMPARE(m_sent.size(), 3);
 
-        rig.ticks(30);
-        QCOMPARE(rig.sent.last(), QStringLiteral("交代です。 (14:03:09)"));
-        QCOMPARE(rig.sent.size(), 3);
-        QVERIFY(rig.dlg->isFlashing());
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("1：00 "));
-        QVERIFY(rig.dlg->isTurnTimerActive());
+        // +1 minute and the minutes box set the length; a reset while stopped takes it.
+        m_dlg->OnForwardedCommand(CommandId::TimerAddMinute);
+        QCOMPARE(m_dlg->minutesBox()->value(), 3);
+        QCOMPARE(m_dlg->remainingText(), QStringLiteral("3：00 "));
+        m_dlg->minutesBox()->setValue(7);
+        QCOMPARE(m_dlg->remainingText(), QStringLiteral("3：00 "));
+        m_dlg->button(CDlgChat::ButtonReset)->click();
+        QCOMPARE(m_dlg->remainingText(), QStringLiteral("7：00 "));
     }
 
-    void stopKeepsTheRemainingTimeAndResetWaitsForIt()
+    void linesFlashAndTheLogStaysBounded()
     {
-        Rig rig(2);
-        rig.dlg->OnForwardedCommand(CommandId::TimerStart);
-        rig.ticks(5);
-        rig.dlg->OnForwardedCommand(CommandId::TimerReset); // running: nothing
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("1：55 "));
-        rig.dlg->button(CDlgChat::ButtonStop)->click();
-        QVERIFY(!rig.dlg->isTurnTimerActive());
-        QCOMPARE(rig.sent.last(), QStringLiteral("タイマーを停止しました。 (14:03:09)"));
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("1：55 "));
-        rig.dlg->button(CDlgChat::ButtonReset)->click();
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("2：00 "));
-    }
-
-    void minuteCommands_data()
-    {
-        QTest::addColumn<int>("minutes");
-        QTest::addColumn<int>("command");
-        QTest::addColumn<int>("after");
-        QTest::newRow("+1 at 99") << 99 << CommandId::TimerAddMinute << 99;
-        QTest::newRow("-1 at 1") << 1 << CommandId::TimerSubtractMinute << 1;
-        QTest::newRow("+1 at 5") << 5 << CommandId::TimerAddMinute << 6;
-        QTest::newRow("-1 at 5") << 5 << CommandId::TimerSubtractMinute << 4;
-    }
-    void minuteCommands()
-    {
-        QFETCH(int, minutes);
-        QFETCH(int, command);
-        QFETCH(int, after);
-        Rig rig(minutes);
-        rig.dlg->OnForwardedCommand(command);
-        QCOMPARE(rig.dlg->minutesBox()->value(), after);
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("%1：00 ").arg(after));
-        rig.dlg->CopyWindowToConfig();
-        qint32 stored = 0;
-        QVERIFY(rig.config.GetInt(QStringLiteral("chat.time_i"), stored));
-        QCOMPARE(stored, after);
-    }
-
-    void minutesBoxSetsTheNextReset()
-    {
-        Rig rig(5);
-        rig.dlg->minutesBox()->setValue(3);
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("5：00 "));
-        rig.dlg->OnForwardedCommand(CommandId::TimerReset);
-        QCOMPARE(rig.dlg->remainingText(), QStringLiteral("3：00 "));
-    }
-
-    void receivedMessageIsAppendedAndFlashes()
-    {
-        Rig rig;
         const QColor normal = CConfigGui::toQColor(0xffffff);
-        const QColor flash = CConfigGui::toQColor(0x0000ff);
-        QCOMPARE(rig.logBase(), normal);
-        rig.dlg->contactAppendLine(QStringLiteral("bob／hello"));
-        rig.dlg->contactAppendLine(QStringLiteral("alice／two\r\nlines"));
-        QCOMPARE(rig.dlg->log()->toPlainText(), QStringLiteral("bob／hello\nalice／two\nlines\n"));
-        QVERIFY(rig.dlg->isFlashing());
-        QCOMPARE(rig.logBase(), flash);
-        QCOMPARE(rig.inputBase(), flash);
-        rig.dlg->OnFlashEnd();
-        QCOMPARE(rig.logBase(), normal);
-        QCOMPARE(rig.inputBase(), normal);
+        QCOMPARE(base(m_dlg->log()), normal);
+        m_dlg->contactAppendLine(QStringLiteral("bob／two\r\nlines"));
+        QCOMPARE(m_dlg->log()->toPlainText(), QStringLiteral("bob／two\nlines\n"));
+        QCOMPARE(base(m_dlg->log()), CConfigGui::toQColor(0x0000ff));
+        QCOMPARE(base(m_dlg->inputBox()), CConfigGui::toQColor(0x0000ff));
+        m_dlg->OnFlashEnd();
+        QCOMPARE(base(m_dlg->log()), normal);
+        QCOMPARE(base(m_dlg->inputBox()), normal);
+
+        // A peer may send as fast as it likes: the log keeps the newest lines, without a gap.
+        const int messages = CDlgChat::kMaxLogLines + 700;
+        for (int i = 0; i < messages; ++i)
+            m_dlg->contactAppendLine(QStringLiteral("peer: message %1").arg(i));
+        const QTextDocument *log = m_dlg->log()->document();
+        QCOMPARE(log->blockCount(), CDlgChat::kMaxLogLines);
+        QCOMPARE(log->lastBlock().previous().text(), QStringLiteral("peer: message %1").arg(messages - 1));
+        QCOMPARE(log->firstBlock().text(),
+                 QStringLiteral("peer: message %1").arg(messages - log->blockCount() + 1));
+        QVERIFY(!log->isUndoAvailable());
+        // Ctrl+A on the log selects all of it.
+        QTest::keyClick(m_dlg->log(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(m_dlg->log()->textCursor().selection().toPlainText(), m_dlg->log()->toPlainText());
     }
 
     void enterSendsTheLineAndEscapeClears()
     {
-        Rig rig;
-        CInputChatBox *box = rig.dlg->inputBox();
+        CInputChatBox *box = m_dlg->inputBox();
         QTest::keyClicks(box, QStringLiteral("see you"));
         QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(rig.sent, QStringList{QStringLiteral("see you")});
-        QCOMPARE(box->text(), QString());
-
         // An empty line is handed on as well; the send path decides.
         QTest::keyClick(box, Qt::Key_Enter);
-        QCOMPARE(rig.sent.size(), 2);
-        QCOMPARE(rig.sent.last(), QString());
-
+        QCOMPARE(m_sent, (QStringList{u"see you"_qs, QString()}));
         QTest::keyClicks(box, QStringLiteral("oops"));
         QTest::keyClick(box, Qt::Key_Escape);
         QCOMPARE(box->text(), QString());
-        QCOMPARE(rig.sent.size(), 2);
+        QCOMPARE(m_sent.size(), 2);
     }
 
-    void ctrlASelectsTheWholeLog()
+    void ownSettingsRoundTrip()
     {
-        Rig rig;
-        rig.dlg->contactAppendLine(QStringLiteral("one"));
-        rig.dlg->contactAppendLine(QStringLiteral("two"));
-        QTest::keyClick(rig.dlg->log(), Qt::Key_A, Qt::ControlModifier);
-        QCOMPARE(rig.dlg->log()->textCursor().selection().toPlainText(), QStringLiteral("one\ntwo\n"));
-    }
-
-    void flashColourAndTimeRoundTrip()
-    {
-        Rig rig;
-        rig.config.SetInt(QStringLiteral("chat.flash.time_i"), 800);
-        rig.config.SetColor(QStringLiteral("chat.color.flash"), 0x00ff00);
-        rig.config.SetString(QStringLiteral("chat.message.active"), QStringLiteral("on"));
-        rig.dlg->CopyConfigToWindow();
-        QCOMPARE(rig.dlg->flashTime(), 800);
-        rig.dlg->Flash();
-        QCOMPARE(rig.logBase(), CConfigGui::toQColor(0x00ff00));
-        rig.config.Initialize();
-        rig.dlg->CopyWindowToConfig();
-        qint32 time = 0;
-        QVERIFY(rig.config.GetInt(QStringLiteral("chat.flash.time_i"), time));
-        QCOMPARE(time, 800);
-        QString active;
-        QVERIFY(rig.config.GetString(QStringLiteral("chat.message.active"), active));
-        QCOMPARE(active, QStringLiteral("on"));
+        CConfig &config = m_bed->config();
+        config.SetInt(QStringLiteral("chat.flash.time_i"), 800);
+        config.SetString(QStringLiteral("chat.message.active"), QStringLiteral("on"));
+        m_dlg->CopyConfigToWindow();
+        QCOMPARE(m_dlg->flashTime(), 800);
+        config.Initialize();
+        m_dlg->CopyWindowToConfig();
+        QCOMPARE(config.GetIntOr(QStringLiteral("chat.flash.time_i"), -1), 800);
+        QCOMPARE(config.GetStringOr(QStringLiteral("chat.color.flash")), QStringLiteral("0000ff"));
+        QCOMPARE(config.GetStringOr(QStringLiteral("chat.message.active")), QStringLiteral("on"));
+        QCOMPARE(config.GetIntOr(QStringLiteral("chat.time_i"), -1), 2);
     }
 
     void inputBoxTakesOneLineAtTheBottom()
     {
-        Rig rig;
-        rig.dlg->resize(300, 240);
-        rig.dlg->ShowWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(rig.dlg.get()));
-        const QRect input = rig.dlg->inputBox()->geometry();
-        const QRect log = rig.dlg->log()->geometry();
-        QCOMPARE(input.bottom(), rig.dlg->rect().bottom());
-        QCOMPARE(input.width(), rig.dlg->width());
-        QCOMPARE(log.bottom(), input.top() - 2);
-        QVERIFY(input.height() > QFontMetrics(rig.dlg->inputBox()->font()).height());
-        QVERIFY(input.height() < 2 * QFontMetrics(rig.dlg->inputBox()->font()).height());
+        m_dlg->resize(300, 240);
+        m_dlg->ShowWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+        const QRect input = m_dlg->inputBox()->geometry();
+        QCOMPARE(input.bottom(), m_dlg->rect().bottom());
+        QCOMPARE(input.width(), m_dlg->width());
+        QCOMPARE(m_dlg->log()->geometry().bottom(), input.top() - 2);
+        const int line = QFontMetrics(m_dlg->inputBox()->font()).height();
+        QVERIFY(input.height() > line && input.height() < 2 * line);
     }
 };
 

@@ -1,206 +1,161 @@
 #include "contact/CTurnTimer.h"
 
-#include "core/StringTable.h"
-
-#include <QSignalSpy>
 #include <QTest>
 
-namespace {
-
-const QTime kNow(9, 5, 7);
-
-} // namespace
-
+// The turn timer at a fixed local time (09:05:07), recording what it sends and its flashes.
 class TurnTimerTest final : public QObject
 {
     Q_OBJECT
 
-private:
-    // A timer with a fixed local time, recording what it sends.
-    struct Rig
+    std::unique_ptr<CTurnTimer> m_timer;
+    QStringList m_sent;
+    int m_flashes = 0;
+
+    CTurnTimer &timer(int minutes, bool reset = true)
     {
-        CTurnTimer timer{[] { return kNow; }};
-        QStringList sent;
-        int flashes = 0;
-        Rig(int minutes)
-        {
-            timer.setTurnMinutes(minutes);
-            timer.Reset();
-            QObject::connect(&timer, &CTurnTimer::messageReady, [this](const QString &m) { sent << m; });
-            QObject::connect(&timer, &CTurnTimer::flashRequested, [this] { ++flashes; });
-        }
-        void ticks(int n)
-        {
-            for (int i = 0; i < n; ++i)
-                timer.Tick();
-        }
-    };
+        m_timer = std::make_unique<CTurnTimer>([] { return QTime(9, 5, 7); });
+        m_sent.clear();
+        m_flashes = 0;
+        connect(m_timer.get(), &CTurnTimer::messageReady, this, [this](const QString &m) { m_sent << m; });
+        connect(m_timer.get(), &CTurnTimer::flashRequested, this, [this] { ++m_flashes; });
+        m_timer->setTurnMinutes(minutes);
+        if (reset)
+            m_timer->Reset();
+        return *m_timer;
+    }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            m_timer->Tick();
+    }
+    static QString started(int minutes, int seconds)
+    {
+        return QStringLiteral("タイマーを開始しました（残り%1分%2秒）。 (09:05:07)")
+            .arg(minutes)
+            .arg(seconds);
+    }
 
 private slots:
-    void oneMinuteTurn()
+    void turnsRepeatWithTheirAnnouncements()
     {
-        Rig rig(1);
-        QCOMPARE(rig.timer.remainingText(), QStringLiteral("1：00 "));
-        QVERIFY(rig.timer.Start());
-        QCOMPARE(rig.sent, QStringList{QStringLiteral("タイマーを開始しました（残り1分0秒）。 (09:05:07)")});
-
-        rig.ticks(29);
-        QCOMPARE(rig.sent.size(), 1);
-        QCOMPARE(rig.flashes, 0);
-        rig.ticks(1);
-        QCOMPARE(rig.timer.remainingText(), QStringLiteral("0：30 "));
-        QCOMPARE(rig.sent.last(), QStringLiteral("30秒前です。 (09:05:07)"));
-        QCOMPARE(rig.flashes, 1);
-
-        rig.ticks(29);
-        QCOMPARE(rig.sent.size(), 2);
-        rig.ticks(1);
-        QCOMPARE(rig.sent.last(), QStringLiteral("交代です。 (09:05:07)"));
-        QCOMPARE(rig.flashes, 2);
-        QCOMPARE(rig.timer.outgoingMessage(), rig.sent.last());
-        // The next turn starts at once and keeps running.
-        QCOMPARE(rig.timer.remainingText(), QStringLiteral("1：00 "));
-        QVERIFY(rig.timer.isRunning());
-        rig.ticks(30);
-        QCOMPARE(rig.sent.last(), QStringLiteral("30秒前です。 (09:05:07)"));
+        CTurnTimer &t = timer(1);
+        QCOMPARE(t.remainingText(), QStringLiteral("1：00 "));
+        QVERIFY(t.Start());
+        QCOMPARE(m_sent, QStringList{started(1, 0)});
+        ticks(29);
+        QCOMPARE(m_sent.size(), 1);
+        QCOMPARE(m_flashes, 0);
+        ticks(1);
+        QCOMPARE(t.remainingText(), QStringLiteral("0：30 "));
+        QCOMPARE(m_sent.last(), QStringLiteral("30秒前です。 (09:05:07)"));
+        QCOMPARE(m_flashes, 1);
+        ticks(29);
+        QCOMPARE(m_sent.size(), 2);
+        ticks(1);
+        QCOMPARE(m_sent.last(), QStringLiteral("交代です。 (09:05:07)"));
+        QCOMPARE(m_flashes, 2);
+        QCOMPARE(t.outgoingMessage(), m_sent.last());
+        // The next turn starts at once and keeps running, with the texts of the settings.
+        QCOMPARE(t.remainingText(), QStringLiteral("1：00 "));
+        QVERIFY(t.isRunning());
+        t.setNoticeText(QStringLiteral("soon"));
+        t.setChangeText(QStringLiteral("next"));
+        ticks(60);
+        QCOMPARE(m_sent.mid(3), (QStringList{u"soon (09:05:07)"_qs, u"next (09:05:07)"_qs}));
     }
 
-    void customTextsAreSent()
+    void stopKeepsTheRemainingTimeAndResetWaitsForIt()
     {
-        Rig rig(1);
-        rig.timer.setNoticeText(QStringLiteral("soon"));
-        rig.timer.setChangeText(QStringLiteral("next"));
-        rig.timer.Start();
-        rig.ticks(60);
-        QCOMPARE(rig.sent.mid(1),
-                 (QStringList{QStringLiteral("soon (09:05:07)"), QStringLiteral("next (09:05:07)")}));
-    }
-
-    void stopKeepsTheRemainingTime()
-    {
-        Rig rig(2);
-        rig.timer.Start();
-        rig.ticks(7);
-        QVERIFY(rig.timer.Stop());
-        QCOMPARE(rig.sent.last(), QStringLiteral("タイマーを停止しました。 (09:05:07)"));
-        QCOMPARE(rig.timer.remaining(), 113);
-        rig.ticks(5); // a stray tick after the stop counts nothing
-        QCOMPARE(rig.timer.remaining(), 113);
-        QVERIFY(!rig.timer.Stop());
-
-        QVERIFY(rig.timer.Start());
-        QCOMPARE(rig.sent.last(), QStringLiteral("タイマーを開始しました（残り1分53秒）。 (09:05:07)"));
-        QCOMPARE(rig.timer.remaining(), 113);
-    }
-
-    void resetOnlyWhileStopped()
-    {
-        Rig rig(3);
-        rig.timer.Start();
-        rig.ticks(10);
-        QVERIFY(!rig.timer.Reset());
-        QCOMPARE(rig.timer.remaining(), 170);
-        QVERIFY(!rig.timer.Start());
-        rig.timer.Stop();
-        QVERIFY(rig.timer.Reset());
-        QCOMPARE(rig.timer.remaining(), 180);
+        CTurnTimer &t = timer(2);
+        t.Start();
+        ticks(7);
+        QVERIFY(!t.Reset());
+        QVERIFY(!t.Start());
+        QCOMPARE(t.remaining(), 113);
+        QVERIFY(t.Stop());
+        QCOMPARE(m_sent.last(), QStringLiteral("タイマーを停止しました。 (09:05:07)"));
+        ticks(5); // a stray tick after the stop counts nothing
+        QCOMPARE(t.remaining(), 113);
+        QVERIFY(!t.Stop());
+        QVERIFY(t.Start());
+        QCOMPARE(m_sent.last(), started(1, 53));
+        t.Stop();
+        QVERIFY(t.Reset());
+        QCOMPARE(t.remaining(), 120);
     }
 
     void minuteSteps_data()
     {
         QTest::addColumn<int>("minutes");
-        QTest::addColumn<bool>("add");
-        QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<bool>("running");
         QTest::addColumn<int>("after");
-        QTest::newRow("+1 at 99 stays 99") << 99 << true << false << 99;
-        QTest::newRow("+1 at 98") << 98 << true << true << 99;
-        QTest::newRow("-1 at 1 stays 1") << 1 << false << false << 1;
-        QTest::newRow("-1 at 2") << 2 << false << true << 1;
-        QTest::newRow("+1 at 5") << 5 << true << true << 6;
+        QTest::addColumn<int>("remaining");
+        QTest::newRow("+1 at 99 stays 99") << 99 << 1 << false << 99 << 5940;
+        QTest::newRow("+1 at 98") << 98 << 1 << false << 99 << 5940;
+        QTest::newRow("-1 at 1 stays 1") << 1 << -1 << false << 1 << 60;
+        QTest::newRow("-1 at 2") << 2 << -1 << false << 1 << 60;
+        QTest::newRow("+1 while running keeps the turn") << 5 << 1 << true << 6 << 299;
     }
+
     void minuteSteps()
     {
         QFETCH(int, minutes);
-        QFETCH(bool, add);
-        QFETCH(bool, changed);
+        QFETCH(int, step);
+        QFETCH(bool, running);
         QFETCH(int, after);
-        Rig rig(minutes);
-        QCOMPARE(add ? rig.timer.AddMinute() : rig.timer.SubtractMinute(), changed);
-        QCOMPARE(rig.timer.turnMinutes(), after);
-        // While stopped the remaining time follows the new length.
-        QCOMPARE(rig.timer.remaining(), after * 60);
+        QFETCH(int, remaining);
+        CTurnTimer &t = timer(minutes);
+        if (running) {
+            t.Start();
+            t.Tick();
+        }
+        QCOMPARE(step > 0 ? t.AddMinute() : t.SubtractMinute(), after != minutes);
+        QCOMPARE(t.turnMinutes(), after);
+        QCOMPARE(t.remaining(), remaining);
     }
 
-    void minuteStepWhileRunningKeepsTheTurn()
-    {
-        Rig rig(5);
-        rig.timer.Start();
-        rig.ticks(1);
-        QVERIFY(rig.timer.AddMinute());
-        QCOMPARE(rig.timer.turnMinutes(), 6);
-        QCOMPARE(rig.timer.remaining(), 299);
-        rig.ticks(299);
-        QCOMPARE(rig.timer.remaining(), 360);
-    }
-
-    void startClampsTheRemainingTime_data()
-    {
-        QTest::addColumn<int>("minutes");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("99 minutes") << 99
-                                    << QStringLiteral("タイマーを開始しました（残り99分0秒）。 (09:05:07)");
-        QTest::newRow("1 minute") << 1 << QStringLiteral("タイマーを開始しました（残り1分0秒）。 (09:05:07)");
-    }
     void startClampsTheRemainingTime()
     {
-        QFETCH(int, minutes);
-        QFETCH(QString, expected);
-        Rig rig(minutes);
-        rig.timer.Start();
-        QCOMPARE(rig.sent.last(), expected);
+        // Nothing remaining: one second.
+        CTurnTimer &fresh = timer(5, false);
+        fresh.Start();
+        QCOMPARE(fresh.remaining(), 1);
+        QCOMPARE(m_sent.last(), started(0, 1));
+        // The range of the settings: never more than the longest turn.
+        CTurnTimer &t = timer(10);
+        t.setMinuteRange(2, 5);
+        QCOMPARE(t.turnMinutes(), 5);
+        t.setTurnMinutes(1);
+        QCOMPARE(t.turnMinutes(), 2);
+        QVERIFY(!t.SubtractMinute());
+        t.Start();
+        QCOMPARE(m_sent.last(), started(5, 0));
     }
 
-    void nothingRemainingStartsAtOneSecond()
+    void texts_data()
     {
-        CTurnTimer timer([] { return kNow; });
-        QSignalSpy sent(&timer, &CTurnTimer::messageReady);
-        timer.Start();
-        QCOMPARE(timer.remaining(), 1);
-        QCOMPARE(sent.first().first().toString(),
-                 QStringLiteral("タイマーを開始しました（残り0分1秒）。 (09:05:07)"));
-    }
-
-    void remainingText_data()
-    {
-        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("seconds"); // -1: the format is filled with 4 and 59
+        QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("text");
-        QTest::newRow("299") << 299 << QStringLiteral("4：59 ");
-        QTest::newRow("0") << 0 << QStringLiteral("0：00 ");
-        QTest::newRow("5940") << 5940 << QStringLiteral("99：00 ");
-        QTest::newRow("61") << 61 << QStringLiteral("1：01 ");
+        QTest::newRow("299 s") << 299 << QString() << u"4：59 "_qs;
+        QTest::newRow("5940 s") << 5940 << QString() << u"99：00 "_qs;
+        // A translation cannot make the formatting read numbers that are not there.
+        QTest::newRow("two fields") << -1 << u"%d min %d s"_qs << u"4 min 59 s"_qs;
+        QTest::newRow("a third field stays") << -1 << u"%d/%d/%d"_qs << u"4/59/%d"_qs;
+        QTest::newRow("string field stays") << -1 << u"%s %d"_qs << u"%s 4"_qs;
+        QTest::newRow("percent sign") << -1 << u"100%% %d"_qs << u"100% 4"_qs;
+        QTest::newRow("trailing percent") << -1 << u"%d%"_qs << u"4%"_qs;
     }
-    void remainingText()
+
+    void texts()
     {
         QFETCH(int, seconds);
-        QFETCH(QString, text);
-        QCOMPARE(CTurnTimer::FormatRemaining(seconds), text);
-    }
-
-    void translatedFormatsCannotReadMissingNumbers_data()
-    {
-        QTest::addColumn<QString>("format");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("two fields") << QStringLiteral("%d min %d s") << QStringLiteral("4 min 59 s");
-        QTest::newRow("a third field stays") << QStringLiteral("%d/%d/%d") << QStringLiteral("4/59/%d");
-        QTest::newRow("string field stays") << QStringLiteral("%s %d") << QStringLiteral("%s 4");
-        QTest::newRow("percent sign") << QStringLiteral("100%% %d") << QStringLiteral("100% 4");
-        QTest::newRow("trailing percent") << QStringLiteral("%d%") << QStringLiteral("4%");
-    }
-    void translatedFormatsCannotReadMissingNumbers()
-    {
         QFETCH(QString, format);
-        QFETCH(QString, expected);
-        QCOMPARE(CTurnTimer::FillNumbers(format, {4, 59}), expected);
+        QFETCH(QString, text);
+        QCOMPARE(seconds < 0 ? CTurnTimer::FillNumbers(format, {4, 59})
+                             : CTurnTimer::FormatRemaining(seconds),
+                 text);
     }
 };
 

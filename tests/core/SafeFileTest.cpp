@@ -1,122 +1,72 @@
-#include "FileSizeLimit.h"
 #include "core/SafeFile.h"
+#include "FileSizeLimit.h"
+#include "TestFiles.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void writePlain(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-} // namespace
+using Result = CSafeFile::Result;
 
 class SafeFileTest final : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void writesNewFile();
-    void replacesOldContent();
-    void replacesWithEmptyContent();
-    void failsWhenFolderIsAFile();
-    void failedWriteKeepsOldFile();
-    void reportsStage();
-};
-
-void SafeFileTest::writesNewFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("new.txt"));
-    QString error = QStringLiteral("stale");
-    QVERIFY(CSafeFile::writeAtomically(path, QByteArray("\xFF\xFE" "a\0", 4), &error));
-    QCOMPARE(readAll(path), QByteArray("\xFF\xFE" "a\0", 4));
-    QVERIFY(error.isEmpty());
-}
-
-void SafeFileTest::replacesOldContent()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("old.txt"));
-    writePlain(path, QByteArray(1000, 'x'));
-    QVERIFY(CSafeFile::writeAtomically(path, "short"));
-    QCOMPARE(readAll(path), QByteArray("short"));
-    // Only the target remains: no temporary file left beside it.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("old.txt")});
-}
-
-void SafeFileTest::replacesWithEmptyContent()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("old.txt"));
-    writePlain(path, "content");
-    QVERIFY(CSafeFile::writeAtomically(path, QByteArray()));
-    QVERIFY(QFile::exists(path));
-    QCOMPARE(readAll(path), QByteArray());
-}
-
-void SafeFileTest::failsWhenFolderIsAFile()
-{
-    QTemporaryDir dir;
-    const QString notAFolder = dir.filePath(QStringLiteral("plain"));
-    writePlain(notAFolder, "keep");
-    QString error;
-    QVERIFY(!CSafeFile::writeAtomically(notAFolder + QStringLiteral("/target.txt"), "data", &error));
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readAll(notAFolder), QByteArray("keep"));
-}
-
-void SafeFileTest::failedWriteKeepsOldFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("settings.ini"));
-    const QByteArray old(100, 'o');
-    writePlain(path, old);
-    bool written = true;
-    QString error;
+    void write_data()
     {
+        QTest::addColumn<QString>("target"); // inside a folder holding "old" (100 bytes) and "plain"
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("sizeLimit"); // 0: none
+        QTest::addColumn<int>("result");
+        QTest::newRow("new file") << "new"
+                                  << QByteArray("\xFF\xFE"
+                                                "a\0",
+                                                4)
+                                  << 0 << int(Result::Ok);
+        QTest::newRow("shorter content") << "old" << QByteArray("short") << 0 << int(Result::Ok);
+        QTest::newRow("empty content") << "old" << QByteArray() << 0 << int(Result::Ok);
+        QTest::newRow("folder is a file")
+            << "plain/x" << QByteArray("data") << 0 << int(Result::CreateFailed);
+        QTest::newRow("target is a folder") << "." << QByteArray("data") << 0 << int(Result::CreateFailed);
         // The new content does not fit, as on a full disk.
-        FileSizeLimit limit(4096);
-        written = CSafeFile::writeAtomically(path, QByteArray(64 * 1024, 'n'), &error);
+        QTest::newRow("disk full") << "old" << QByteArray(64 * 1024, 'n') << 4096 << int(Result::WriteFailed);
+        QTest::newRow("disk full, new file")
+            << "new" << QByteArray(8192, 'b') << 1024 << int(Result::WriteFailed);
     }
-    QVERIFY(!written);
-    QVERIFY(!error.isEmpty());
-    QCOMPARE(readAll(path), old);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("settings.ini")});
-}
 
-void SafeFileTest::reportsStage()
-{
-    QTemporaryDir dir;
-    const QString notAFolder = dir.filePath(QStringLiteral("plain"));
-    writePlain(notAFolder, "keep");
-    QCOMPARE(CSafeFile::write(notAFolder + QStringLiteral("/x.txt"), "data"), CSafeFile::Result::CreateFailed);
-    // A directory cannot be replaced by a file.
-    QCOMPARE(CSafeFile::write(dir.path(), "data") == CSafeFile::Result::Ok, false);
-    QVERIFY(QFileInfo(dir.path()).isDir());
+    void write()
     {
-        FileSizeLimit limit(1024);
-        QCOMPARE(CSafeFile::write(dir.filePath(QStringLiteral("big")), QByteArray(8192, 'b')),
-                 CSafeFile::Result::WriteFailed);
+        QFETCH(QString, target);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, sizeLimit);
+        QFETCH(int, result);
+        QTemporaryDir dir;
+        writeBytes(dir.filePath(QStringLiteral("old")), QByteArray(100, 'o'));
+        writeBytes(dir.filePath(QStringLiteral("plain")), "keep");
+        const QString path = target == u"." ? dir.path() : dir.filePath(target);
+        QString error = QStringLiteral("stale");
+        Result written = Result::Ok;
+        {
+            std::optional<FileSizeLimit> limit;
+            if (sizeLimit > 0)
+                limit.emplace(sizeLimit);
+            written = CSafeFile::write(path, bytes, &error);
+        }
+        QCOMPARE(int(written), result);
+        QCOMPARE(error.isEmpty(), written == Result::Ok);
+        QCOMPARE(readBytes(dir.filePath(QStringLiteral("plain"))), QByteArray("keep"));
+        if (written == Result::Ok)
+            QCOMPARE(readBytes(path), bytes);
+        else if (target == u"old")
+            QCOMPARE(readBytes(path), QByteArray(100, 'o'));
+        // Whatever happened, no temporary file is left beside the targets.
+        QStringList expected{QStringLiteral("old"), QStringLiteral("plain")};
+        if (target == u"new" && written == Result::Ok)
+            expected.prepend(QStringLiteral("new"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     }
-    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("big"))));
-    QCOMPARE(CSafeFile::write(dir.filePath(QStringLiteral("ok")), "data"), CSafeFile::Result::Ok);
-}
+};
 
 QTEST_APPLESS_MAIN(SafeFileTest)
 #include "SafeFileTest.moc"

@@ -19,3 +19,12 @@ inline void writeBytes(const QString &path, const QByteArray &bytes)
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
 }
+
+// The bytes of a UTF-16LE text file: the mark FF FE (unless withMark is false), then the text.
+inline QByteArray utf16le(const QString &text, bool withMark = true)
+{
+    QByteArray bytes = withMark ? QByteArray("\xFF\xFE", 2) : QByteArray();
+    for (const QChar c : text)
+        bytes.append(static_cast<char>(c.unicode() & 0xFF)).append(static_cast<char>(c.unicode() >> 8));
+    return bytes;
+}
