@@ -3,6 +3,10 @@
 // lines kept reaching the display, and how long the event loop was held at most.
 //
 //   preroll_open_jitter [megabytes=5] [lines|oneline] [utf8|cp932|utf16] [seconds after the open=3]
+//                       [over]
+//
+// "over" opens the file into the pane once before the measurement, so that the measured open
+// replaces a pane that holds as much text (and lets it go).
 //
 // Run under Xvfb (xvfb-run -s "-screen 0 1920x1080x24") for the numbers of a real X desktop, or
 // with QT_QPA_PLATFORM=offscreen. The display is the full-HD one of bench/display; a line arrives
@@ -162,12 +166,16 @@ int main(int argc, char **argv)
     const bool oneLine = argc > 2 && QByteArray(argv[2]) == "oneline";
     const QByteArray encoding = argc > 3 ? QByteArray(argv[3]) : QByteArrayLiteral("utf8");
     const int afterMs = (argc > 4 ? std::max(1, std::atoi(argv[4])) : 3) * 1000;
+    const bool over = argc > 5 && QByteArray(argv[5]) == "over";
 
     const QString path = home.path() + QStringLiteral("/script.txt");
+    const QString first = home.path() + QStringLiteral("/first.txt");
     {
+        const QByteArray bytes = makeFile(qint64(megabytes) << 20, encoding, oneLine);
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(makeFile(qint64(megabytes) << 20, encoding, oneLine)) < 0)
+        QFile firstFile(first);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) < 0 ||
+            !firstFile.open(QIODevice::WriteOnly) || firstFile.write(bytes) < 0)
             return 1;
     }
 
@@ -186,6 +194,13 @@ int main(int argc, char **argv)
     pft.move(1000, 100);
     pft.ShowWindow();
     QCoreApplication::processEvents();
+    if (over) {
+        pft.OpenFile(first);
+        while (pft.filePath(0) != first)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        for (int i = 0; i < 10; ++i)
+            QCoreApplication::processEvents();
+    }
 
     QElapsedTimer clock;
     clock.start();
@@ -250,9 +265,9 @@ int main(int argc, char **argv)
     const StepFigures warmSteps = stepFigures(steps.ticks, warm, period);
     const StepFigures openSteps = stepFigures(steps.ticks, whole, period);
     const QTextDocument *document = pft.edit(0)->document();
-    std::printf("platform %s; pre-roll %d MB %s (%s); display period %d ms, a line every %d ms\n",
+    std::printf("platform %s; pre-roll %d MB %s (%s)%s; display period %d ms, a line every %d ms\n",
                 qPrintable(QGuiApplication::platformName()), megabytes, oneLine ? "one single line" : "lines",
-                encoding.constData(), period, kFeedPeriodMs);
+                encoding.constData(), over ? " over a pane holding as much" : "", period, kFeedPeriodMs);
     std::printf("pane after the open: %d lines, %lld characters\n", document->blockCount(),
                 static_cast<long long>(document->characterCount()));
     std::printf("open took %.0f ms; measured from the open to %d s after it\n",
@@ -266,6 +281,18 @@ int main(int argc, char **argv)
     std::printf("                 lines reaching the display: %d during the open, %d in all; longest "
                 "time without one %.0f ms (one every %d ms expected)\n",
                 countIn(fed, open), countIn(fed, whole), largestGapMs(fed, whole), kFeedPeriodMs);
+    // Where the longest holds were, counted from the end of the open (negative: before it).
+    std::vector<std::pair<qint64, qint64>> worst;
+    for (const auto &[at, held] : lags) {
+        if (whole.contains(at))
+            worst.push_back({held, at});
+    }
+    std::sort(worst.rbegin(), worst.rend());
+    std::printf("                 longest holds:");
+    for (size_t i = 0; i < std::min<size_t>(3, worst.size()); ++i)
+        std::printf(" %.0f ms at %+.0f ms", static_cast<double>(worst[i].first) / 1e6,
+                    static_cast<double>(worst[i].second - worst[i].first - open.to) / 1e6);
+    std::printf(" (from the end of the open)\n");
     for (const CDialogs::Message &box : CDialogs::takeAsked())
         std::printf("error box: %s\n", qPrintable(box.text));
     return 0;

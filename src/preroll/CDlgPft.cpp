@@ -796,7 +796,9 @@ void CDlgPft::OnFileFilled()
     pane.edit = edit;
     connectEdit(k, edit);
     pane.document.Adopt(m_opening.job->file());
-    const bool hadFocus = old->hasFocus();
+    // The window may not be active again yet (a file dialog just closed): its focus widget
+    // counts, not only the focus of the moment.
+    const bool hadFocus = old->hasFocus() || focusWidget() == old;
     m_opening.edit = nullptr;
     EndOpening();
     if (hadFocus)
