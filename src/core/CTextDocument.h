@@ -52,17 +52,16 @@ public:
     // empty. Safe to call on any thread.
     static FileText ReadFile(const QString &path);
 
-    // Reads the whole file and recognises its encoding; a missing file is created empty. The
-    // document itself changes only with Open(). On failure readFailure() and readError() tell
-    // which step failed.
+    // ReadFile(), kept for Open(); a missing file is created empty. The document itself changes
+    // only with Open(). On failure readFailure() and readError() tell which step failed.
     bool Read(const QString &path);
     qint64 readSize() const { return m_readSize; }
     CTextFileIo::Failure readFailure() const { return m_readFailure; }
     QString readError() const { return m_strReadError; }
 
-    // The file just read becomes the document: the line naming its encoding is logged, its bytes
-    // are given back, show receives the text with a line feed for every line break, and then
-    // the document takes the file's path and encoding. When show throws, the document stays as
+    // The file just read becomes the document: the line naming its encoding is logged, show
+    // receives the text with a line feed for every line break, and then the document takes the
+    // file's path and encoding; the text is not kept. When show throws, the document stays as
     // it was. Does nothing without a successful Read().
     void Open(const std::function<void(const QString &text)> &show);
 

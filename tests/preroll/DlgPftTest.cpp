@@ -375,7 +375,7 @@ private slots:
             closed = true;
             QMetaObject::invokeMethod(
                 this,
-                [&] {
+                [this, destroy] {
                     if (destroy)
                         m_window.reset();
                     else
@@ -390,7 +390,7 @@ private slots:
         }
         if (destroy) {
             // The worker finishes alone; nothing of the open reaches the window that is gone.
-            for (int i = 0; i < 600 && !closed; ++i)
+            for (int i = 0; i < 600 && m_window; ++i)
                 QTest::qWait(50);
             QVERIFY(closed && !m_window);
             QThreadPool::globalInstance()->waitForDone();
