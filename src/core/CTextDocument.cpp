@@ -3,6 +3,9 @@
 #include "core/OperationLog.h"
 #include "core/TextEncoding.h"
 
+#include <QFileInfo>
+
+#include <new>
 #include <utility>
 
 CTextDocument::CTextDocument(QString logName, int encoding)
@@ -10,19 +13,53 @@ CTextDocument::CTextDocument(QString logName, int encoding)
 {
 }
 
+namespace {
+
+bool known(int encoding)
+{
+    return encoding == CTextEncoding::kAnsi || encoding == CTextEncoding::kUtf16Le ||
+           encoding == CTextEncoding::kUtf8;
+}
+
+} // namespace
+
+CTextDocument::FileText CTextDocument::ReadFile(const QString &path)
+{
+    FileText file;
+    file.path = path;
+    CTextFileIo io;
+    if (!io.LoadText(path)) {
+        file.failure = io.lastFailure();
+        file.error = io.lastError();
+        if (file.failure == CTextFileIo::Failure::Allocate || file.failure == CTextFileIo::Failure::Read)
+            file.size = QFileInfo(path).size();
+        return file;
+    }
+    file.size = io.fileSize();
+    file.encoding = io.encoding();
+    try {
+        // An unknown code is read as ANSI (decode() does so too).
+        file.text = NormaliseLineBreaks(CTextEncoding::decode(io.textBytes(), file.encoding), u"\n");
+        file.converted = true;
+    } catch (const std::bad_alloc &) {
+        file.text.clear();
+    }
+    return file;
+}
+
 bool CTextDocument::Read(const QString &path)
 {
-    m_read.emplace();
-    if (!m_read->LoadText(path)) {
-        m_readFailure = m_read->lastFailure();
-        m_strReadError = m_read->lastError();
+    FileText file = ReadFile(path);
+    if (!file.read()) {
+        m_readFailure = file.failure;
+        m_strReadError = file.error;
         m_read.reset();
         return false;
     }
-    m_strReadPath = path;
-    m_readSize = m_read->fileSize();
+    m_readSize = file.size;
     m_readFailure = CTextFileIo::Failure::None;
     m_strReadError.clear();
+    m_read = std::move(file);
     return true;
 }
 
@@ -30,27 +67,30 @@ void CTextDocument::Open(const std::function<void(const QString &text)> &show)
 {
     if (!m_read)
         return;
-    int encoding = m_read->encoding();
-    switch (encoding) {
-    case CTextEncoding::kAnsi:
-    case CTextEncoding::kUtf16Le:
-    case CTextEncoding::kUtf8:
-        WriteLog(QStringLiteral("%1 opens file as %2.").arg(m_strLogName, CTextEncoding::name(encoding)));
-        break;
-    default:
-        WriteLog(m_strLogName + QStringLiteral(" couldn't identified."));
-        encoding = CTextEncoding::kAnsi;
-        break;
-    }
-    const QString text =
-        NormaliseLineBreaks(CTextEncoding::decode(m_read->textBytes(), encoding), QStringView(u"\n"));
-    const QString path = m_strReadPath;
-    // The bytes are not needed once they are text: a large file is held once less while shown.
+    // The text is not kept once shown: a large file is held once less.
+    const FileText file = std::move(*m_read);
     m_read.reset();
+    AnnounceOpen(file);
     if (show)
-        show(text);
-    m_strPath = path;
-    m_nEncoding = encoding;
+        show(file.text);
+    Adopt(file);
+}
+
+void CTextDocument::AnnounceOpen(const FileText &file) const
+{
+    if (known(file.encoding))
+        WriteLog(
+            QStringLiteral("%1 opens file as %2.").arg(m_strLogName, CTextEncoding::name(file.encoding)));
+    else
+        WriteLog(m_strLogName + QStringLiteral(" couldn't identified."));
+    if (!file.converted)
+        throw std::bad_alloc();
+}
+
+void CTextDocument::Adopt(const FileText &file)
+{
+    m_strPath = file.path;
+    m_nEncoding = known(file.encoding) ? file.encoding : CTextEncoding::kAnsi;
 }
 
 bool CTextDocument::Save(const QString &path, QStringView text, int encoding)

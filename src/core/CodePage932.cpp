@@ -7,7 +7,9 @@ namespace {
 
 constexpr char16_t kDecodeFallback = u'\u30FB';
 
-// One descriptor per direction for the whole run: opening them costs more than a conversion.
+// One descriptor per direction and thread: opening them costs more than a conversion, and a
+// descriptor keeps conversion state, so two threads must not share one (pre-roll files are
+// decoded on a worker thread while the network encodes on the GUI thread).
 class Converter
 {
 public:
@@ -30,13 +32,13 @@ private:
 
 const Converter &toCp932()
 {
-    static const Converter c("CP932", "UTF-16LE");
+    thread_local const Converter c("CP932", "UTF-16LE");
     return c;
 }
 
 const Converter &fromCp932()
 {
-    static const Converter c("UTF-16LE", "CP932");
+    thread_local const Converter c("UTF-16LE", "CP932");
     return c;
 }
 

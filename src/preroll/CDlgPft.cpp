@@ -12,6 +12,7 @@
 #include "input/CFunctionKeyRules.h"
 #include "input/CSaveQuestion.h"
 #include "preroll/CEngagedEdit.h"
+#include "preroll/CPftFileOpen.h"
 #include "preroll/CPftLayout.h"
 #include "preroll/CPftLineRules.h"
 #include "preroll/CPftMarkerStrip.h"
@@ -19,16 +20,21 @@
 #include "preroll/IPftLines.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -121,6 +127,7 @@ CDlgPft::CDlgPft(ToolWindowHost host, Actions actions, FunctionKeysSource functi
     m_strip = new CPftMarkerStrip(m_client);
     m_strip->setObjectName(QStringLiteral("pftMarker"));
     buildPanes();
+    buildOpenProgress();
     buildMenus();
     ApplyNameBars();
     UpdateNames();
@@ -130,6 +137,9 @@ CDlgPft::CDlgPft(ToolWindowHost host, Actions actions, FunctionKeysSource functi
 
 CDlgPft::~CDlgPft()
 {
+    // A worker still reading finishes on its own; nothing of it reaches this window.
+    if (m_opening.job)
+        m_opening.job->Cancel();
     CopyWindowToConfig();
     // The panes go after this body has run; their last signals (focus leaving, the caret moving
     // as a document is torn down) must not reach a window that is no longer one.
@@ -147,56 +157,92 @@ void CDlgPft::buildPanes()
         pane.nameBar->setAutoFillBackground(true);
         pane.nameBar->setTextFormat(Qt::PlainText);
         pane.nameBar->installEventFilter(this);
-        pane.edit = new CEngagedEdit(m_client);
-        pane.edit->setObjectName(QStringLiteral("pftEdit%1").arg(k + 1));
-        pane.edit->setCommandForKey(&CDlgPft::commandForKey);
-        addStyledWidget(pane.edit);
-        pane.edit->setContextMenuPolicy(Qt::CustomContextMenu);
-        CEngagedEdit *edit = pane.edit;
-        connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint &pos) {
-            // The edit's own items first, then the window's commands.
-            std::unique_ptr<QMenu> menu(edit->createStandardContextMenu(pos));
-            menu->addSeparator();
-            addWindowMenus(*menu);
-            menu->exec(edit->viewport()->mapToGlobal(pos));
-        });
-        // A key in a pane acts on that pane, even before its focus made it the current one.
-        connect(edit, &CEngagedEdit::commandKey, this, [this, k](int command) {
-            if (k != m_nCurrent)
-                SelectPane(k);
-            OnForwardedCommand(command);
-        });
-        connect(edit, &CEngagedEdit::functionKeyPressed, this,
-                [this, k](int index, bool shift) { OnFunctionKey(k, index, shift); });
-        connect(edit, &CEngagedEdit::keyReleased, this,
-                [this, k](int key, Qt::KeyboardModifiers modifiers, bool autoRepeat) {
-                    if (k == m_nCurrent)
-                        OnKeyReleased(key, modifiers, autoRepeat);
-                });
-        connect(edit, &CEngagedEdit::compositionChanged, this, [this, k] {
-            if (k == m_nCurrent)
-                PostState();
-        });
-        connect(edit, &CEngagedEdit::focusGained, this, [this, k] { OnPaneFocused(k); });
-        connect(edit, &CEngagedEdit::caretMoved, this, [this, k] {
-            if (k == m_nCurrent)
-                UpdateMarker();
-        });
-        connect(edit, &QPlainTextEdit::cursorPositionChanged, this, [this, k] {
-            if (k == m_nCurrent)
-                UpdateMarker();
-        });
-        // An edit above the caret line (a line that wraps anew) moves the caret line down; the
-        // layout is settled once the change is done.
-        connect(
-            edit, &QPlainTextEdit::textChanged, this,
-            [this, k] {
-                if (k == m_nCurrent)
-                    UpdateMarker();
-            },
-            Qt::QueuedConnection);
-        connect(edit->document(), &QTextDocument::modificationChanged, this, [this] { UpdateNames(); });
+        pane.edit = createEdit(k);
+        connectEdit(k, pane.edit);
     }
+}
+
+CEngagedEdit *CDlgPft::createEdit(int pane)
+{
+    auto *edit = new CEngagedEdit(m_client);
+    edit->setObjectName(QStringLiteral("pftEdit%1").arg(pane + 1));
+    edit->setCommandForKey(&CDlgPft::commandForKey);
+    addStyledWidget(edit);
+    edit->setContextMenuPolicy(Qt::CustomContextMenu);
+    return edit;
+}
+
+void CDlgPft::connectEdit(int k, CEngagedEdit *edit)
+{
+    connect(edit, &QWidget::customContextMenuRequested, this, [this, edit](const QPoint &pos) {
+        // The edit's own items first, then the window's commands.
+        std::unique_ptr<QMenu> menu(edit->createStandardContextMenu(pos));
+        menu->addSeparator();
+        addWindowMenus(*menu);
+        menu->exec(edit->viewport()->mapToGlobal(pos));
+    });
+    // A key in a pane acts on that pane, even before its focus made it the current one.
+    connect(edit, &CEngagedEdit::commandKey, this, [this, k](int command) {
+        if (k != m_nCurrent)
+            SelectPane(k);
+        OnForwardedCommand(command);
+    });
+    connect(edit, &CEngagedEdit::functionKeyPressed, this,
+            [this, k](int index, bool shift) { OnFunctionKey(k, index, shift); });
+    connect(edit, &CEngagedEdit::keyReleased, this,
+            [this, k](int key, Qt::KeyboardModifiers modifiers, bool autoRepeat) {
+                if (k == m_nCurrent)
+                    OnKeyReleased(key, modifiers, autoRepeat);
+            });
+    connect(edit, &CEngagedEdit::compositionChanged, this, [this, k] {
+        if (k == m_nCurrent)
+            PostState();
+    });
+    connect(edit, &CEngagedEdit::focusGained, this, [this, k] { OnPaneFocused(k); });
+    connect(edit, &CEngagedEdit::caretMoved, this, [this, k] {
+        if (k == m_nCurrent)
+            UpdateMarker();
+    });
+    connect(edit, &QPlainTextEdit::cursorPositionChanged, this, [this, k] {
+        if (k == m_nCurrent)
+            UpdateMarker();
+    });
+    // An edit above the caret line (a line that wraps anew) moves the caret line down; the
+    // layout is settled once the change is done.
+    connect(
+        edit, &QPlainTextEdit::textChanged, this,
+        [this, k] {
+            if (k == m_nCurrent)
+                UpdateMarker();
+        },
+        Qt::QueuedConnection);
+    connect(edit, &QPlainTextEdit::modificationChanged, this, [this] { UpdateNames(); });
+}
+
+void CDlgPft::buildOpenProgress()
+{
+    m_openBar = new QWidget(m_client);
+    m_openBar->setObjectName(QStringLiteral("pftOpenProgress"));
+    auto *row = new QHBoxLayout(m_openBar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
+    m_openProgress = new QProgressBar(m_openBar);
+    m_openProgress->setFormat(tr("読み込み中 %p%"));
+    m_openProgress->setTextVisible(true);
+    row->addWidget(m_openProgress, 1);
+    auto *cancel = new QToolButton(m_openBar);
+    cancel->setText(tr("中止"));
+    cancel->setToolTip(tr("読み込みを中止します (Esc)"));
+    cancel->setAutoRaise(true);
+    cancel->setFocusPolicy(Qt::NoFocus);
+    connect(cancel, &QToolButton::clicked, this, &CDlgPft::CancelOpen);
+    row->addWidget(cancel);
+    m_openCancel = cancel;
+    m_openBar->hide();
+    m_openEscape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_openEscape->setContext(Qt::WindowShortcut);
+    m_openEscape->setEnabled(false);
+    connect(m_openEscape, &QShortcut::activated, this, &CDlgPft::CancelOpen);
 }
 
 QAction *CDlgPft::addCommand(QMenu *menu, int command, const QString &text, bool checkable)
@@ -480,6 +526,8 @@ void CDlgPft::SendBlock()
 
 void CDlgPft::ToggleComment()
 {
+    if (currentIsReadOnly())
+        return;
     CEngagedEdit *edit = currentEdit();
     const QTextBlock block = edit->textCursor().block();
     QTextCursor cursor(block);
@@ -513,6 +561,8 @@ void CDlgPft::JumpToPreviousComment()
 
 void CDlgPft::InsertSeparator()
 {
+    if (currentIsReadOnly())
+        return;
     CEngagedEdit *edit = currentEdit();
     QTextCursor cursor(edit->textCursor().block());
     cursor.beginEditBlock();
@@ -542,7 +592,7 @@ void CDlgPft::OnFunctionKey(int pane, int index, bool shift)
         postAction(&Actions::clearScreen);
         return;
     }
-    if (step.action != CFunctionKeyRules::Action::Edit)
+    if (step.action != CFunctionKeyRules::Action::Edit || currentIsReadOnly())
         return;
     QTextCursor cursor(edit->document());
     cursor.setPosition(base + step.from);
@@ -600,9 +650,22 @@ void CDlgPft::showError(const QString &text)
     CDialogs::tell(this, CDialogs::Icon::Critical, CStringTable::get(116), text);
 }
 
+bool CDlgPft::refusedWhileOpening()
+{
+    if (!isOpening())
+        return false;
+    QApplication::beep();
+    return true;
+}
+
+bool CDlgPft::currentIsReadOnly() const
+{
+    return currentEdit()->isReadOnly();
+}
+
 bool CDlgPft::OnPftNew()
 {
-    if (!AskAboutChanges())
+    if (refusedWhileOpening() || !AskAboutChanges())
         return false;
     Pane &pane = m_panes[m_nCurrent];
     pane.edit->clear();
@@ -615,6 +678,8 @@ bool CDlgPft::OnPftNew()
 
 bool CDlgPft::OnPftOpen()
 {
+    if (refusedWhileOpening())
+        return false;
     WriteLog(QStringLiteral("CDlgPft::OnPftOpen() begins."));
     if (!AskAboutChanges())
         return false;
@@ -625,33 +690,157 @@ bool CDlgPft::OnPftOpen()
     return OpenFile(path);
 }
 
+bool CDlgPft::isOpening() const
+{
+    return !m_opening.job.isNull();
+}
+
 bool CDlgPft::OpenFile(const QString &path)
 {
-    Pane &pane = m_panes[m_nCurrent];
+    if (refusedWhileOpening())
+        return false;
+    m_opening.pane = m_nCurrent;
+    m_opening.job = new CPftFileOpen(this);
+    connect(m_opening.job, &CPftFileOpen::read, this, &CDlgPft::OnFileRead);
+    connect(m_opening.job, &CPftFileOpen::progress, m_openProgress, &QProgressBar::setValue);
+    connect(m_opening.job, &CPftFileOpen::filled, this, &CDlgPft::OnFileFilled);
+    // The old text stays until the new one is complete: it can still be sent and moved through,
+    // but an edit now would be lost with it.
+    CEngagedEdit *edit = m_panes[m_opening.pane].edit;
+    edit->setReadOnly(true);
+    edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Busy until the file is read; then the share of the text that is in.
+    m_openProgress->setRange(0, 0);
+    m_openEscape->setEnabled(true);
+    Relayout();
+    CPftTextFile::BeginLoad(path);
+    m_opening.job->Start(path);
+    return true;
+}
+
+void CDlgPft::OnFileRead()
+{
+    const CTextDocument::FileText &file = m_opening.job->file();
+    Pane &pane = m_panes[m_opening.pane];
     qint64 size = 0;
     QString message;
-    if (!CPftTextFile::LoadText(pane.document, path, size, message)) {
+    if (!CPftTextFile::EndLoad(file, size, message)) {
         WriteLog(QStringLiteral("LoadText failed."));
+        EndOpening();
         showError(message);
-        return false;
+        emit openFinished(false);
+        return;
     }
     WriteLog(QStringLiteral("LoadText finished."));
     try {
-        pane.document.Open([&pane](const QString &text) { pane.edit->setPlainText(text); });
+        pane.document.AnnounceOpen(file);
     } catch (const std::bad_alloc &) {
         WriteLog(QStringLiteral(
             "OnPftOpen : Exception occured during character-set conversion and setting to edit control."));
         WriteLog(QStringLiteral("SetWindowText failed."));
-        return false;
+        EndOpening();
+        emit openFinished(false);
+        return;
     }
-    pane.edit->document()->setModified(false);
+    // The new text goes into an edit of its own that lies under the pane's edit, laid out for
+    // the same width all along, so that taking its place costs no second layout of every line.
+    CEngagedEdit *edit = createEdit(m_opening.pane);
+    edit->setObjectName(QString());
+    edit->setFocusPolicy(Qt::NoFocus);
+    // A scroll bar that appears part way would narrow the text and lay out every line anew; a
+    // file that needs the open filling needs the bar in the end anyway.
+    edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    edit->document()->setUndoRedoEnabled(false);
+    m_opening.edit = edit;
+    m_opening.end = QTextCursor(edit->document());
+    m_openProgress->setRange(0, 100);
+    m_openProgress->setValue(0);
+    Relayout();
+    m_opening.job->Fill([this](QStringView lines) {
+        try {
+            m_opening.end.insertText(lines.toString());
+            return true;
+        } catch (const std::bad_alloc &) {
+            // Not from within the open's own call.
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    WriteLog(QStringLiteral("OnPftOpen : Exception occured during character-set "
+                                            "conversion and setting to edit control."));
+                    WriteLog(QStringLiteral("SetWindowText failed."));
+                    EndOpening();
+                    emit openFinished(false);
+                },
+                Qt::QueuedConnection);
+            return false;
+        }
+    });
+}
+
+void CDlgPft::OnFileFilled()
+{
+    const int k = m_opening.pane;
+    Pane &pane = m_panes[k];
+    CEngagedEdit *old = pane.edit;
+    CEngagedEdit *edit = m_opening.edit;
+    QTextDocument *document = edit->document();
+    document->setUndoRedoEnabled(true);
+    document->clearUndoRedoStacks();
+    document->setModified(false);
+    edit->setVerticalScrollBarPolicy(old->verticalScrollBarPolicy());
+    edit->setFocusPolicy(old->focusPolicy());
+    edit->setObjectName(old->objectName());
+    old->setObjectName(QString());
+    // The old edit's last signals (focus leaving, its caret as it goes) belong to no pane now.
+    disconnect(old, nullptr, this, nullptr);
+    pane.edit = edit;
+    connectEdit(k, edit);
+    pane.document.Adopt(m_opening.job->file());
+    // The window may not be active again yet (a file dialog just closed): its focus widget
+    // counts, not only the focus of the moment.
+    const bool hadFocus = old->hasFocus() || focusWidget() == old;
+    m_opening.edit = nullptr;
+    EndOpening();
+    if (hadFocus)
+        edit->setFocus(Qt::OtherFocusReason);
+    old->hide();
+    old->deleteLater();
     UpdateNames();
     WriteLog(QStringLiteral("SetWindowText done."));
-    pane.edit->moveCursor(QTextCursor::Start);
-    pane.edit->ensureCursorVisible();
+    edit->moveCursor(QTextCursor::Start);
+    edit->ensureCursorVisible();
     UpdateMarker();
     WriteLog(QStringLiteral("CDlgNic::OnPftOpen() finished."));
-    return true;
+    emit openFinished(true);
+}
+
+void CDlgPft::CancelOpen()
+{
+    if (!isOpening())
+        return;
+    WriteLog(QStringLiteral("CDlgPft::OnPftOpen() cancelled."));
+    EndOpening();
+    emit openFinished(false);
+}
+
+void CDlgPft::EndOpening()
+{
+    if (m_opening.job) {
+        m_opening.job->Cancel();
+        m_opening.job->deleteLater();
+    }
+    m_opening.end = QTextCursor();
+    if (m_opening.edit) {
+        // A half-filled document of a large file takes a moment to free: not in this turn.
+        m_opening.edit->hide();
+        m_opening.edit->deleteLater();
+    }
+    if (m_opening.pane >= 0)
+        m_panes[m_opening.pane].edit->setReadOnly(false);
+    m_opening = Opening{};
+    m_openEscape->setEnabled(false);
+    m_openBar->hide();
+    Relayout();
 }
 
 bool CDlgPft::OnPftSaveAs()
@@ -823,6 +1012,21 @@ void CDlgPft::Relayout()
             m_panes[k].edit->setVisible(current);
         }
         m_strip->setGeometry(0, barHeight, kGap, editHeight);
+    }
+    if (m_opening.edit) {
+        CEngagedEdit *shown = m_panes[m_opening.pane].edit;
+        m_opening.edit->setGeometry(shown->geometry());
+        m_opening.edit->setVisible(shown->isVisibleTo(m_client));
+        m_opening.edit->stackUnder(shown);
+    }
+    if (isOpening()) {
+        // Over the right part of the name bar of the pane the file opens into.
+        const QLabel *bar = m_panes[m_opening.pane].nameBar;
+        const int progressWidth = std::min(bar->width(), std::max(bar->width() * 2 / 5, 160));
+        m_openBar->setGeometry(bar->x() + bar->width() - progressWidth, bar->y(), progressWidth,
+                               bar->height());
+        m_openBar->setVisible(bar->isVisibleTo(m_client));
+        m_openBar->raise();
     }
     m_strip->raise();
     UpdateMarker();

@@ -7,25 +7,38 @@
 #include <QHash>
 #include <QKeyCombination>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTextCursor>
 
 #include <array>
 #include <functional>
 
 class CDlgFKey;
 class CEngagedEdit;
+class CPftFileOpen;
 class CPftMarkerStrip;
+class QAbstractButton;
 class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QProgressBar;
+class QShortcut;
 
 // The pre-roll window: prepared text in three panes (three files), released into the captions
 // line by line (F1) or a block at a time up to a separator line (Shift+F1). A black triangle
 // beside the current pane points at the line that goes out next; lines beginning with "<-" are
 // notes to the typist and never go out. After every key the window hands the lines around the
 // caret to the other members' pre-roll monitors.
+//
+// A file opens in the background: it is read and converted on a worker thread and then fills a
+// new edit in slices, with the event loop (the captions, the network) running between them, while
+// the pane keeps its old text until the new one is complete. Meanwhile the pane's old text can
+// still be sent and moved through but not edited, and New and Open do nothing; Esc or the cancel
+// button beside the progress leave the pane as it was. Hiding the window lets the open finish;
+// destroying it drops the open.
 //
 // Settings prefix "pft": the tool window keys, the name bars' font under "pft.name" with
 // "pft.name.color.text", "pft.name.color.background" (current pane) and
@@ -75,11 +88,16 @@ public:
     void SendCaretLine();
     void SendBlock();
     bool OnPftNew();
+    // True when an open began; openFinished() tells how it ended.
     bool OnPftOpen();
     bool OnPftSaveAs();
-    // Open and save without the file dialogs.
+    // Open and save without the file dialogs. OpenFile is false only when another open is still
+    // running.
     bool OpenFile(const QString &path);
     bool SaveFile(const QString &path);
+    // Stops the open that is running; the pane stays as it was.
+    void CancelOpen();
+    bool isOpening() const;
     void ToggleComment();
     void JumpToNextComment();
     void JumpToPreviousComment();
@@ -109,6 +127,13 @@ public:
     quint32 nameTextColor() const { return m_nameTextColor; }
     quint32 nameBackgroundColor() const { return m_nameBackgroundColor; }
     quint32 nameOtherBackgroundColor() const { return m_nameOtherBackgroundColor; }
+    // Shown beside the name of the pane that a file opens into.
+    QProgressBar *openProgress() const { return m_openProgress; }
+    QAbstractButton *openCancelButton() const { return m_openCancel; }
+
+signals:
+    // Once for every open that began: whether the file is now the pane's.
+    void openFinished(bool opened);
 
 protected:
     void OnFontChanged() override;
@@ -124,8 +149,27 @@ private:
         CTextDocument document{QStringLiteral("CDlgPft"), 0};
     };
 
+    // A file on its way into a pane: the open in the background and the edit it fills, which
+    // lies under the pane's edit until it replaces it.
+    struct Opening
+    {
+        int pane = -1;
+        QPointer<CPftFileOpen> job;
+        QPointer<CEngagedEdit> edit;
+        QTextCursor end;
+    };
+
     void buildPanes();
+    CEngagedEdit *createEdit(int pane);
+    void connectEdit(int pane, CEngagedEdit *edit);
+    void buildOpenProgress();
     void buildMenus();
+    void OnFileRead();
+    void OnFileFilled();
+    // Ends the open that is running, leaving the pane's edit as it was before.
+    void EndOpening();
+    bool refusedWhileOpening();
+    bool currentIsReadOnly() const;
     QAction *addCommand(QMenu *menu, int command, const QString &text, bool checkable = false);
     void addWindowMenus(QMenu &menu);
     CEngagedEdit *currentEdit() const { return m_panes[m_nCurrent].edit; }
@@ -172,4 +216,9 @@ private:
     CPftMarkerStrip *m_strip = nullptr;
     QList<QMenu *> m_menus;
     QHash<int, QAction *> m_actionsById;
+    Opening m_opening;
+    QWidget *m_openBar = nullptr;
+    QProgressBar *m_openProgress = nullptr;
+    QAbstractButton *m_openCancel = nullptr;
+    QShortcut *m_openEscape = nullptr;
 };

@@ -31,31 +31,36 @@ bool hasExtension(const QString &name, QLatin1StringView extension)
 
 } // namespace
 
-int CPftTextFile::LoadText(CTextDocument &document, const QString &path, qint64 &size, QString &message)
+void CPftTextFile::BeginLoad(const QString &path)
 {
     WriteLog(QStringLiteral("CDlgPft::LoadText() begins."));
     WriteLog(QStringLiteral("LoadText : file [%1]").arg(path));
+}
+
+int CPftTextFile::EndLoad(const CTextDocument::FileText &file, qint64 &size, QString &message)
+{
+    const QString &path = file.path;
     int result = 0;
-    if (document.Read(path)) {
-        size = document.readSize();
+    if (file.read()) {
+        size = file.size;
         WriteLog(sizeLine(path, size));
         WriteLog(QStringLiteral("LoadText memory allocation done."));
         WriteLog(QStringLiteral("CDlgPft::LoadText() goes to Read()."));
         WriteLog(QStringLiteral("CDlgPft::LoadText() Read() succeeded."));
         result = 1;
     } else {
-        switch (document.readFailure()) {
+        switch (file.failure) {
         case CTextFileIo::Failure::GetSize:
             WriteLog(QStringLiteral("CDlgPft::LoadText() GetSize() failed."));
             message = CStringTable::get(162);
             break;
         case CTextFileIo::Failure::Allocate:
             // The size was read: only the buffer could not be had.
-            WriteLog(sizeLine(path, QFileInfo(path).size()));
+            WriteLog(sizeLine(path, file.size));
             message = CStringTable::get(160);
             break;
         case CTextFileIo::Failure::Read:
-            WriteLog(sizeLine(path, QFileInfo(path).size()));
+            WriteLog(sizeLine(path, file.size));
             WriteLog(QStringLiteral("LoadText memory allocation done."));
             WriteLog(QStringLiteral("CDlgPft::LoadText() goes to Read()."));
             WriteLog(QStringLiteral("CDlgPft::LoadText() Read() failed."));

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/CTextDocument.h"
+
 #include <QString>
 #include <QStringView>
-
-class CTextDocument;
 
 // The pre-roll window's own words around its files: the log lines of a load and the message the
 // user sees when it fails, the encoding a pane saves in under a chosen name, and the log line of
@@ -13,9 +13,11 @@ class CPftTextFile final
 public:
     CPftTextFile() = delete;
 
-    // Reads path into the pane's document (Open() then shows it). 1 on success (size receives
-    // the file size), 0 on failure with message set to the text to show (strings 160-163).
-    static int LoadText(CTextDocument &document, const QString &path, qint64 &size, QString &message);
+    // The log lines of a load, written on the window's thread around a read that runs elsewhere:
+    // BeginLoad as the read starts, EndLoad once it is done. EndLoad returns 1 when the file was
+    // read (size receives its size), 0 with message set to the text to show (strings 160-163).
+    static void BeginLoad(const QString &path);
+    static int EndLoad(const CTextDocument::FileText &file, qint64 &size, QString &message);
     // Saves a pane's text under path in the encoding the name asks for (SaveEncodingFor); false,
     // logged, when the file could not be written.
     static bool SaveText(CTextDocument &document, const QString &path, QStringView text);

@@ -9,10 +9,14 @@
 #include "preroll/CPftMarkerStrip.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalSpy>
 #include <QTextBlock>
+#include <QThreadPool>
 #include <QtTest>
 
 #include <memory>
@@ -29,6 +33,14 @@ void press(QWidget *widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::N
 {
     QTest::keyClick(widget, key, modifiers);
     drain();
+}
+
+// Lets the event loop run until the spy has caught count signals; a file opens in the background.
+bool waitFor(QSignalSpy &spy, int count = 1)
+{
+    for (int i = 0; i < 600 && spy.size() < count; ++i)
+        QTest::qWait(50);
+    return spy.size() == count;
 }
 
 } // namespace
@@ -57,6 +69,17 @@ class DlgPftTest final : public QObject
         return edit;
     }
     QString path(const QString &name) const { return m_bed->home().path() + u'/' + name; }
+    // A script of a million characters in lines joined with CR LF, as a pane hands its text out:
+    // two to three megabytes in a file, many slices of an open.
+    static QString script()
+    {
+        QStringList lines;
+        for (int n = 0; n < 36000; ++n) {
+            lines.append(n % 50 == 1 ? u"<-第%1節"_qs.arg(n)
+                                     : u"%1 本日の講演では、聞こえの保障についてお話しします。"_qs.arg(n));
+        }
+        return lines.join(u"\r\n"_qs);
+    }
 
 private slots:
     void init()
@@ -191,7 +214,10 @@ private slots:
         writeBytes(path(openName), bytes);
         // An untouched pane: nothing to ask about first.
         CDialogs::queuePath(path(openName));
+        QSignalSpy finished(m_window.get(), &CDlgPft::openFinished);
         QVERIFY(m_window->OnPftOpen());
+        QVERIFY(waitFor(finished));
+        QCOMPARE(finished.first().first().toBool(), true);
         QCOMPARE(m_window->edit(0)->document()->blockCount(), 2);
         QVERIFY(!m_window->edit(0)->document()->isModified());
         QCOMPARE(m_window->nameBar(0)->text(), u"1:"_qs + openName);
@@ -213,8 +239,12 @@ private slots:
         edit->document()->setModified(true);
         CDialogs::queueAnswer(CDialogs::Answer::No);
         CDialogs::queuePath(u"/dev/null"_qs);
-        QVERIFY(!m_window->OnPftOpen());
-        QVERIFY(!m_window->OpenFile(path(u"no-folder/x.txt"_qs)));
+        QSignalSpy finished(m_window.get(), &CDlgPft::openFinished);
+        QVERIFY(m_window->OnPftOpen());
+        QVERIFY(waitFor(finished));
+        QVERIFY(m_window->OpenFile(path(u"no-folder/x.txt"_qs)));
+        QVERIFY(waitFor(finished, 2));
+        QCOMPARE(finished, (QList<QVariantList>{{false}, {false}}));
         QVERIFY(!m_window->SaveFile(path(u"no-folder/x.tvu"_qs)));
         const QList<CDialogs::Message> asked = CDialogs::takeAsked();
         QCOMPARE(asked.size(), 5);
@@ -225,6 +255,159 @@ private slots:
         QCOMPARE(edit->toPlainText(), u"keep"_qs);
         QVERIFY(edit->document()->isModified());
         QCOMPARE(m_window->paneName(0), u"1:"_qs + CStringTable::get(126));
+    }
+
+    void largeFileOpensInTheBackground_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("encoding");
+        QTest::newRow("UTF-8") << u"big.tv8"_qs << CTextEncoding::kUtf8;
+        QTest::newRow("ANSI") << u"big.txt"_qs << CTextEncoding::kAnsi;
+        QTest::newRow("UTF-16LE") << u"big.tvu"_qs << CTextEncoding::kUtf16Le;
+    }
+    void largeFileOpensInTheBackground()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, encoding);
+        const QString text = script();
+        int written = -1;
+        writeBytes(path(name), CTextEncoding::encode(text, encoding, &written));
+        QCOMPARE(written, encoding);
+        CEngagedEdit *edit = setText(u"keep\nthis"_qs, 1);
+        edit->document()->setModified(true);
+        const QFont font = edit->font();
+        QSignalSpy finished(m_window.get(), &CDlgPft::openFinished);
+        QProgressBar *progress = m_window->openProgress();
+        QList<int> seen;
+        // Once part of the text is in, the typist gives up with Esc.
+        const QMetaObject::Connection giveUp =
+            connect(progress, &QProgressBar::valueChanged, this, [&seen, edit](int value) {
+                if (value <= 0)
+                    return;
+                seen.append(value);
+                if (seen.size() == 1)
+                    QTest::keyClick(edit, Qt::Key_Escape);
+            });
+        QVERIFY(m_window->OpenFile(path(name)));
+        QVERIFY(m_window->isOpening());
+        QVERIFY(progress->isVisible());
+        // Meanwhile the old text is sent from but not changed, and nothing else opens.
+        QTest::keyClick(edit, Qt::Key_X);
+        QTest::keyClick(edit, Qt::Key_K, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_F1);
+        QVERIFY(!m_window->OpenFile(path(name)));
+        QVERIFY(!m_window->OnPftNew());
+        QVERIFY(waitFor(finished));
+        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(seen.size(), 1);
+        QVERIFY(seen.first() < 100);
+        QCOMPARE(m_sent, QStringList{u"this"_qs});
+        QVERIFY(!progress->isVisible() && !m_window->isOpening());
+        QCOMPARE(m_window->edit(0), edit);
+        QCOMPARE(edit->toPlainText(), u"keep\nthis"_qs);
+        QVERIFY(edit->document()->isModified() && !edit->isReadOnly());
+        QCOMPARE(m_window->paneName(0), u"1:"_qs + CStringTable::get(126));
+        QCOMPARE(operationLogLines().last(), u"CDlgPft::OnPftOpen() cancelled."_qs);
+        QVERIFY(CDialogs::takeAsked().isEmpty());
+
+        disconnect(giveUp);
+        edit->document()->setModified(false);
+        QVERIFY(m_window->OpenFile(path(name)));
+        QVERIFY(waitFor(finished, 2));
+        QCOMPARE(finished.last().first().toBool(), true);
+        QCOMPARE(m_window->paneText(0), text);
+        QCOMPARE(m_window->encoding(0), encoding);
+        QCOMPARE(m_window->paneName(0), u"1:"_qs + name);
+        // The log tells the open as it always did, in the same order.
+        const QStringList log = operationLogLines();
+        const QStringList expected = {
+            u"CDlgPft::LoadText() begins."_qs,
+            u"LoadText : file [%1]"_qs.arg(path(name)),
+            u"LoadText : file [%1] size [%2]"_qs.arg(path(name)).arg(QFileInfo(path(name)).size()),
+            u"LoadText memory allocation done."_qs,
+            u"CDlgPft::LoadText() goes to Read()."_qs,
+            u"CDlgPft::LoadText() Read() succeeded."_qs,
+            u"LoadText finished result code : 1"_qs,
+            u"LoadText finished."_qs,
+            u"CDlgPft opens file as %1."_qs.arg(CTextEncoding::name(encoding)),
+            u"SetWindowText done."_qs,
+            u"CDlgNic::OnPftOpen() finished."_qs,
+        };
+        QCOMPARE(log.mid(log.lastIndexOf(expected.first())), expected);
+
+        // The new text is the pane's in every respect: looks, undo, F1, the state, saving.
+        CEngagedEdit *opened = m_window->edit(0);
+        QCOMPARE(opened->objectName(), u"pftEdit1"_qs);
+        QCOMPARE(opened->font(), font);
+        QVERIFY(opened->isVisible() && opened->hasFocus());
+        QVERIFY(!opened->document()->isModified() && !opened->document()->isUndoAvailable());
+        QCOMPARE(opened->textCursor().position(), 0);
+        press(opened, Qt::Key_F1);
+        QCOMPARE(m_sent.last(), text.section(u"\r\n"_qs, 0, 0));
+        QCOMPARE(m_states.last().second.first(), text.section(u"\r\n"_qs, 1, 1));
+        CDialogs::queuePath(path(u"copy.tv8"_qs));
+        QVERIFY(m_window->OnPftSaveAs());
+        QCOMPARE(readBytes(path(u"copy.tv8"_qs)), text.toUtf8());
+        press(opened, Qt::Key_Q);
+        QVERIFY(opened->document()->isModified());
+    }
+
+    void closingWhileOpening_data()
+    {
+        QTest::addColumn<bool>("filling");
+        QTest::addColumn<bool>("destroy");
+        QTest::newRow("destroyed while the file is read") << false << true;
+        QTest::newRow("destroyed while the pane fills") << true << true;
+        QTest::newRow("hidden while the pane fills") << true << false;
+    }
+    void closingWhileOpening()
+    {
+        QFETCH(bool, filling);
+        QFETCH(bool, destroy);
+        const QString text = script();
+        writeBytes(path(u"big.tv8"_qs), text.toUtf8());
+        QSignalSpy finished(m_window.get(), &CDlgPft::openFinished);
+        bool closed = false;
+        // Closed between two slices, as a click on the close box would come.
+        connect(m_window->openProgress(), &QProgressBar::valueChanged, this, [&](int value) {
+            if (value <= 0 || closed || !filling)
+                return;
+            closed = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this, destroy] {
+                    if (destroy)
+                        m_window.reset();
+                    else
+                        m_window->OnForwardedCommand(CommandId::PftClose);
+                },
+                Qt::QueuedConnection);
+        });
+        QVERIFY(m_window->OpenFile(path(u"big.tv8"_qs)));
+        if (!filling) {
+            m_window.reset();
+            closed = true;
+        }
+        if (destroy) {
+            // The worker finishes alone; nothing of the open reaches the window that is gone.
+            for (int i = 0; i < 600 && m_window; ++i)
+                QTest::qWait(50);
+            QVERIFY(closed && !m_window);
+            QThreadPool::globalInstance()->waitForDone();
+            QTest::qWait(100);
+            const QStringList log = operationLogLines();
+            const QStringList after = log.mid(log.lastIndexOf(u"CDlgPft destroyed."_qs));
+            QCOMPARE(after, QStringList{u"CDlgPft destroyed."_qs});
+            QVERIFY(!log.contains(u"SetWindowText done."_qs));
+            return;
+        }
+        // A hidden window goes on opening: shown again, it holds the file.
+        QVERIFY(waitFor(finished));
+        QVERIFY(closed && !m_window->isVisible());
+        QCOMPARE(finished.first().first().toBool(), true);
+        m_window->ShowWindow();
+        QCOMPARE(m_window->paneText(0), text);
+        QCOMPARE(m_window->paneName(0), u"1:big.tv8"_qs);
     }
 
     void unsavedChangesAreAskedAbout_data()
