@@ -419,10 +419,21 @@ void CDlgMain::apply(const CCaptionColumn::Repaint &repaint)
         m_renderer.RenderFrom(column.shownLines(), column.pitch(), column.insetLeft(), column.lines(),
                               column.collected());
     }
-    if (repaint.screen == CCaptionColumn::Screen::ScrollUp)
-        ScrollWindow(textArea(), column.scrollPixels());
-    else if (repaint.screen == CCaptionColumn::Screen::Whole)
+    const QRect area = textArea();
+    switch (repaint.screen) {
+    case CCaptionColumn::Screen::Keep:
+        break;
+    case CCaptionColumn::Screen::ScrollUp:
+        ScrollWindow(area, column.scrollPixels());
+        break;
+    case CCaptionColumn::Screen::ScrollUpWithIncoming:
+        ScrollWindow(area, column.scrollPixels());
+        m_canvas->update(area.adjusted(0, column.incomingTop(), 0, 0));
+        break;
+    case CCaptionColumn::Screen::Whole:
         m_canvas->update();
+        break;
+    }
 }
 
 void CDlgMain::Refresh()

@@ -168,7 +168,9 @@ void TestDlgMain::scrollingMovesThePicture()
     for (int y = area.top(); y < area.bottom() - 3; ++y)
         QCOMPARE(after.copy(0, y, after.width(), 1), before.copy(0, y + 3, before.width(), 1));
 
-    // Step by step across two line boundaries, what is on screen is what a whole paint shows.
+    // Step by step across two line boundaries, what is on screen is what a whole paint shows,
+    // also where a boundary brings in a line whose top already shows above the new strip.
+    int nextLineShown = 0;
     for (int step = 0; step < 2 * pitch / 3 + 2 && d.window->isScrolling(); ++step) {
         const int top = d.window->column().topSerial();
         d.window->ScrollStep();
@@ -176,18 +178,16 @@ void TestDlgMain::scrollingMovesThePicture()
         d.window->Redraw();
         d.paint();
         const QImage whole = d.screen();
-        // The rows between the next line's top and the strip that comes in with the step.
+        QCOMPARE(stepped, whole);
+        // The rows between the next line's top and the strip that came in with the step.
         const int nextLine = area.top() + shown * pitch - d.window->column().scrollOffset();
         const QImage spare = whole.copy(0, nextLine, whole.width(), area.bottom() - 2 - nextLine);
         if (top != d.window->column().topSerial() && d.window->isScrolling() &&
             !where(spare, [](QRgb pixel) { return (pixel & 0xffffffu) != 0xffffffu; }).isEmpty())
-            QEXPECT_FAIL("",
-                         "A boundary that keeps scrolling draws only the strip below: the top of the "
-                         "next line above it keeps what was on screen before",
-                         Continue);
-        QCOMPARE(stepped, whole);
+            ++nextLineShown;
     }
     QCOMPARE(d.window->column().topSerial(), 2);
+    QVERIFY(nextLineShown > 0);
 }
 
 void TestDlgMain::outlinePixels_data()
