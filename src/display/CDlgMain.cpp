@@ -84,12 +84,12 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
     readOutline();
     applyColors();
 
+    // Runs only while a line scrolls in: a window that stands still lets the machine sleep.
     m_scrollTimer = new QTimer(this);
     // Steps at an even pace are what makes the movement look smooth.
     m_scrollTimer->setTimerType(Qt::PreciseTimer);
     connect(m_scrollTimer, &QTimer::timeout, this, &CDlgMain::ScrollStep);
     WriteLogInt(QStringLiteral("OnCreate() main scroll period [msec]"), m_nScrollPeriod);
-    restartScrollTimer();
     // There is no compositor flush to wait for here; each step is drawn as it is made.
     WriteLog(QStringLiteral("DWM unavailable. maybe Windows XP."));
     WriteLog(QStringLiteral("CDlgMain::OnCreate() finished."));
@@ -299,7 +299,25 @@ void CDlgMain::readOutline()
 
 void CDlgMain::restartScrollTimer()
 {
-    m_scrollTimer->start(std::max(m_nScrollPeriod, 1));
+    if (m_scrollTimer->isActive())
+        m_scrollTimer->start(std::max(m_nScrollPeriod, 1));
+}
+
+bool CDlgMain::isScrollTimerActive() const
+{
+    return m_scrollTimer->isActive();
+}
+
+void CDlgMain::syncScrollTimer()
+{
+    if (!m_column->isScrolling()) {
+        m_scrollTimer->stop();
+        return;
+    }
+    // Started when the scroll starts, the first step comes one period after the line that
+    // started it, and every later one a period after the one before.
+    if (!m_scrollTimer->isActive())
+        m_scrollTimer->start(std::max(m_nScrollPeriod, 1));
 }
 
 void CDlgMain::InvalidateLayout()
@@ -434,6 +452,7 @@ void CDlgMain::apply(const CCaptionColumn::Repaint &repaint)
         m_canvas->update();
         break;
     }
+    syncScrollTimer();
 }
 
 void CDlgMain::Refresh()
@@ -493,6 +512,7 @@ void CDlgMain::OnPaint(const QRegion &exposed)
     if (stale) {
         m_column->Paint(m_canvas->size(), m_effects->frameInsets());
         Render();
+        syncScrollTimer();
     }
     QPainter painter(m_canvas);
     m_renderer.Present(painter, m_canvas->rect(), textArea(), m_column->scrollOffset(), backgroundFill());

@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -125,6 +126,7 @@ private slots:
     void cleanup() { CDialogs::reset(); }
 
     void scrollingMovesThePicture();
+    void scrollTimerRunsOnlyWhileScrolling();
     void outlinePixels_data();
     void outlinePixels();
     void resizeWrapsAgain();
@@ -188,6 +190,40 @@ void TestDlgMain::scrollingMovesThePicture()
     }
     QCOMPARE(d.window->column().topSerial(), 2);
     QVERIFY(nextLineShown > 0);
+}
+
+void TestDlgMain::scrollTimerRunsOnlyWhileScrolling()
+{
+    ShownDisplay d([](CConfig &config) { config.SetInt(u"main.scroll.period_i"_s, 10); });
+    const auto ticking = [&d] {
+        const QList<QTimer *> timers = d.window->findChildren<QTimer *>();
+        return std::any_of(timers.begin(), timers.end(),
+                           [](const QTimer *timer) { return timer->isActive(); });
+    };
+    QVERIFY(!ticking());
+    // Lines that fit are drawn at once; nothing waits for a step.
+    d.add(u"行1"_s);
+    QVERIFY(!d.window->isScrolling());
+    QVERIFY(!ticking());
+
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i <= d.window->shownLines(); ++i)
+            d.add(u"行 %1-%2"_s.arg(round).arg(i));
+        QVERIFY(d.window->isScrolling());
+        QVERIFY(d.window->isScrollTimerActive());
+        // The timer's own steps bring every line in, then it stops until the next line.
+        QTRY_VERIFY_WITH_TIMEOUT(!d.window->isScrolling(), 20000);
+        QVERIFY(!d.window->isScrollTimerActive());
+        QVERIFY(!ticking());
+        QCOMPARE(d.window->collectedLines().constLast(),
+                 u"行 %1-%2"_s.arg(round).arg(d.window->shownLines()));
+    }
+
+    // A new period while standing still does not start it.
+    d.config.SetInt(u"main.scroll.period_i"_s, 20);
+    d.window->ApplyDisplaySettings();
+    d.paint();
+    QVERIFY(!ticking());
 }
 
 void TestDlgMain::outlinePixels_data()
