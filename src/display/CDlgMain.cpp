@@ -72,6 +72,10 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
     // The window manager's close key, where there is no window manager to supply it.
     auto *closeKey = new QShortcut(QKeySequence(Qt::AltModifier | Qt::Key_F4), this);
     connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+    // The frame's key works without the menu bar, which is gone while frameless: it is the way
+    // back besides the context menu. The tool windows keep F1 for their own use.
+    auto *framelessKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(framelessKey, &QShortcut::activated, this, [this] { OnCommand(CommandId::Frameless); });
 
     setFocusPolicy(Qt::StrongFocus);
 
@@ -238,8 +242,13 @@ void CDlgMain::OnDisplaySettings()
 
 void CDlgMain::OnFrameless()
 {
+    // The window is shown anew without taking the focus; the keyboard stays here when it was
+    // here, so that F1 brings the frame back.
+    const bool active = isActiveWindow();
     m_effects->ToggleFrameless();
     SetChecked(CommandId::Frameless, m_effects->IsFrameless());
+    if (active && isVisible() && !isMinimized())
+        activateWindow();
 }
 
 void CDlgMain::ApplyDisplaySettings()

@@ -148,6 +148,8 @@ private slots:
     void framelessKeepsTheTextInPlace_data();
     void framelessKeepsTheTextInPlace();
     void framelessRestoresMaximised();
+    void f1TogglesFrameless_data();
+    void f1TogglesFrameless();
     void translucentBackground_data();
     void translucentBackground();
 };
@@ -669,6 +671,42 @@ void TestDlgMain::framelessRestoresMaximised()
     QTRY_VERIFY(d.window->isMaximized());
     d.window->showNormal();
     QTRY_COMPARE(d.window->geometry(), normal);
+}
+
+void TestDlgMain::f1TogglesFrameless_data()
+{
+    QTest::addColumn<bool>("elsewhere");
+    QTest::newRow("keyboard on the display") << false;
+    // A tool window keeps F1 for its own use.
+    QTest::newRow("keyboard in another window") << true;
+}
+
+void TestDlgMain::f1TogglesFrameless()
+{
+    QFETCH(bool, elsewhere);
+    ShownDisplay d;
+    QLineEdit other;
+    QWidget *focus = d.window.get();
+    if (elsewhere) {
+        other.show();
+        focus = &other;
+    }
+    focus->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(focus));
+
+    QTest::keyClick(focus, Qt::Key_F1);
+    QCOMPARE(d.window->effects()->IsFrameless(), !elsewhere);
+    QCOMPARE(d.window->isChecked(CommandId::Frameless), !elsewhere);
+    QCOMPARE(d.window->menuBar()->isHidden(), !elsewhere);
+    if (elsewhere)
+        return;
+
+    // Without the menu bar the key is the way back, and the window still has the keyboard.
+    QVERIFY(QTest::qWaitForWindowActive(d.window.get()));
+    QTest::keyClick(d.window.get(), Qt::Key_F1);
+    QVERIFY(!d.window->effects()->IsFrameless());
+    QVERIFY(!d.window->isChecked(CommandId::Frameless));
+    QVERIFY(!d.window->menuBar()->isHidden());
 }
 
 void TestDlgMain::translucentBackground_data()
