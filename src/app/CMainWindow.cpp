@@ -470,14 +470,47 @@ void CMainWindow::OnMemberMonitorTimer()
 
 void CMainWindow::OnDisplayMinimized(bool minimized)
 {
+    // The display stands for the whole program on the task bar: the windows that are shown go
+    // with it and come back with it, whoever minimised or restored it (its title bar, the task bar).
     if (minimized) {
         m_focusToRestore = QApplication::focusWidget();
+        ShowShownWindows(false);
         return;
     }
+    ShowShownWindows(true);
     if (m_focusToRestore) {
         m_bRestorePending = true;
         RequestIdlePass();
     }
+}
+
+void CMainWindow::ShowShownWindows(bool show)
+{
+    // Only hidden or shown on screen: their shown flags, check marks and saved settings stay.
+    if (m_bCoverShown && m_cover) {
+        if (show)
+            m_cover->ShowWindow();
+        else if (m_cover->widget())
+            m_cover->widget()->hide();
+    }
+    for (const ToolWindowRow &row : kToolWindows) {
+        IToolWindow *tool = toolWindow(row.window);
+        if (!tool || !tool->isShown() || !tool->widget())
+            continue;
+        QWidget *widget = tool->widget();
+        if (!show) {
+            widget->hide();
+            continue;
+        }
+        // Back in front of the cover, without taking the focus from the display.
+        const bool noActivate = widget->testAttribute(Qt::WA_ShowWithoutActivating);
+        widget->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        widget->show();
+        widget->setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
+        widget->raise();
+    }
+    if (show && m_display)
+        m_display->raise();
 }
 
 void CMainWindow::OnApplicationStateChanged(Qt::ApplicationState state)
@@ -486,7 +519,8 @@ void CMainWindow::OnApplicationStateChanged(Qt::ApplicationState state)
         m_bDeactivated = true;
         return;
     }
-    if (m_bDeactivated && m_bCoverShown && m_cover)
+    // While the display is minimised the cover stays away with the other windows.
+    if (m_bDeactivated && m_bCoverShown && m_cover && !(m_display && m_display->isMinimized()))
         m_cover->ShowWindow();
     m_bDeactivated = false;
 }

@@ -151,6 +151,8 @@ private:
     void OnIdle();
     void OnMemberMonitorTimer();
     void OnDisplayMinimized(bool minimized);
+    // Hides the cover and the tool windows marked shown, or shows them again.
+    void ShowShownWindows(bool show);
     void OnApplicationStateChanged(Qt::ApplicationState state);
 
     CScreenWorkArea m_workArea;

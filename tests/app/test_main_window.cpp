@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QUdpSocket>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -83,6 +84,8 @@ private slots:
     void toggleThreeTimes();
     void commandsForAWindowArriveAfterTheHandler();
     void coverShownAtFirstIdlePass();
+    void windowsFollowTheMinimisedDisplay_data();
+    void windowsFollowTheMinimisedDisplay();
     void destroyOrder();
     void deletedWithoutClosingFreesPorts();
     void keys_data();
@@ -274,6 +277,67 @@ void TestMainWindow::coverShownAtFirstIdlePass()
     t.window.OnCommand(CommandId::ToggleCover);
     QVERIFY(!cover->isShown());
     QVERIFY(!t.display()->isChecked(CommandId::ToggleCover));
+}
+
+void TestMainWindow::windowsFollowTheMinimisedDisplay_data()
+{
+    QTest::addColumn<bool>("byDesktop");
+    QTest::newRow("minimised and restored by the program") << false;
+    // The task bar or the window manager change the state of the window on screen; the program
+    // learns it afterwards.
+    QTest::newRow("minimised and restored from the task bar") << true;
+}
+
+void TestMainWindow::windowsFollowTheMinimisedDisplay()
+{
+    QFETCH(bool, byDesktop);
+    MainWindowUnderTest t;
+    for (const W which : {W::Input, W::MemberMonitor, W::Contact})
+        t.window.setToolWindowFactory(which, [](CMainWindow &) { return std::make_unique<StandInTool>(); });
+    StandInTool *cover = nullptr;
+    t.window.setCoverWindowFactory([&cover](CMainWindow &) {
+        auto window = std::make_unique<StandInTool>();
+        cover = window.get();
+        return window;
+    });
+    t.config().SetInt(QStringLiteral("input.display_i"), 1);
+    t.config().SetInt(QStringLiteral("monitor.display_i"), 1);
+    t.config().SetInt(QStringLiteral("chat.display_i"), 0);
+    t.config().SetInt(QStringLiteral("hide.display_i"), 1);
+    QVERIFY(t.window.Create());
+    t.window.OnCommand(CommandId::ToggleContact);
+    t.window.OnCommand(CommandId::ToggleContact); // made, then hidden again
+    drainEvents();
+    QVERIFY(QTest::qWaitForWindowExposed(t.display()));
+    const QList<QWidget *> shown = {t.window.toolWindow(W::Input)->widget(),
+                                    t.window.toolWindow(W::MemberMonitor)->widget(), cover->widget()};
+    QWidget *hidden = t.window.toolWindow(W::Contact)->widget();
+    const auto onScreen = [&] {
+        QList<bool> visible;
+        for (QWidget *widget : shown)
+            visible << widget->isVisible();
+        return visible;
+    };
+    const auto setState = [&](Qt::WindowState state) {
+        if (byDesktop)
+            t.display()->windowHandle()->setWindowStates(state);
+        else
+            t.display()->setWindowState(state);
+    };
+    QCOMPARE(onScreen(), QList<bool>(3, true));
+
+    setState(Qt::WindowMinimized);
+    QTRY_VERIFY(t.display()->isMinimized());
+    QTRY_COMPARE(onScreen(), QList<bool>(3, false));
+    // Still shown as far as the menus and the saved settings go.
+    QVERIFY(t.window.toolWindow(W::Input)->isShown());
+    QVERIFY(t.display()->isChecked(CommandId::ToggleMemberMonitor));
+    QVERIFY(t.window.coverShown());
+
+    setState(Qt::WindowNoState);
+    QTRY_VERIFY(!t.display()->isMinimized());
+    QTRY_COMPARE(onScreen(), QList<bool>(3, true));
+    QVERIFY(!hidden->isVisible());
 }
 
 void TestMainWindow::destroyOrder()
