@@ -1,6 +1,7 @@
 #include "app/CMainWindow.h"
 
 #include "app/CAcceleratorTables.h"
+#include "app/CCaretBlink.h"
 #include "app/CDlgCfgLang.h"
 #include "app/CDlgMessage.h"
 #include "app/CDlgNic.h"
@@ -30,6 +31,8 @@
 namespace {
 
 constexpr qint32 kBlankLineType = 'i';
+// As long as a desktop commonly lets the text cursor blink after the last key.
+constexpr int kCaretBlinkMs = 10000;
 const QString kLocalAddress = QStringLiteral("127.0.0.1");
 
 } // namespace
@@ -52,6 +55,11 @@ CMainWindow::CMainWindow(IAdapterSource *adapterSource, QObject *parent)
 
     m_accelerators = new CAcceleratorTables(this);
     connect(m_accelerators, &CAcceleratorTables::commandTriggered, this, &CMainWindow::OnCommand);
+
+    const bool widgets = qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+    m_caretBlink = new CCaretBlink(
+        widgets ? QApplication::cursorFlashTime() : 0, kCaretBlinkMs,
+        [](int flashTime) { QApplication::setCursorFlashTime(flashTime); }, this);
 
     m_memberMonitorTimer = new QTimer(this);
     connect(m_memberMonitorTimer, &QTimer::timeout, this, &CMainWindow::OnMemberMonitorTimer);
@@ -134,6 +142,7 @@ bool CMainWindow::Create()
     ContinuousTime::Initialize();
 
     m_accelerators->install();
+    m_caretBlink->install(QCoreApplication::instance());
 
     const int displayLines = m_config.GetIntOr(QStringLiteral("main.line.max_i"), 50);
     const int linesKept =
@@ -288,6 +297,7 @@ void CMainWindow::Destroy()
     m_display.reset();
 
     m_accelerators->uninstall();
+    m_caretBlink->uninstall();
     m_idleTimer->stop();
 
     WriteLog(QStringLiteral("CMainWindow::OnDestroy() finishes."));

@@ -24,6 +24,7 @@
 #include <memory>
 
 class CAcceleratorTables;
+class CCaretBlink;
 class CDlgMain;
 class CNetController;
 class IMemberMonitorView;
@@ -168,6 +169,8 @@ private:
     CSettingsFiles m_settingsFiles{m_config, m_palette};
     CLogFiles m_logs;
     CAcceleratorTables *m_accelerators = nullptr;
+    // Stops the text cursor's blinking a while after the last key.
+    CCaretBlink *m_caretBlink = nullptr;
 
     std::unique_ptr<CDlgMain> m_display;
     std::array<ToolSlot, kToolWindows.size()> m_tools;

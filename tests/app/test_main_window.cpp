@@ -1,6 +1,7 @@
 #include "MainWindowTestSupport.h"
 
 #include "app/CAcceleratorTables.h"
+#include "app/CCaretBlink.h"
 #include "app/CWindowTitle.h"
 #include "core/AppPaths.h"
 #include "core/CommandIds.h"
@@ -92,6 +93,8 @@ private slots:
     void keys();
     void modalDialogKeepsItsKeys();
     void keysRouteThroughTheMainWindow();
+    void caretRestsAfterAPause_data();
+    void caretRestsAfterAPause();
 };
 
 void TestMainWindow::title_data()
@@ -476,6 +479,59 @@ void TestMainWindow::keysRouteThroughTheMainWindow()
     QCOMPARE(tables.commandFor(ctrlS, &inputBox), CommandId::FileSaveAs);
     QCOMPARE(tables.commandFor(ctrlS, &elsewhere), 0);
     QCOMPARE(tables.commandFor(ctrlS, nullptr), 0);
+}
+
+void TestMainWindow::caretRestsAfterAPause_data()
+{
+    QTest::addColumn<QString>("wake");
+    QTest::newRow("a key") << "key";
+    QTest::newRow("a click") << "click";
+    QTest::newRow("the focus to another box") << "focus";
+    QTest::newRow("a composition of the input method") << "compose";
+    // Where the desktop lets no cursor blink, it stays that way.
+    QTest::newRow("no blinking on this desktop") << "";
+}
+
+void TestMainWindow::caretRestsAfterAPause()
+{
+    QFETCH(QString, wake);
+    const int desktop = wake.isEmpty() ? 0 : 1000;
+    QList<int> applied;
+    QWidget window;
+    auto *box = new QLineEdit(&window);
+    auto *other = new QLineEdit(&window);
+    new QVBoxLayout(&window);
+    window.layout()->addWidget(box);
+    window.layout()->addWidget(other);
+    window.show();
+    box->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    {
+        CCaretBlink blink(desktop, 30, [&applied](int flashTime) { applied << flashTime; });
+        blink.install(qApp);
+        QCOMPARE(blink.isBlinking(), desktop > 0);
+
+        // Nothing happens for a while: the cursor stops blinking and stays on.
+        QTRY_COMPARE(applied, wake.isEmpty() ? QList<int>{} : QList<int>{0});
+        QVERIFY(!blink.isBlinking());
+        if (wake == u"key"_qs) {
+            QTest::keyClick(box, Qt::Key_A);
+        } else if (wake == u"click"_qs) {
+            QTest::mouseClick(box, Qt::LeftButton);
+        } else if (wake == u"focus"_qs) {
+            other->setFocus();
+        } else if (wake == u"compose"_qs) {
+            QInputMethodEvent compose(QStringLiteral("きょ"), {});
+            QCoreApplication::sendEvent(box, &compose);
+        }
+        if (wake.isEmpty())
+            return;
+        QCOMPARE(applied, (QList<int>{0, 1000}));
+        QVERIFY(blink.isBlinking());
+        QTRY_COMPARE(applied, (QList<int>{0, 1000, 0}));
+    }
+    // Gone, it leaves the cursor blinking as the desktop has it.
+    QCOMPARE(applied, (QList<int>{0, 1000, 0, 1000}));
 }
 
 QTEST_MAIN(TestMainWindow)
