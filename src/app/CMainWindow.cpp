@@ -1,6 +1,7 @@
 #include "app/CMainWindow.h"
 
 #include "app/CAcceleratorTables.h"
+#include "app/CCaretBlink.h"
 #include "app/CDlgCfgLang.h"
 #include "app/CDlgMessage.h"
 #include "app/CDlgNic.h"
@@ -30,6 +31,8 @@
 namespace {
 
 constexpr qint32 kBlankLineType = 'i';
+// As long as a desktop commonly lets the text cursor blink after the last key.
+constexpr int kCaretBlinkMs = 10000;
 const QString kLocalAddress = QStringLiteral("127.0.0.1");
 
 } // namespace
@@ -52,6 +55,11 @@ CMainWindow::CMainWindow(IAdapterSource *adapterSource, QObject *parent)
 
     m_accelerators = new CAcceleratorTables(this);
     connect(m_accelerators, &CAcceleratorTables::commandTriggered, this, &CMainWindow::OnCommand);
+
+    const bool widgets = qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+    m_caretBlink = new CCaretBlink(
+        widgets ? QApplication::cursorFlashTime() : 0, kCaretBlinkMs,
+        [](int flashTime) { QApplication::setCursorFlashTime(flashTime); }, this);
 
     m_memberMonitorTimer = new QTimer(this);
     connect(m_memberMonitorTimer, &QTimer::timeout, this, &CMainWindow::OnMemberMonitorTimer);
@@ -134,6 +142,7 @@ bool CMainWindow::Create()
     ContinuousTime::Initialize();
 
     m_accelerators->install();
+    m_caretBlink->install(QCoreApplication::instance());
 
     const int displayLines = m_config.GetIntOr(QStringLiteral("main.line.max_i"), 50);
     const int linesKept =
@@ -288,6 +297,7 @@ void CMainWindow::Destroy()
     m_display.reset();
 
     m_accelerators->uninstall();
+    m_caretBlink->uninstall();
     m_idleTimer->stop();
 
     WriteLog(QStringLiteral("CMainWindow::OnDestroy() finishes."));
@@ -470,14 +480,47 @@ void CMainWindow::OnMemberMonitorTimer()
 
 void CMainWindow::OnDisplayMinimized(bool minimized)
 {
+    // The display stands for the whole program on the task bar: the windows that are shown go
+    // with it and come back with it, whoever minimised or restored it (its title bar, the task bar).
     if (minimized) {
         m_focusToRestore = QApplication::focusWidget();
+        ShowShownWindows(false);
         return;
     }
+    ShowShownWindows(true);
     if (m_focusToRestore) {
         m_bRestorePending = true;
         RequestIdlePass();
     }
+}
+
+void CMainWindow::ShowShownWindows(bool show)
+{
+    // Only hidden or shown on screen: their shown flags, check marks and saved settings stay.
+    if (m_bCoverShown && m_cover) {
+        if (show)
+            m_cover->ShowWindow();
+        else if (m_cover->widget())
+            m_cover->widget()->hide();
+    }
+    for (const ToolWindowRow &row : kToolWindows) {
+        IToolWindow *tool = toolWindow(row.window);
+        if (!tool || !tool->isShown() || !tool->widget())
+            continue;
+        QWidget *widget = tool->widget();
+        if (!show) {
+            widget->hide();
+            continue;
+        }
+        // Back in front of the cover, without taking the focus from the display.
+        const bool noActivate = widget->testAttribute(Qt::WA_ShowWithoutActivating);
+        widget->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        widget->show();
+        widget->setAttribute(Qt::WA_ShowWithoutActivating, noActivate);
+        widget->raise();
+    }
+    if (show && m_display)
+        m_display->raise();
 }
 
 void CMainWindow::OnApplicationStateChanged(Qt::ApplicationState state)
@@ -486,7 +529,8 @@ void CMainWindow::OnApplicationStateChanged(Qt::ApplicationState state)
         m_bDeactivated = true;
         return;
     }
-    if (m_bDeactivated && m_bCoverShown && m_cover)
+    // While the display is minimised the cover stays away with the other windows.
+    if (m_bDeactivated && m_bCoverShown && m_cover && !(m_display && m_display->isMinimized()))
         m_cover->ShowWindow();
     m_bDeactivated = false;
 }

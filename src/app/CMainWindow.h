@@ -24,6 +24,7 @@
 #include <memory>
 
 class CAcceleratorTables;
+class CCaretBlink;
 class CDlgMain;
 class CNetController;
 class IMemberMonitorView;
@@ -151,6 +152,8 @@ private:
     void OnIdle();
     void OnMemberMonitorTimer();
     void OnDisplayMinimized(bool minimized);
+    // Hides the cover and the tool windows marked shown, or shows them again.
+    void ShowShownWindows(bool show);
     void OnApplicationStateChanged(Qt::ApplicationState state);
 
     CScreenWorkArea m_workArea;
@@ -166,6 +169,8 @@ private:
     CSettingsFiles m_settingsFiles{m_config, m_palette};
     CLogFiles m_logs;
     CAcceleratorTables *m_accelerators = nullptr;
+    // Stops the text cursor's blinking a while after the last key.
+    CCaretBlink *m_caretBlink = nullptr;
 
     std::unique_ptr<CDlgMain> m_display;
     std::array<ToolSlot, kToolWindows.size()> m_tools;

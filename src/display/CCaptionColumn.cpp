@@ -162,8 +162,10 @@ CCaptionColumn::Repaint CCaptionColumn::ScrollStep(const QSize &client, const QM
     ++m_nTopLine;
     m_nScrollOffset -= m_nPitch;
     // Steps of more than a pitch still complete one line each; the image holds only one pitch
-    // below the window, so the offset cannot stay beyond it.
-    if (m_nScrollOffset >= m_nPitch)
+    // below the window, so the offset cannot stay beyond it. The column then moved by less than
+    // a step, and the pixels on screen cannot simply be moved up by one.
+    const bool cutShort = m_nScrollOffset >= m_nPitch;
+    if (cutShort)
         m_nScrollOffset = 0;
     const QRect before = textArea(client);
     const int pitch = m_nPitch;
@@ -180,6 +182,11 @@ CCaptionColumn::Repaint CCaptionColumn::ScrollStep(const QSize &client, const QM
         m_bFullPaint = false;
         return {Image::Whole, Screen::Whole};
     }
-    // The lines already drawn move up with the image; only the one coming in is drawn.
-    return {Image::NewLine, offGrid ? Screen::Whole : Screen::ScrollUp};
+    if (offGrid || cutShort)
+        return {Image::NewLine, Screen::Whole};
+    // The lines already drawn move up with the image; only the one coming in is drawn, and on
+    // screen what of it shows above the strip the step brings in.
+    const bool incomingAboveStrip =
+        m_bScrolling && incomingTop() < textArea(client).height() - m_nScrollPixels;
+    return {Image::NewLine, incomingAboveStrip ? Screen::ScrollUpWithIncoming : Screen::ScrollUp};
 }

@@ -29,11 +29,13 @@ public:
         NewLine
     };
     // What the window needs: nothing, the text area's pixels moved up by scrollPixels() with
-    // the strip below taken from the image, or the whole window painted again.
+    // the strip below taken from the image, the same and the rows from incomingTop() down taken
+    // from the image as well, or the whole window painted again.
     enum class Screen
     {
         Keep,
         ScrollUp,
+        ScrollUpWithIncoming,
         Whole
     };
     struct Repaint
@@ -96,6 +98,11 @@ public:
     int scrollOffset() const { return m_nScrollOffset; }
     int scrollPixels() const { return m_nScrollPixels; }
     int pitch() const { return m_nPitch; }
+    // Where the line coming in from below starts, in rows of the text area. A step that ends a
+    // line collects the next one; when the text area is not a whole number of lines high its
+    // top already shows above the strip the step brings in, so those rows are drawn from the
+    // image too (Screen::ScrollUpWithIncoming).
+    int incomingTop() const { return m_nShownLines * m_nPitch - m_nScrollOffset; }
     int insetLeft() const { return m_insets.left(); }
     // The part of a client area of this size that shows the column: less the top and bottom insets.
     QRect textArea(const QSize &client) const;

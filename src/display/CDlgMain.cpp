@@ -72,6 +72,10 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
     // The window manager's close key, where there is no window manager to supply it.
     auto *closeKey = new QShortcut(QKeySequence(Qt::AltModifier | Qt::Key_F4), this);
     connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+    // The frame's key works without the menu bar, which is gone while frameless: it is the way
+    // back besides the context menu. The tool windows keep F1 for their own use.
+    auto *framelessKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(framelessKey, &QShortcut::activated, this, [this] { OnCommand(CommandId::Frameless); });
 
     setFocusPolicy(Qt::StrongFocus);
 
@@ -84,12 +88,12 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
     readOutline();
     applyColors();
 
+    // Runs only while a line scrolls in: a window that stands still lets the machine sleep.
     m_scrollTimer = new QTimer(this);
     // Steps at an even pace are what makes the movement look smooth.
     m_scrollTimer->setTimerType(Qt::PreciseTimer);
     connect(m_scrollTimer, &QTimer::timeout, this, &CDlgMain::ScrollStep);
     WriteLogInt(QStringLiteral("OnCreate() main scroll period [msec]"), m_nScrollPeriod);
-    restartScrollTimer();
     // There is no compositor flush to wait for here; each step is drawn as it is made.
     WriteLog(QStringLiteral("DWM unavailable. maybe Windows XP."));
     WriteLog(QStringLiteral("CDlgMain::OnCreate() finished."));
@@ -238,8 +242,13 @@ void CDlgMain::OnDisplaySettings()
 
 void CDlgMain::OnFrameless()
 {
+    // The window is shown anew without taking the focus; the keyboard stays here when it was
+    // here, so that F1 brings the frame back.
+    const bool active = isActiveWindow();
     m_effects->ToggleFrameless();
     SetChecked(CommandId::Frameless, m_effects->IsFrameless());
+    if (active && isVisible() && !isMinimized())
+        activateWindow();
 }
 
 void CDlgMain::ApplyDisplaySettings()
@@ -299,7 +308,25 @@ void CDlgMain::readOutline()
 
 void CDlgMain::restartScrollTimer()
 {
-    m_scrollTimer->start(std::max(m_nScrollPeriod, 1));
+    if (m_scrollTimer->isActive())
+        m_scrollTimer->start(std::max(m_nScrollPeriod, 1));
+}
+
+bool CDlgMain::isScrollTimerActive() const
+{
+    return m_scrollTimer->isActive();
+}
+
+void CDlgMain::syncScrollTimer()
+{
+    if (!m_column->isScrolling()) {
+        m_scrollTimer->stop();
+        return;
+    }
+    // Started when the scroll starts, the first step comes one period after the line that
+    // started it, and every later one a period after the one before.
+    if (!m_scrollTimer->isActive())
+        m_scrollTimer->start(std::max(m_nScrollPeriod, 1));
 }
 
 void CDlgMain::InvalidateLayout()
@@ -419,10 +446,22 @@ void CDlgMain::apply(const CCaptionColumn::Repaint &repaint)
         m_renderer.RenderFrom(column.shownLines(), column.pitch(), column.insetLeft(), column.lines(),
                               column.collected());
     }
-    if (repaint.screen == CCaptionColumn::Screen::ScrollUp)
-        ScrollWindow(textArea(), column.scrollPixels());
-    else if (repaint.screen == CCaptionColumn::Screen::Whole)
+    const QRect area = textArea();
+    switch (repaint.screen) {
+    case CCaptionColumn::Screen::Keep:
+        break;
+    case CCaptionColumn::Screen::ScrollUp:
+        ScrollWindow(area, column.scrollPixels());
+        break;
+    case CCaptionColumn::Screen::ScrollUpWithIncoming:
+        ScrollWindow(area, column.scrollPixels());
+        m_canvas->update(area.adjusted(0, column.incomingTop(), 0, 0));
+        break;
+    case CCaptionColumn::Screen::Whole:
         m_canvas->update();
+        break;
+    }
+    syncScrollTimer();
 }
 
 void CDlgMain::Refresh()
@@ -482,6 +521,7 @@ void CDlgMain::OnPaint(const QRegion &exposed)
     if (stale) {
         m_column->Paint(m_canvas->size(), m_effects->frameInsets());
         Render();
+        syncScrollTimer();
     }
     QPainter painter(m_canvas);
     m_renderer.Present(painter, m_canvas->rect(), textArea(), m_column->scrollOffset(), backgroundFill());

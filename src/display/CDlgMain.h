@@ -79,6 +79,8 @@ public:
     QStringList collectedLines() const { return m_column->collectedLines(); }
     int shownLines() const { return m_column->shownLines(); }
     bool isScrolling() const { return m_column->isScrolling(); }
+    // The scroll timer (103) runs only while the column is scrolling.
+    bool isScrollTimerActive() const;
     int scrollPeriod() const { return m_nScrollPeriod; }
     // The rectangle of the canvas the column is shown in (the client area less the insets).
     QRect textArea() const;
@@ -138,7 +140,9 @@ private:
     void readOutline();
     // Translucency and topmost as the settings say.
     void applyWindowEffects();
+    // A new period takes effect at once; the timer runs only while the column scrolls.
     void restartScrollTimer();
+    void syncScrollTimer();
     void InvalidateLayout();
     // The image as the column sees it: missing, drawn for another width or background, current.
     CCaptionColumn::ImageState imageState() const;

@@ -1,6 +1,7 @@
 #include "MainWindowTestSupport.h"
 
 #include "app/CAcceleratorTables.h"
+#include "app/CCaretBlink.h"
 #include "app/CWindowTitle.h"
 #include "core/AppPaths.h"
 #include "core/CommandIds.h"
@@ -13,6 +14,7 @@
 #include <QTest>
 #include <QUdpSocket>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -83,12 +85,16 @@ private slots:
     void toggleThreeTimes();
     void commandsForAWindowArriveAfterTheHandler();
     void coverShownAtFirstIdlePass();
+    void windowsFollowTheMinimisedDisplay_data();
+    void windowsFollowTheMinimisedDisplay();
     void destroyOrder();
     void deletedWithoutClosingFreesPorts();
     void keys_data();
     void keys();
     void modalDialogKeepsItsKeys();
     void keysRouteThroughTheMainWindow();
+    void caretRestsAfterAPause_data();
+    void caretRestsAfterAPause();
 };
 
 void TestMainWindow::title_data()
@@ -276,6 +282,67 @@ void TestMainWindow::coverShownAtFirstIdlePass()
     QVERIFY(!t.display()->isChecked(CommandId::ToggleCover));
 }
 
+void TestMainWindow::windowsFollowTheMinimisedDisplay_data()
+{
+    QTest::addColumn<bool>("byDesktop");
+    QTest::newRow("minimised and restored by the program") << false;
+    // The task bar or the window manager change the state of the window on screen; the program
+    // learns it afterwards.
+    QTest::newRow("minimised and restored from the task bar") << true;
+}
+
+void TestMainWindow::windowsFollowTheMinimisedDisplay()
+{
+    QFETCH(bool, byDesktop);
+    MainWindowUnderTest t;
+    for (const W which : {W::Input, W::MemberMonitor, W::Contact})
+        t.window.setToolWindowFactory(which, [](CMainWindow &) { return std::make_unique<StandInTool>(); });
+    StandInTool *cover = nullptr;
+    t.window.setCoverWindowFactory([&cover](CMainWindow &) {
+        auto window = std::make_unique<StandInTool>();
+        cover = window.get();
+        return window;
+    });
+    t.config().SetInt(QStringLiteral("input.display_i"), 1);
+    t.config().SetInt(QStringLiteral("monitor.display_i"), 1);
+    t.config().SetInt(QStringLiteral("chat.display_i"), 0);
+    t.config().SetInt(QStringLiteral("hide.display_i"), 1);
+    QVERIFY(t.window.Create());
+    t.window.OnCommand(CommandId::ToggleContact);
+    t.window.OnCommand(CommandId::ToggleContact); // made, then hidden again
+    drainEvents();
+    QVERIFY(QTest::qWaitForWindowExposed(t.display()));
+    const QList<QWidget *> shown = {t.window.toolWindow(W::Input)->widget(),
+                                    t.window.toolWindow(W::MemberMonitor)->widget(), cover->widget()};
+    QWidget *hidden = t.window.toolWindow(W::Contact)->widget();
+    const auto onScreen = [&] {
+        QList<bool> visible;
+        for (QWidget *widget : shown)
+            visible << widget->isVisible();
+        return visible;
+    };
+    const auto setState = [&](Qt::WindowState state) {
+        if (byDesktop)
+            t.display()->windowHandle()->setWindowStates(state);
+        else
+            t.display()->setWindowState(state);
+    };
+    QCOMPARE(onScreen(), QList<bool>(3, true));
+
+    setState(Qt::WindowMinimized);
+    QTRY_VERIFY(t.display()->isMinimized());
+    QTRY_COMPARE(onScreen(), QList<bool>(3, false));
+    // Still shown as far as the menus and the saved settings go.
+    QVERIFY(t.window.toolWindow(W::Input)->isShown());
+    QVERIFY(t.display()->isChecked(CommandId::ToggleMemberMonitor));
+    QVERIFY(t.window.coverShown());
+
+    setState(Qt::WindowNoState);
+    QTRY_VERIFY(!t.display()->isMinimized());
+    QTRY_COMPARE(onScreen(), QList<bool>(3, true));
+    QVERIFY(!hidden->isVisible());
+}
+
 void TestMainWindow::destroyOrder()
 {
     MainWindowUnderTest t({FakeAdapters::loopback(4)});
@@ -412,6 +479,59 @@ void TestMainWindow::keysRouteThroughTheMainWindow()
     QCOMPARE(tables.commandFor(ctrlS, &inputBox), CommandId::FileSaveAs);
     QCOMPARE(tables.commandFor(ctrlS, &elsewhere), 0);
     QCOMPARE(tables.commandFor(ctrlS, nullptr), 0);
+}
+
+void TestMainWindow::caretRestsAfterAPause_data()
+{
+    QTest::addColumn<QString>("wake");
+    QTest::newRow("a key") << "key";
+    QTest::newRow("a click") << "click";
+    QTest::newRow("the focus to another box") << "focus";
+    QTest::newRow("a composition of the input method") << "compose";
+    // Where the desktop lets no cursor blink, it stays that way.
+    QTest::newRow("no blinking on this desktop") << "";
+}
+
+void TestMainWindow::caretRestsAfterAPause()
+{
+    QFETCH(QString, wake);
+    const int desktop = wake.isEmpty() ? 0 : 1000;
+    QList<int> applied;
+    QWidget window;
+    auto *box = new QLineEdit(&window);
+    auto *other = new QLineEdit(&window);
+    new QVBoxLayout(&window);
+    window.layout()->addWidget(box);
+    window.layout()->addWidget(other);
+    window.show();
+    box->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    {
+        CCaretBlink blink(desktop, 30, [&applied](int flashTime) { applied << flashTime; });
+        blink.install(qApp);
+        QCOMPARE(blink.isBlinking(), desktop > 0);
+
+        // Nothing happens for a while: the cursor stops blinking and stays on.
+        QTRY_COMPARE(applied, wake.isEmpty() ? QList<int>{} : QList<int>{0});
+        QVERIFY(!blink.isBlinking());
+        if (wake == u"key"_qs) {
+            QTest::keyClick(box, Qt::Key_A);
+        } else if (wake == u"click"_qs) {
+            QTest::mouseClick(box, Qt::LeftButton);
+        } else if (wake == u"focus"_qs) {
+            other->setFocus();
+        } else if (wake == u"compose"_qs) {
+            QInputMethodEvent compose(QStringLiteral("きょ"), {});
+            QCoreApplication::sendEvent(box, &compose);
+        }
+        if (wake.isEmpty())
+            return;
+        QCOMPARE(applied, (QList<int>{0, 1000}));
+        QVERIFY(blink.isBlinking());
+        QTRY_COMPARE(applied, (QList<int>{0, 1000, 0}));
+    }
+    // Gone, it leaves the cursor blinking as the desktop has it.
+    QCOMPARE(applied, (QList<int>{0, 1000, 0, 1000}));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -75,6 +75,8 @@ QString describe(const CCaptionColumn &column, const CCaptionColumn::Repaint &re
         what = u"scroll"_s;
     else if (repaint == CCaptionColumn::Repaint{Image::NewLine, Screen::ScrollUp})
         what = u"line"_s;
+    else if (repaint == CCaptionColumn::Repaint{Image::NewLine, Screen::ScrollUpWithIncoming})
+        what = u"line+from %1"_s.arg(column.incomingTop());
     else if (repaint == CCaptionColumn::Repaint{Image::NewLine, Screen::Whole})
         what = u"line+all"_s;
     else if (repaint == CCaptionColumn::Repaint{Image::Whole, Screen::Whole})
@@ -144,32 +146,47 @@ void TestCaptionColumn::linesFillThenScroll()
 void TestCaptionColumn::scrollSteps_data()
 {
     QTest::addColumn<int>("pixels");
+    QTest::addColumn<int>("height");
     QTest::addColumn<int>("waiting");
     QTest::addColumn<QStringList>("steps");
     // The pitch is 20 px. A step that ends a line moves the image up and draws the new bottom
     // line; the last line is in when every collected line is on screen, and the column then
     // settles on the line grid (drawn whole when it had to jump there).
     QTest::newRow("4 px, one line waiting")
-        << 4 << 1
+        << 4 << 100 << 1
         << QStringList{u"4@0 scroll"_s, u"8@0 scroll"_s, u"12@0 scroll"_s, u"16@0 scroll"_s, u"0@1 line"_s};
     QTest::newRow("7 px, one line waiting")
-        << 7 << 1 << QStringList{u"7@0 scroll"_s, u"14@0 scroll"_s, u"0@1 line+all"_s};
+        << 7 << 100 << 1 << QStringList{u"7@0 scroll"_s, u"14@0 scroll"_s, u"0@1 line+all"_s};
     QTest::newRow("7 px, two lines waiting")
-        << 7 << 2 << QStringList{u"7@0 scroll"_s, u"14@0 scroll"_s, u"1@1 line"_s,
-                                 u"8@1 scroll"_s, u"15@1 scroll"_s, u"0@2 line+all"_s};
-    QTest::newRow("a pitch") << 20 << 2 << QStringList{u"0@1 line"_s, u"0@2 line"_s};
-    QTest::newRow("more than a pitch") << 23 << 2 << QStringList{u"3@1 line"_s, u"0@2 line+all"_s};
-    QTest::newRow("two pitches") << 40 << 2 << QStringList{u"0@1 line"_s, u"0@2 line"_s};
+        << 7 << 100 << 2 << QStringList{u"7@0 scroll"_s, u"14@0 scroll"_s, u"1@1 line"_s,
+                                        u"8@1 scroll"_s, u"15@1 scroll"_s, u"0@2 line+all"_s};
+    // The spare pixels go between the lines, all but the last 3 px: the next line's top shows
+    // above the strip a step brings in as soon as it is collected, and is drawn from there down.
+    QTest::newRow("3 px, two lines waiting, a part line below")
+        << 3 << 103 << 2
+        << QStringList{u"3@0 scroll"_s,  u"6@0 scroll"_s,  u"9@0 scroll"_s,       u"12@0 scroll"_s,
+                       u"15@0 scroll"_s, u"18@0 scroll"_s, u"1@1 line+from 99"_s, u"4@1 scroll"_s,
+                       u"7@1 scroll"_s,  u"10@1 scroll"_s, u"13@1 scroll"_s,      u"16@1 scroll"_s,
+                       u"19@1 scroll"_s, u"0@2 line+all"_s};
+    QTest::newRow("4 px, two lines waiting, the strip reaches the next line")
+        << 4 << 102 << 2
+        << QStringList{u"4@0 scroll"_s, u"8@0 scroll"_s, u"12@0 scroll"_s, u"16@0 scroll"_s, u"0@1 line"_s,
+                       u"4@1 scroll"_s, u"8@1 scroll"_s, u"12@1 scroll"_s, u"16@1 scroll"_s, u"0@2 line"_s};
+    QTest::newRow("a pitch") << 20 << 100 << 2 << QStringList{u"0@1 line"_s, u"0@2 line"_s};
+    QTest::newRow("more than a pitch") << 23 << 100 << 2 << QStringList{u"3@1 line"_s, u"0@2 line+all"_s};
+    // The column moves one line, not the whole step: the pixels on screen cannot just move up.
+    QTest::newRow("two pitches") << 40 << 100 << 2 << QStringList{u"0@1 line+all"_s, u"0@2 line+all"_s};
     QTest::newRow("far more than a pitch")
-        << 103 << 3 << QStringList{u"0@1 line"_s, u"0@2 line"_s, u"0@3 line"_s};
+        << 103 << 100 << 3 << QStringList{u"0@1 line+all"_s, u"0@2 line+all"_s, u"0@3 line+all"_s};
 }
 
 void TestCaptionColumn::scrollSteps()
 {
     QFETCH(int, pixels);
+    QFETCH(int, height);
     QFETCH(int, waiting);
     QFETCH(QStringList, steps);
-    Column c(pixels);
+    Column c(pixels, 50, QSize(200, height));
     c.addNumbered(1, 5 + waiting);
 
     QStringList seen;

@@ -24,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -125,6 +126,7 @@ private slots:
     void cleanup() { CDialogs::reset(); }
 
     void scrollingMovesThePicture();
+    void scrollTimerRunsOnlyWhileScrolling();
     void outlinePixels_data();
     void outlinePixels();
     void resizeWrapsAgain();
@@ -146,6 +148,8 @@ private slots:
     void framelessKeepsTheTextInPlace_data();
     void framelessKeepsTheTextInPlace();
     void framelessRestoresMaximised();
+    void f1TogglesFrameless_data();
+    void f1TogglesFrameless();
     void translucentBackground_data();
     void translucentBackground();
 };
@@ -168,7 +172,9 @@ void TestDlgMain::scrollingMovesThePicture()
     for (int y = area.top(); y < area.bottom() - 3; ++y)
         QCOMPARE(after.copy(0, y, after.width(), 1), before.copy(0, y + 3, before.width(), 1));
 
-    // Step by step across two line boundaries, what is on screen is what a whole paint shows.
+    // Step by step across two line boundaries, what is on screen is what a whole paint shows,
+    // also where a boundary brings in a line whose top already shows above the new strip.
+    int nextLineShown = 0;
     for (int step = 0; step < 2 * pitch / 3 + 2 && d.window->isScrolling(); ++step) {
         const int top = d.window->column().topSerial();
         d.window->ScrollStep();
@@ -176,18 +182,50 @@ void TestDlgMain::scrollingMovesThePicture()
         d.window->Redraw();
         d.paint();
         const QImage whole = d.screen();
-        // The rows between the next line's top and the strip that comes in with the step.
+        QCOMPARE(stepped, whole);
+        // The rows between the next line's top and the strip that came in with the step.
         const int nextLine = area.top() + shown * pitch - d.window->column().scrollOffset();
         const QImage spare = whole.copy(0, nextLine, whole.width(), area.bottom() - 2 - nextLine);
         if (top != d.window->column().topSerial() && d.window->isScrolling() &&
             !where(spare, [](QRgb pixel) { return (pixel & 0xffffffu) != 0xffffffu; }).isEmpty())
-            QEXPECT_FAIL("",
-                         "A boundary that keeps scrolling draws only the strip below: the top of the "
-                         "next line above it keeps what was on screen before",
-                         Continue);
-        QCOMPARE(stepped, whole);
+            ++nextLineShown;
     }
     QCOMPARE(d.window->column().topSerial(), 2);
+    QVERIFY(nextLineShown > 0);
+}
+
+void TestDlgMain::scrollTimerRunsOnlyWhileScrolling()
+{
+    ShownDisplay d([](CConfig &config) { config.SetInt(u"main.scroll.period_i"_s, 10); });
+    const auto ticking = [&d] {
+        const QList<QTimer *> timers = d.window->findChildren<QTimer *>();
+        return std::any_of(timers.begin(), timers.end(),
+                           [](const QTimer *timer) { return timer->isActive(); });
+    };
+    QVERIFY(!ticking());
+    // Lines that fit are drawn at once; nothing waits for a step.
+    d.add(u"行1"_s);
+    QVERIFY(!d.window->isScrolling());
+    QVERIFY(!ticking());
+
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i <= d.window->shownLines(); ++i)
+            d.add(u"行 %1-%2"_s.arg(round).arg(i));
+        QVERIFY(d.window->isScrolling());
+        QVERIFY(d.window->isScrollTimerActive());
+        // The timer's own steps bring every line in, then it stops until the next line.
+        QTRY_VERIFY_WITH_TIMEOUT(!d.window->isScrolling(), 20000);
+        QVERIFY(!d.window->isScrollTimerActive());
+        QVERIFY(!ticking());
+        QCOMPARE(d.window->collectedLines().constLast(),
+                 u"行 %1-%2"_s.arg(round).arg(d.window->shownLines()));
+    }
+
+    // A new period while standing still does not start it.
+    d.config.SetInt(u"main.scroll.period_i"_s, 20);
+    d.window->ApplyDisplaySettings();
+    d.paint();
+    QVERIFY(!ticking());
 }
 
 void TestDlgMain::outlinePixels_data()
@@ -633,6 +671,42 @@ void TestDlgMain::framelessRestoresMaximised()
     QTRY_VERIFY(d.window->isMaximized());
     d.window->showNormal();
     QTRY_COMPARE(d.window->geometry(), normal);
+}
+
+void TestDlgMain::f1TogglesFrameless_data()
+{
+    QTest::addColumn<bool>("elsewhere");
+    QTest::newRow("keyboard on the display") << false;
+    // A tool window keeps F1 for its own use.
+    QTest::newRow("keyboard in another window") << true;
+}
+
+void TestDlgMain::f1TogglesFrameless()
+{
+    QFETCH(bool, elsewhere);
+    ShownDisplay d;
+    QLineEdit other;
+    QWidget *focus = d.window.get();
+    if (elsewhere) {
+        other.show();
+        focus = &other;
+    }
+    focus->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(focus));
+
+    QTest::keyClick(focus, Qt::Key_F1);
+    QCOMPARE(d.window->effects()->IsFrameless(), !elsewhere);
+    QCOMPARE(d.window->isChecked(CommandId::Frameless), !elsewhere);
+    QCOMPARE(d.window->menuBar()->isHidden(), !elsewhere);
+    if (elsewhere)
+        return;
+
+    // Without the menu bar the key is the way back, and the window still has the keyboard.
+    QVERIFY(QTest::qWaitForWindowActive(d.window.get()));
+    QTest::keyClick(d.window.get(), Qt::Key_F1);
+    QVERIFY(!d.window->effects()->IsFrameless());
+    QVERIFY(!d.window->isChecked(CommandId::Frameless));
+    QVERIFY(!d.window->menuBar()->isHidden());
 }
 
 void TestDlgMain::translucentBackground_data()
