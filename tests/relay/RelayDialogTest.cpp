@@ -63,12 +63,39 @@ private slots:
         QVERIFY(!QFileInfo::exists(path));
 
         second.url->setText(endpoint.url(QStringLiteral("/closedcaption?id=Z&signature=S")));
+        second.hold->setValue(0);
+        CRelayTarget *kept = relay.target(0);
         dialog.accept();
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         const QList<RelayTargetSettings> expected{
-            youTube, {RelayKind::Zoom, second.url->text(), QStringLiteral("ja-JP"), true, 3500}};
+            youTube, {RelayKind::Zoom, second.url->text(), QStringLiteral("ja-JP"), true, 0}};
         QCOMPARE(CRelaySecrets::Load(path), expected);
         QCOMPARE(relay.settings(), expected);
+        // The unchanged target carries on with its seq; a line goes to both.
+        QCOMPARE(relay.target(0), kept);
+        relay.lineShown(2, QStringLiteral("B"), clock.currentUtc());
+        QTRY_COMPARE_WITH_TIMEOUT(endpoint.acceptedSeqs().size(), 3, 10000);
+        QStringList targets;
+        for (const CapturedRequest &post : endpoint.posts())
+            targets.append(QString::fromLatin1(post.target));
+        targets.sort();
+        QCOMPARE(targets, (QStringList{QStringLiteral("/closedcaption?cid=K&seq=1"),
+                                       QStringLiteral("/closedcaption?cid=K&seq=2"),
+                                       QStringLiteral("/closedcaption?id=Z&signature=S&seq=1&lang=ja-JP")}));
+
+        // A new URL makes a new target; switching off keeps the target, stopped; an emptied row goes.
+        CRelayTarget *zoom = relay.target(1);
+        relay.ApplySettings(relay.settings() << youTube);
+        CDlgCfgRelay again(relay, QStringLiteral("ja-JP"), path);
+        again.row(0).url->setText(youTube.url + QStringLiteral("2"));
+        again.row(1).enabled->setChecked(false);
+        again.row(2).url->clear();
+        again.accept();
+        QCOMPARE(relay.targetCount(), 2);
+        QVERIFY(relay.target(0) != kept);
+        QCOMPARE(relay.target(0)->settings().url, youTube.url + QStringLiteral("2"));
+        QCOMPARE(relay.target(1), zoom);
+        QCOMPARE(zoom->state(), RelayState::Stopped);
     }
 };
 
