@@ -112,6 +112,87 @@
     </message>
 </context>
 <context>
+    <name>CDlgCfgRelay</name>
+    <message>
+        <source>字幕の中継 (Zoom・YouTube)</source>
+        <translation>Caption Relay (Zoom, YouTube)</translation>
+    </message>
+    <message>
+        <source>字幕を中継するのは、チームの中で一人だけにしてください。ほかのメンバーも中継すると、同じ字幕が何度も届きます。
+URL は合言葉と同じです。設定ファイル (.tvn) には保存されず、あなただけが読めるファイルに保存されます。</source>
+        <translation>Only one member of the team should relay the captions. If other members relay too, every caption arrives more than once.
+A caption URL is a password: it is not saved in settings files (.tvn) but in a file only you can read.</translation>
+    </message>
+    <message>
+        <source>中継先 %1</source>
+        <translation>Target %1</translation>
+    </message>
+    <message>
+        <source>送る</source>
+        <translation>&amp;Send</translation>
+    </message>
+    <message>
+        <source>字幕の URL を貼り付けてください</source>
+        <translation>Paste the caption URL here</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>URL</translation>
+    </message>
+    <message>
+        <source>言語</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>取り消しを待つ時間</source>
+        <translation>Hold for withdrawals</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>状態: 未設定</source>
+        <translation>State: not set up</translation>
+    </message>
+    <message>
+        <source>送信中</source>
+        <translation>sending</translation>
+    </message>
+    <message>
+        <source>再送待ち</source>
+        <translation>waiting to retry</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>stopped</translation>
+    </message>
+    <message>
+        <source>%1 秒</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>状態: %1&#x3000;応答: %2&#x3000;待ち: %3 行&#x3000;最後の行の遅れ: %4</source>
+        <translation>State: %1   Answer: %2   Waiting: %3 lines   Delay of the last line: %4</translation>
+    </message>
+    <message>
+        <source>中継先 %1 の URL は http:// または https:// で始まる字幕の URL ではありません。</source>
+        <translation>The URL of target %1 is not a caption URL starting with http:// or https://.</translation>
+    </message>
+    <message>
+        <source>中継先を保存できませんでした。この実行の間だけ使われます。</source>
+        <translation>The targets could not be saved. They are used until the program ends.</translation>
+    </message>
+</context>
+<context>
     <name>CDlgChat</name>
     <message>
         <source>連絡窓 (Ctrl+R)</source>
@@ -245,6 +326,10 @@
     <message>
         <source>末尾へ (&amp;O)</source>
         <translation>Go to B&amp;ottom</translation>
+    </message>
+    <message>
+        <source>字幕ファイルに書き出す (SRT・WebVTT)...(&amp;E)</source>
+        <translation>&amp;Export Subtitles (SRT, WebVTT)...</translation>
     </message>
 </context>
 <context>
@@ -423,6 +508,73 @@
     </message>
 </context>
 <context>
+    <name>CDlgSubtitleExport</name>
+    <message>
+        <source>字幕ファイルに書き出す</source>
+        <translation>Export Subtitles</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>&amp;Browse...</translation>
+    </message>
+    <message>
+        <source>SRT (.srt)</source>
+        <translation>SRT (.srt)</translation>
+    </message>
+    <message>
+        <source>WebVTT (.vtt)</source>
+        <translation>WebVTT (.vtt)</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>字幕の記録 (.vtt)</source>
+        <translation>Caption transcript (.vtt)</translation>
+    </message>
+    <message>
+        <source>形式</source>
+        <translation>Format</translation>
+    </message>
+    <message>
+        <source>時刻をずらす</source>
+        <translation>Shift times by</translation>
+    </message>
+    <message>
+        <source>録画が最初の字幕より N 秒前に始まったときは +N 秒にします。0 秒より前になる字幕は、終わりも 0 秒より前なら省き、そうでなければ 0 秒から始めます。</source>
+        <translation>When the recording started N seconds before the first caption, enter +N seconds. A subtitle moved before 0 is left out when it also ends before 0, else it starts at 0.</translation>
+    </message>
+    <message>
+        <source>書き出す...</source>
+        <translation>&amp;Export...</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>字幕の記録 (*.vtt)</source>
+        <translation>Caption transcripts (*.vtt)</translation>
+    </message>
+    <message>
+        <source>すべてのファイル (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>SRT (*.srt)</source>
+        <translation>SRT (*.srt)</translation>
+    </message>
+    <message>
+        <source>WebVTT (*.vtt)</source>
+        <translation>WebVTT (*.vtt)</translation>
+    </message>
+    <message>
+        <source>書き出せませんでした。</source>
+        <translation>The subtitles could not be written.</translation>
+    </message>
+</context>
+<context>
     <name>CFontColorDialog</name>
     <message>
         <source>フォント</source>
@@ -431,17 +583,6 @@
     <message>
         <source>色(&amp;C):</source>
         <translation>&amp;Color:</translation>
-    </message>
-</context>
-<context>
-    <name>CSettingsFiles</name>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>キャンセル</source>
-        <translation>Cancel</translation>
     </message>
 </context>
 <context>
@@ -768,14 +909,6 @@ If the file is open in another program, please close that program.</translation>
     <message>
         <source>背景色... (&amp;B)</source>
         <translation>&amp;Background Color...</translation>
-    </message>
-    <message>
-        <source>フォント</source>
-        <translation>Font</translation>
-    </message>
-    <message>
-        <source>色 (&amp;C)...</source>
-        <translation>&amp;Color...</translation>
     </message>
 </context>
 </TS>

@@ -122,6 +122,14 @@
         <translation>Simple &amp;Web Server...</translation>
     </message>
     <message>
+        <source>字幕の中継 (Zoom・YouTube)...(&amp;C)</source>
+        <translation>&amp;Caption Relay (Zoom, YouTube)...</translation>
+    </message>
+    <message>
+        <source>字幕ファイルに書き出す (SRT・WebVTT)...(&amp;E)</source>
+        <translation>&amp;Export Subtitles (SRT, WebVTT)...</translation>
+    </message>
+    <message>
         <source>起動時設定...(&amp;N)</source>
         <translation>Start-up Setti&amp;ngs...</translation>
     </message>

@@ -32,7 +32,7 @@ def build_tools(build):
                        check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", build, "--target", "tavrin_fake_caption_service", "tavrin_relay_feed",
                     "-j", "2"], check=True, stdout=subprocess.DEVNULL)
-    tools = os.path.join(build, "tests", "relay")
+    tools = os.path.join(build, "tools", "relay")
     return os.path.join(tools, "tavrin_fake_caption_service"), os.path.join(tools, "tavrin_relay_feed")
 
 
@@ -168,7 +168,7 @@ def main():
     args = parser.parse_args()
 
     if args.build:
-        tools = tuple(os.path.join(args.build, "tests", "relay", name)
+        tools = tuple(os.path.join(args.build, "tools", "relay", name)
                       for name in ("tavrin_fake_caption_service", "tavrin_relay_feed"))
     else:
         tools = build_tools(os.path.join(ROOT, "build", "relay-bench"))

@@ -11,6 +11,7 @@
 #include "net/IAdapterSource.h"
 #include "net/ICaptionView.h"
 #include "preroll/CPftMonitorModel.h"
+#include "timeline/CCaptionFeed.h"
 #include "timeline/ReceivedMain.h"
 
 #include <QHash>
@@ -58,6 +59,8 @@ public:
 
     CConfig &config() { return m_config; }
     ReceivedMain &captions() { return m_captions; }
+    // Every caption as it is stored or withdrawn, for the readers beyond the room (relay, live page).
+    CCaptionFeed &captionFeed() { return m_captionFeed; }
     ReceivedChat &contacts() { return m_contacts; }
     CMemberList &members() { return m_members; }
     CPftMonitorModel &pftMonitor() { return m_pftMonitor; }
@@ -159,6 +162,8 @@ private:
     CScreenWorkArea m_workArea;
     CConfig m_config;
     ReceivedMain m_captions;
+    // Its listeners live in the hooks below, which go first.
+    CCaptionFeed m_captionFeed{m_captions};
     ReceivedChat m_contacts;
     CMemberList m_members;
     CPftMonitorModel m_pftMonitor;

@@ -9,6 +9,7 @@ inline constexpr int Connect = 40031;
 inline constexpr int FileOpen = 40017;
 inline constexpr int FileSaveAs = 40011;
 inline constexpr int Exit = 40015;
+inline constexpr int ExportSubtitles = 40311;
 
 // Window toggles
 inline constexpr int ToggleInput = 40012;
@@ -32,6 +33,7 @@ inline constexpr int InputSettings = 40185;
 // Settings
 inline constexpr int LogSettings = 40197;
 inline constexpr int WebServerSettings = 40199;
+inline constexpr int RelaySettings = 40310;
 inline constexpr int StartupSettings = 40222;
 inline constexpr int ResetSettings = 40201;
 inline constexpr int Language = 40301;

@@ -55,6 +55,7 @@ void CDisplayMenus::buildMenu101()
     file->addSeparator();
     item(file, FileOpen, menu101("設定ファイルを開く...(&O)\tCtrl+O"));
     item(file, FileSaveAs, menu101("設定に名前をつけて保存...(&A)\tCtrl+S"));
+    item(file, ExportSubtitles, menu101("字幕ファイルに書き出す (SRT・WebVTT)...(&E)"));
     file->addSeparator();
     item(file, Exit, menu101("終了...(&X)\tAlt+F4"));
 
@@ -95,6 +96,7 @@ void CDisplayMenus::buildMenu101()
     settings->addSeparator();
     item(settings, LogSettings, menu101("ログ... (&L)"));
     item(settings, WebServerSettings, menu101("簡易Webサーバー...(&W)"));
+    item(settings, RelaySettings, menu101("字幕の中継 (Zoom・YouTube)...(&C)"));
     settings->addSeparator();
     item(settings, StartupSettings, menu101("起動時設定...(&N)"));
     item(settings, ResetSettings, menu101("設定を初期化...(&R)"));

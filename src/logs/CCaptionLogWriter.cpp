@@ -2,7 +2,9 @@
 
 #include "core/CLogFile.h"
 #include "core/OperationLog.h"
+#include "logs/CTranscriptFile.h"
 #include "logs/IDisplayLogHost.h"
+#include "timeline/CCaptionFeed.h"
 #include "timeline/ReceivedMain.h"
 
 #include <algorithm>
@@ -20,11 +22,23 @@ QString logLine(const QString &raw)
     return text;
 }
 
+bool isBlank(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); });
+}
+
+// A line of the transcript: shown text, not a screen clear (a run of line feeds).
+bool isCue(const CReceivedMainData &record)
+{
+    return record.nFlag == 0 && record.nType != 'E' && !isBlank(record.strRaw);
+}
+
 } // namespace
 
 CCaptionLogWriter::CCaptionLogWriter(const ReceivedMain &captions, CLogFile &displayLog, CLogFile &contactLog,
-                                     IDisplayLogHost &host)
-    : m_captions(captions), m_displayLog(displayLog), m_contactLog(contactLog), m_host(host)
+                                     IDisplayLogHost &host, CTranscriptFile *transcript)
+    : m_captions(captions), m_displayLog(displayLog), m_contactLog(contactLog), m_host(host),
+      m_transcript(transcript)
 {
 }
 
@@ -105,6 +119,7 @@ void CCaptionLogWriter::ManageMainLog()
         if (first <= last)
             GetLogText(first, last, text);
         writeDisplay(text);
+        writeTranscript(first, last);
         saved = last;
     }
     m_host.setLastLoggedLine(saved);
@@ -119,6 +134,7 @@ void CCaptionLogWriter::FlushDisplayLog()
     if (first <= newest)
         GetLogText(first, newest, text);
     writeDisplay(text);
+    writeTranscript(first, newest);
     m_host.setLastLoggedLine(std::max(newest, m_host.lastLoggedLine()));
 }
 
@@ -158,13 +174,54 @@ void CCaptionLogWriter::noteInsertion(const CReceivedMainData &record)
     m_host.setLastLoggedLine(saved + 1);
     // Its place in the file has been written already: it follows what was written so far.
     const CReceivedMainData *stored = m_captions.at(pos);
-    if (stored->nFlag == 0)
+    if (stored->nFlag == 0) {
         writeDisplay(logLine(stored->strRaw));
+        const int serial = m_captions.PositionToSerial(pos);
+        writeTranscript(serial, serial);
+    }
+}
+
+QDateTime CCaptionLogWriter::typedUtc(const CReceivedMainData &record, const QDateTime &now) const
+{
+    const QDateTime arrived = m_arrivedUtc.value(record.nUid, now);
+    // The record holds the time of day only: the day is the one nearest to its arrival.
+    return record.nTimeSent != 0 ? CCaptionFeed::typedUtcTime(record.nTimeSent, arrived) : arrived;
+}
+
+void CCaptionLogWriter::writeTranscript(int first, int last)
+{
+    if (!m_transcript || !m_displayLog.IsOpen())
+        return;
+    const QDateTime now = m_transcript->currentUtc();
+    QList<CTranscriptFile::Line> lines;
+    for (int serial = first; serial <= last; ++serial) {
+        const int pos = m_captions.SerialToPosition(serial);
+        const CReceivedMainData *record = m_captions.at(pos);
+        if (!record || !isCue(*record))
+            continue;
+        QDateTime next = now;
+        for (int after = pos + 1; after < m_captions.count(); ++after) {
+            const CReceivedMainData *following = m_captions.at(after);
+            if (isCue(*following) || (following->nType == 'E' && following->nFlag == 0)) {
+                next = typedUtc(*following, now);
+                break;
+            }
+        }
+        lines.append({typedUtc(*record, now), next, record->strRaw});
+        m_arrivedUtc.remove(record->nUid);
+    }
+    m_transcript->Append(m_displayLog.GetPath(), lines);
 }
 
 void CCaptionLogWriter::displayLogRecord(const CReceivedMainData &record)
 {
     start();
+    if (m_transcript && record.nTimeSent == 0 && record.nUid != 0) {
+        m_arrivedUtc.insert(record.nUid, m_transcript->currentUtc());
+        // Records that left the store unwritten (the log was off meanwhile) are forgotten.
+        while (m_arrivedUtc.size() > std::max(1, m_captions.dataMax()))
+            m_arrivedUtc.erase(m_arrivedUtc.begin());
+    }
     noteInsertion(record);
     ManageMainLog();
 }

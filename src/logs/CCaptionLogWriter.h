@@ -2,21 +2,25 @@
 
 #include "net/ICaptionLog.h"
 
+#include <QDateTime>
+#include <QMap>
 #include <QString>
 
 class CLogFile;
+class CTranscriptFile;
 class IDisplayLogHost;
 class ReceivedMain;
 
-// The display log and the contact log. Caption records are written in batches a screenful
-// behind the newest one, so that a line withdrawn while it is still on screen never reaches the
-// file; contact messages are written as they are shown, each with the time of day in front.
+// The display log with its timed transcript, and the contact log. Caption records are written in
+// batches a screenful behind the newest one, so that a line withdrawn while it is still on screen
+// never reaches the files; contact messages are written as they are shown, each with the time of
+// day in front.
 class CCaptionLogWriter final : public ICaptionLog
 {
 public:
-    // Everything must outlive the writer.
+    // Everything must outlive the writer. Without a transcript only the display log is written.
     CCaptionLogWriter(const ReceivedMain &captions, CLogFile &displayLog, CLogFile &contactLog,
-                      IDisplayLogHost &host);
+                      IDisplayLogHost &host, CTranscriptFile *transcript = nullptr);
     CCaptionLogWriter(const CCaptionLogWriter &) = delete;
     CCaptionLogWriter &operator=(const CCaptionLogWriter &) = delete;
 
@@ -45,10 +49,17 @@ private:
     int findLine(const CReceivedMainData &line, int newestPosition) const;
     void noteInsertion(const CReceivedMainData &record);
     void writeDisplay(const QString &text);
+    // The transcript's cues of the records of serials first to last, written with their display
+    // log lines. The last ends when the next shown record began, or now when there is none.
+    void writeTranscript(int first, int last);
+    QDateTime typedUtc(const CReceivedMainData &record, const QDateTime &now) const;
 
     const ReceivedMain &m_captions;
     CLogFile &m_displayLog;
     CLogFile &m_contactLog;
     IDisplayLogHost &m_host;
+    CTranscriptFile *m_transcript = nullptr;
+    // When the records that carry no typing time (a Quorel peer's lines) arrived, by record id.
+    QMap<qint64, QDateTime> m_arrivedUtc;
     bool m_bStarted = false;
 };

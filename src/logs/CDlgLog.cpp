@@ -10,6 +10,7 @@
 #include "core/StringTable.h"
 #include "core/TextEncoding.h"
 #include "input/CSaveQuestion.h"
+#include "logs/CDlgSubtitleExport.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -24,10 +25,11 @@
 #include <utility>
 
 CDlgLog::CDlgLog(ToolWindowHost host, std::function<QString()> captionText,
-                 std::function<void()> storeDisplayLook, QWidget *parent)
+                 std::function<void()> storeDisplayLook, std::function<QString()> transcript, QWidget *parent)
     : CToolWindow(std::move(host), QStringLiteral("main"), CommandId::LogFont, CommandId::LogBackgroundMenu,
                   parent),
-      m_captionText(std::move(captionText)), m_storeDisplayLook(std::move(storeDisplayLook))
+      m_captionText(std::move(captionText)), m_storeDisplayLook(std::move(storeDisplayLook)),
+      m_transcript(std::move(transcript))
 {
     // A window of its own with a title bar, not a palette beside the display.
     setWindowFlags(Qt::Window);
@@ -75,6 +77,8 @@ void CDlgLog::buildMenu()
                QKeySequence(Qt::CTRL | Qt::Key_O));
     addCommand(file, LogSaveAs, QCoreApplication::translate("CDlgLog", "名前をつけて保存...(&A)"),
                QKeySequence(Qt::CTRL | Qt::Key_S));
+    addCommand(file, ExportSubtitles,
+               QCoreApplication::translate("CDlgLog", "字幕ファイルに書き出す (SRT・WebVTT)...(&E)"));
     file->addSeparator();
     addCommand(file, LogClose, QCoreApplication::translate("CDlgLog", "ウインドウを閉じる(&X)"));
 
@@ -122,6 +126,9 @@ void CDlgLog::OnForwardedCommand(int command)
         return;
     case LogBackground:
         ChooseBackgroundColor();
+        return;
+    case ExportSubtitles:
+        CDlgSubtitleExport::Run(this, m_transcript ? m_transcript() : QString());
         return;
     case LogSelectAll:
         m_edit->selectAll();

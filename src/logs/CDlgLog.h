@@ -19,9 +19,10 @@ class CDlgLog final : public CToolWindow
 
 public:
     // captionText gives every caption still kept; storeDisplayLook has the display window write
-    // its placement to the settings before the viewer copies it.
+    // its placement to the settings before the viewer copies it; transcript names the transcript
+    // the subtitle export offers first.
     CDlgLog(ToolWindowHost host, std::function<QString()> captionText, std::function<void()> storeDisplayLook,
-            QWidget *parent = nullptr);
+            std::function<QString()> transcript = {}, QWidget *parent = nullptr);
     ~CDlgLog() override;
 
     // IToolWindow: showing fills the viewer with the captions so far.
@@ -55,6 +56,7 @@ private:
 
     std::function<QString()> m_captionText;
     std::function<void()> m_storeDisplayLook;
+    std::function<QString()> m_transcript;
     QMenuBar *m_menuBar = nullptr;
     QPlainTextEdit *m_edit = nullptr;
     // The captions and a new text are saved in UTF-16LE, which holds every character.

@@ -9,7 +9,7 @@ const QString kFolderKey = QStringLiteral("miscellaneous.log.folder");
 
 } // namespace
 
-CLogFiles::CLogFiles(const CLogFile::TimeSource &now) : m_display(now), m_contact(now) {}
+CLogFiles::CLogFiles(const CLogFile::TimeSource &now) : m_display(now), m_contact(now), m_transcript(now) {}
 
 void CLogFiles::Start(CConfig &config, int displayLines)
 {
@@ -36,4 +36,5 @@ void CLogFiles::Close()
 {
     m_display.Close();
     m_contact.Close();
+    m_transcript.Close();
 }

@@ -1,5 +1,7 @@
 #include "MainWindowTestSupport.h"
 
+#include "FakeCaptionEndpoint.h"
+#include "TestFiles.h"
 #include "core/CommandIds.h"
 #include "input/CDlgFKey.h"
 #include "input/CDlgInput.h"
@@ -7,8 +9,10 @@
 #include "preroll/CDlgPft.h"
 #include "preroll/CEngagedEdit.h"
 #include "preroll/CPftMonitorModel.h"
+#include "relay/CRelaySecrets.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -31,6 +35,7 @@ private slots:
     void closedWindowClearsItsCheckMark();
     void settingsCommandsOpenTheirDialogs_data();
     void settingsCommandsOpenTheirDialogs();
+    void relayAndTranscriptOfARun();
 
 private:
     CMainWindow &window() { return m_main->window; }
@@ -185,6 +190,8 @@ void TestWiring::settingsCommandsOpenTheirDialogs_data()
     QTest::newRow("input settings") << CommandId::InputSettings << u"入力設定"_qs;
     QTest::newRow("web server") << CommandId::WebServerSettings << u"簡易Webサーバー設定"_qs;
     QTest::newRow("log settings") << CommandId::LogSettings << u"ログ設定"_qs;
+    QTest::newRow("relay") << CommandId::RelaySettings << u"字幕の中継 (Zoom・YouTube)"_qs;
+    QTest::newRow("subtitle export") << CommandId::ExportSubtitles << u"字幕ファイルに書き出す"_qs;
 }
 
 void TestWiring::settingsCommandsOpenTheirDialogs()
@@ -200,6 +207,66 @@ void TestWiring::settingsCommandsOpenTheirDialogs()
     });
     window().OnCommand(command);
     QCOMPARE(shown, title);
+}
+
+// The saved targets relay what is typed from the start; the transcript is written beside the
+// display log; and nothing of the caption URLs' credentials reaches a log or a settings file.
+void TestWiring::relayAndTranscriptOfARun()
+{
+    m_main.reset();
+    MainWindowUnderTest main;
+    FakeCaptionEndpoint endpoint;
+    QVERIFY(endpoint.start());
+    endpoint.setSeqAnswer(200, "41");
+    endpoint.queueAnswers({503});
+    const QStringList secrets{u"MEET-97"_qs, u"SIG-xyz"_qs, u"STREAM-KEY-5"_qs};
+    QVERIFY(CRelaySecrets::Save(
+        {{RelayKind::Zoom, endpoint.url(u"/closedcaption?id=MEET-97&signature=SIG-xyz"_qs), u"ja-JP"_qs, true,
+          0},
+         {RelayKind::YouTube, endpoint.url(u"/closedcaption?cid=STREAM-KEY-5"_qs), u"en-US"_qs, true, 0}}));
+    InstallAppWindows(main.window);
+    main.config().SetInt(u"miscellaneous.log.display_i"_qs, 1);
+    QVERIFY(main.window.Create());
+    drainEvents();
+
+    CInputBox *box = main.tool<CDlgInput>(CMainWindow::ToolWindow::Input)->box(0);
+    for (const QString &line : {u"kept"_qs, u"hello"_qs}) {
+        QTest::keyClicks(box, line);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    // One target's first try is refused; it comes again after a second.
+    QTRY_COMPARE_WITH_TIMEOUT(endpoint.acceptedSeqs().size(), 4, 15000);
+    QList<qint64> seqs = endpoint.acceptedSeqs();
+    std::sort(seqs.begin(), seqs.end());
+    QCOMPARE(seqs, (QList<qint64>{1, 2, 42, 43}));
+    QCOMPARE(endpoint.acceptedBodies().count("hello"), 1);
+    // Taken back after it went out: it stays sent, and the log says so.
+    QTest::keyClick(box, Qt::Key_F9);
+    drainEvents();
+    main.window.Destroy();
+
+    QStringList transcripts;
+    QDirIterator files(main.home.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        if (path.endsWith(u"_captions.vtt"_qs))
+            transcripts.append(QString::fromUtf8(readBytes(path)));
+        if (path == CRelaySecrets::DefaultPath())
+            continue;
+        const QByteArray bytes = readBytes(path);
+        for (const QString &secret : secrets) {
+            const QByteArray utf16(reinterpret_cast<const char *>(secret.utf16()), secret.size() * 2);
+            QVERIFY2(!bytes.contains(secret.toUtf8()) && !bytes.contains(utf16),
+                     qPrintable(secret + u" in "_qs + path));
+        }
+    }
+    const QStringList log = operationLogLines();
+    QVERIFY(!log.filter(u"outage begins"_qs).isEmpty());
+    QCOMPARE(log.filter(u"cannot be recalled"_qs).size(), 2);
+    // The line taken back is not in the transcript.
+    QCOMPARE(transcripts.size(), 1);
+    QVERIFY2(transcripts[0].contains(u"\nkept\n"_qs) && !transcripts[0].contains(u"hello"_qs),
+             qPrintable(transcripts[0]));
 }
 
 QTEST_MAIN(TestWiring)

@@ -1,6 +1,9 @@
+#include "TestFiles.h"
 #include "TestHome.h"
 #include "core/CLogFile.h"
 #include "logs/CCaptionLogWriter.h"
+#include "logs/CSubtitles.h"
+#include "logs/CTranscriptFile.h"
 #include "logs/IDisplayLogHost.h"
 #include "timeline/ReceivedMain.h"
 
@@ -94,9 +97,10 @@ public:
     QDateTime now{QDate(2024, 3, 5), QTime(9, 5, 7, 250)};
     CLogFile displayLog{[this] { return now; }};
     CLogFile contactLog{[this] { return now; }};
+    CTranscriptFile transcript{[this] { return now; }};
     ReceivedMain store;
     LogHost host;
-    CCaptionLogWriter writer{store, displayLog, contactLog, host};
+    CCaptionLogWriter writer{store, displayLog, contactLog, host, &transcript};
 
 private:
     qint32 m_sent = 1000;
@@ -269,6 +273,59 @@ private slots:
         expected.append(QStringLiteral("late"));
         expected.append(Fixture::names(15, 8));
         QCOMPARE(f.logged(), expected);
+    }
+
+    void transcriptCuesInDisplayOrder()
+    {
+        Fixture f(3, 5);
+        // Typed from 23:59:55 UTC on; the time of day runs on past midnight (86400000).
+        const qint32 zero = 86395000;
+        f.now = QDateTime(QDate(2024, 3, 5), QTime(23, 59, 59), Qt::UTC);
+        const auto typed = [&f, zero](const char *text, qint32 at) {
+            CReceivedMainData r = f.record(QString::fromUtf8(text));
+            r.nTimeSent = zero + at;
+            f.store.AppendData(r);
+            f.writer.displayLogRecord(*f.store.at(f.store.count() - 1));
+        };
+        typed("c0", 0);
+        typed("c1", 3000);
+        // A Quorel peer's line has no typing time: it counts from its arrival.
+        f.store.AddString(QStringLiteral("q"), QStringLiteral("127.0.0.9"), 'i');
+        f.writer.displayLogRecord(*f.store.at(f.store.count() - 1));
+        typed("c2\n<b>&", 4500);
+        typed("c3", 6000);
+        QVERIFY(f.store.RemoveLastString(true) >= 0);
+        typed("c4", 30000);
+        typed("c5", 31000);
+        // This typist's clock is behind: the cue waits for the one before it.
+        typed("c6", 29000);
+        QVERIFY(f.displayLog.GetPath().isEmpty());
+        typed("c7", 40000);
+        // The first batch (c0 … c3) is on disk and complete, as a crash would leave it.
+        const QString path = f.transcript.GetPath();
+        QCOMPARE(path, f.displayLog.GetPath().replace(QStringLiteral("_display.txt"),
+                                                      QStringLiteral("_captions.vtt")));
+        const QList<SubtitleCue> firstBatch{{0, 3000, QStringLiteral("c0")},
+                                            {3000, 4000, QStringLiteral("c1")},
+                                            {4000, 5000, QStringLiteral("q")},
+                                            {4500, 14500, QStringLiteral("c2\n<b>&")}};
+        bool ok = false;
+        QCOMPARE(CSubtitles::ParseWebVtt(QString::fromUtf8(readBytes(path)), &ok), firstBatch);
+        QVERIFY(ok);
+        QCOMPARE(CSubtitles::ZeroTime(QString::fromUtf8(readBytes(path))),
+                 QDateTime(QDate(2024, 3, 5), QTime(23, 59, 55), Qt::UTC));
+
+        f.now = QDateTime(QDate(2024, 3, 6), QTime(0, 0, 36, 500), Qt::UTC);
+        f.writer.FlushDisplayLog();
+        const QList<SubtitleCue> rest{{30000, 31000, QStringLiteral("c4")},
+                                      {31000, 32000, QStringLiteral("c5")},
+                                      {31000, 40000, QStringLiteral("c6")},
+                                      {40000, 41500, QStringLiteral("c7")}};
+        QCOMPARE(CSubtitles::ParseWebVtt(QString::fromUtf8(readBytes(path))), firstBatch + rest);
+        // The display log is as it always was.
+        QCOMPARE(f.logged(), (QStringList{QStringLiteral("c0"), QStringLiteral("c1"), QStringLiteral("q"),
+                                          QStringLiteral("c2"), QStringLiteral("<b>&"), QStringLiteral("c4"),
+                                          QStringLiteral("c5"), QStringLiteral("c6"), QStringLiteral("c7")}));
     }
 
     void smallStoreLosesNothing()

@@ -5,8 +5,11 @@
 #include "core/StringTable.h"
 #include "logs/CDlgCfgLog.h"
 #include "logs/CDlgLog.h"
+#include "logs/CDlgSubtitleExport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -164,6 +167,37 @@ private slots:
         QCOMPARE(config.GetIntOr(u"miscellaneous.log.chat_i"_qs, -1), 1);
         QCOMPARE(config.GetStringOr(u"miscellaneous.log.folder"_qs), chosen);
         QVERIFY(operationLogLines().contains(u"CDlgCfgLog set log.display(0) and log.chat(1)."_qs));
+    }
+
+    void subtitleExportAsksForTheFilesAndWrites()
+    {
+        ToolWindowBed bed;
+        const QString transcript = bed.home().path() + u"/log_1_captions.vtt"_qs;
+        writeBytes(transcript,
+                   "WEBVTT\n\n00:00:01.000 --> 00:00:02.000\na\n\n00:00:02.000 --> 00:00:03.000\nb\n\n");
+        CDlgSubtitleExport dialog(bed.home().path());
+        // A folder is no transcript: OK asks for one first.
+        CDialogs::queuePath(transcript);
+        dialog.accept();
+        QCOMPARE(dialog.transcriptEdit()->text(), transcript);
+        dialog.formatBox()->setCurrentIndex(1);
+        dialog.offsetBox()->setValue(-1.5);
+        // The save is offered beside the transcript, not over it; cancelling it keeps the dialog.
+        dialog.accept();
+        QCOMPARE(CDialogs::takeAsked().last().text, bed.home().path() + u"/log_1_captions_export.vtt"_qs);
+        QVERIFY(dialog.outputPath().isEmpty());
+        const QString out = bed.home().path() + u"/out.vtt"_qs;
+        CDialogs::queuePath(out);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(readBytes(out),
+                 "WEBVTT\n\n00:00:00.000 --> 00:00:00.500\na\n\n00:00:00.500 --> 00:00:01.500\nb\n\n");
+        // A file that is no transcript is refused with a message.
+        CDialogs::queuePath(out + u".srt"_qs);
+        dialog.transcriptEdit()->setText(bed.home().path() + u"/log_1_captions_export.vtt"_qs);
+        writeBytes(dialog.transcriptEdit()->text(), "1\n00:00:01,000 --> 00:00:02,000\na\n");
+        dialog.accept();
+        QCOMPARE(CDialogs::takeAsked().last().icon, CDialogs::Icon::Warning);
     }
 
     void openFolderCreatesItOrTellsWhy()

@@ -316,21 +316,26 @@ class Lan:
 
     # -- impairment -----------------------------------------------------------------------
 
-    def add_loss(self, host, percent, ports=None, directions=("input", "output")):
-        """Drops `percent` % of the UDP datagrams (to `ports`, or all) entering and/or leaving host."""
+    def add_loss(self, host, percent, ports=None, directions=("input", "output"), protocol="udp"):
+        """Drops `percent` % of the UDP datagrams (or TCP segments: protocol="tcp") to `ports`, or all,
+        entering and/or leaving host."""
         if not 0 <= int(percent) <= 100:
             raise ValueError("percent")
+        if protocol not in ("udp", "tcp"):
+            raise ValueError(protocol)
         match = ""
         if ports:
-            match = "udp dport { %s } " % ", ".join(str(int(p)) for p in ports)
+            match = "%s dport { %s } " % (protocol, ", ".join(str(int(p)) for p in ports))
         else:
-            match = "meta l4proto udp "
+            match = "meta l4proto %s " % protocol
         lines = ["add table inet loss"]
         for hook in directions:
             if hook not in ("input", "output"):
                 raise ValueError(hook)
             lines.append("add chain inet loss %s { type filter hook %s priority 0; }" % (hook, hook))
-            lines.append("add rule inet loss %s %snumgen random mod 100 < %d drop" % (hook, match, int(percent)))
+            # "mod 100 < 100" is out of nftables' range: all of them is a plain drop.
+            chance = "numgen random mod 100 < %d " % int(percent) if int(percent) < 100 else ""
+            lines.append("add rule inet loss %s %s%sdrop" % (hook, match, chance))
         r = subprocess.run(self.exec_argv(host, ["nft", "-f", "-"]), input="\n".join(lines) + "\n",
                            capture_output=True, text=True)
         if r.returncode != 0:

@@ -5,6 +5,9 @@
 #include "core/OperationLog.h"
 #include "members/CMemberEntry.h"
 #include "net/CNetController.h"
+#include "relay/CRelay.h"
+#include "relay/CRelayFeedAdapter.h"
+#include "timeline/CCaptionFeed.h"
 
 #include <QFile>
 #include <QTimer>
@@ -20,7 +23,8 @@ QString esc(const QString &text)
 
 QString typeLetter(qint32 type)
 {
-    return type >= 0x20 && type < 0x7f ? QString(QChar(type)) : QStringLiteral("0x%1").arg(type, 2, 16, QLatin1Char('0'));
+    return type >= 0x20 && type < 0x7f ? QString(QChar(type))
+                                       : QStringLiteral("0x%1").arg(type, 2, 16, QLatin1Char('0'));
 }
 
 // "a|b ## c|d" -> former {a, b}, latter {c, d}.
@@ -36,10 +40,8 @@ void splitPreroll(const QString &rest, QStringList &former, QStringList &latter)
 } // namespace
 
 CTavrinNode::CTavrinNode(Settings settings, QObject *parent)
-    : QObject(parent)
-    , m_settings(std::move(settings))
-    , m_adapters(m_settings.address, m_settings.broadcast)
-    , m_watcher(m_captions)
+    : QObject(parent), m_settings(std::move(settings)), m_adapters(m_settings.address, m_settings.broadcast),
+      m_watcher(m_captions)
 {
     m_members.setView(this);
     m_pftMonitor.setView(this);
@@ -103,6 +105,15 @@ bool CTavrinNode::start()
     connect(m_sweep, &QTimer::timeout, this, [this] { m_watcher.scan(monotonicNs()); });
     m_sweep->start();
 
+    if (!m_settings.relayTargets.isEmpty()) {
+        m_feed = std::make_unique<CCaptionFeed>(m_captions);
+        m_relay = std::make_unique<CRelay>();
+        m_relayFeed = std::make_unique<CRelayFeedAdapter>(*m_feed);
+        connect(m_relayFeed.get(), &CRelayFeedAdapter::lineShown, m_relay.get(), &CRelay::lineShown);
+        connect(m_relayFeed.get(), &CRelayFeedAdapter::lineWithdrawn, m_relay.get(), &CRelay::lineWithdrawn);
+        m_relay->ApplySettings(m_settings.relayTargets);
+    }
+
     m_controller->StartHeartbeat();
     m_controller->EnumerateAdapters();
     const bool ok = !m_settings.login || login();
@@ -121,14 +132,16 @@ bool CTavrinNode::login()
                                .arg(m_controller->group())
                                .arg(esc(m_controller->memberName())));
     } else {
-        ToolText::emitLine(QStringLiteral("LOGIN failed %1 %2").arg(esc(m_controller->errorTitle()),
-                                                                  esc(m_controller->errorMessage())));
+        ToolText::emitLine(QStringLiteral("LOGIN failed %1 %2")
+                               .arg(esc(m_controller->errorTitle()), esc(m_controller->errorMessage())));
     }
     return online;
 }
 
 void CTavrinNode::shutdown()
 {
+    if (m_relay)
+        m_relay->Stop();
     if (m_controller) {
         m_controller->StopHeartbeat();
         m_controller->SetOffline();
@@ -174,8 +187,9 @@ bool CTavrinNode::command(const QString &line)
         dumpMembers();
     } else if (verb == u"pftmon") {
         const QString address = rest.trimmed().isEmpty() ? m_pftMonitor.currentMember() : rest.trimmed();
-        ToolText::emitLine(QStringLiteral("PFTMON %1 former=%2 latter=%3")
-                               .arg(address, esc(m_pftMonitor.former(address)), esc(m_pftMonitor.latter(address))));
+        ToolText::emitLine(
+            QStringLiteral("PFTMON %1 former=%2 latter=%3")
+                .arg(address, esc(m_pftMonitor.former(address)), esc(m_pftMonitor.latter(address))));
     } else if (verb == u"state") {
         printState();
     } else if (verb == u"heartbeat") {
@@ -191,9 +205,12 @@ bool CTavrinNode::command(const QString &line)
         if (status.open(QIODevice::ReadOnly)) {
             for (const QByteArray &l : status.readAll().split('\n')) {
                 if (l.startsWith("VmRSS:"))
-                    ToolText::emitLine(QStringLiteral("RSS %1").arg(QString::fromLatin1(l.mid(6).simplified())));
+                    ToolText::emitLine(
+                        QStringLiteral("RSS %1").arg(QString::fromLatin1(l.mid(6).simplified())));
             }
         }
+    } else if (verb == u"relay") {
+        printRelay();
     } else if (verb == u"quit") {
         shutdown();
         ToolText::emitLine(QStringLiteral("OK quit"));
@@ -220,19 +237,37 @@ void CTavrinNode::configure(const QString &rest)
 
 void CTavrinNode::printState()
 {
-    ToolText::emitLine(QStringLiteral("STATE online=%1 address=%2 channel=%3 group=%4 refusal=%5 undo=%6 members=%7 "
-                                      "captions=%8 chats=%9 warnings=%10 name=%11")
-                           .arg(m_controller->isOnline() ? 1 : 0)
-                           .arg(m_controller->ownAddress())
-                           .arg(m_controller->channel())
-                           .arg(m_controller->group())
-                           .arg(m_controller->refusalState())
-                           .arg(m_controller->undoCount())
-                           .arg(m_members.count())
-                           .arg(m_captions.count())
-                           .arg(m_contacts.count())
-                           .arg(m_warnings)
-                           .arg(esc(m_controller->memberName())));
+    ToolText::emitLine(
+        QStringLiteral("STATE online=%1 address=%2 channel=%3 group=%4 refusal=%5 undo=%6 members=%7 "
+                       "captions=%8 chats=%9 warnings=%10 name=%11")
+            .arg(m_controller->isOnline() ? 1 : 0)
+            .arg(m_controller->ownAddress())
+            .arg(m_controller->channel())
+            .arg(m_controller->group())
+            .arg(m_controller->refusalState())
+            .arg(m_controller->undoCount())
+            .arg(m_members.count())
+            .arg(m_captions.count())
+            .arg(m_contacts.count())
+            .arg(m_warnings)
+            .arg(esc(m_controller->memberName())));
+}
+
+void CTavrinNode::printRelay()
+{
+    for (int i = 0; m_relay && i < m_relay->targetCount(); ++i) {
+        const CRelayTarget *target = m_relay->target(i);
+        const RelayState state = target->state();
+        ToolText::emitLine(QStringLiteral("RELAY %1 %2 state=%3 waiting=%4 next_seq=%5 answer=%6")
+                               .arg(i)
+                               .arg(target->settings().kind == RelayKind::Zoom ? u"zoom" : u"youtube")
+                               .arg(state == RelayState::Sending   ? u"sending"
+                                    : state == RelayState::Stopped ? u"stopped"
+                                                                   : u"retry")
+                               .arg(target->linesWaiting())
+                               .arg(target->nextSeq())
+                               .arg(esc(target->lastAnswer())));
+    }
 }
 
 void CTavrinNode::dumpCaptions()
@@ -256,7 +291,11 @@ void CTavrinNode::dumpChat()
         const CReceivedMainData *r = m_contacts.at(pos);
         if (!r)
             continue;
-        ToolText::emitLine(QStringLiteral("CHAT %1 %2 %3 %4").arg(pos).arg(r->strIpAddress).arg(r->nTimeSent).arg(esc(r->strRaw)));
+        ToolText::emitLine(QStringLiteral("CHAT %1 %2 %3 %4")
+                               .arg(pos)
+                               .arg(r->strIpAddress)
+                               .arg(r->nTimeSent)
+                               .arg(esc(r->strRaw)));
     }
 }
 
@@ -292,7 +331,10 @@ void CTavrinNode::contactAppendLine(const QString &text)
 
 void CTavrinNode::displayLogRecord(const CReceivedMainData &record)
 {
-    ToolText::emitLine(QStringLiteral("DLOG %1 %2 %3").arg(record.strIpAddress).arg(record.nTimeSent).arg(esc(record.strRaw)));
+    ToolText::emitLine(QStringLiteral("DLOG %1 %2 %3")
+                           .arg(record.strIpAddress)
+                           .arg(record.nTimeSent)
+                           .arg(esc(record.strRaw)));
 }
 
 void CTavrinNode::contactLogLine(const QString &text)
@@ -307,12 +349,14 @@ void CTavrinNode::putBackUndoneLine(const QString &text)
 
 void CTavrinNode::memberAdded(const CMemberEntry &entry)
 {
-    ToolText::emitLine(QStringLiteral("JOIN %1 %2 %3").arg(entry.strAddress).arg(entry.nKind).arg(esc(entry.strName)));
+    ToolText::emitLine(
+        QStringLiteral("JOIN %1 %2 %3").arg(entry.strAddress).arg(entry.nKind).arg(esc(entry.strName)));
 }
 
 void CTavrinNode::memberNameChanged(const CMemberEntry &entry)
 {
-    ToolText::emitLine(QStringLiteral("RENAME %1 %2 %3").arg(entry.strAddress).arg(entry.nKind).arg(esc(entry.strName)));
+    ToolText::emitLine(
+        QStringLiteral("RENAME %1 %2 %3").arg(entry.strAddress).arg(entry.nKind).arg(esc(entry.strName)));
 }
 
 void CTavrinNode::memberInputChanged(const CMemberEntry &entry)

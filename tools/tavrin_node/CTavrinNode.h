@@ -2,8 +2,8 @@
 
 #include "CFixedAdapterSource.h"
 #include "CStoreWatcher.h"
-#include "contact/ReceivedChat.h"
 #include "config/CConfig.h"
+#include "contact/ReceivedChat.h"
 #include "members/CMemberList.h"
 #include "members/IMemberView.h"
 #include "net/ICaptionLog.h"
@@ -13,6 +13,7 @@
 #include "net/IMemberMonitorView.h"
 #include "preroll/CPftMonitorModel.h"
 #include "preroll/IPftMonitorView.h"
+#include "relay/RelayTypes.h"
 #include "timeline/ReceivedMain.h"
 
 #include <QObject>
@@ -20,7 +21,10 @@
 
 #include <memory>
 
+class CCaptionFeed;
 class CNetController;
+class CRelay;
+class CRelayFeedAdapter;
 class QTimer;
 
 // A member without windows: the network controller with its stores, driven by commands and
@@ -48,6 +52,8 @@ public:
         int channel = 0;      // 0: keep the settings file's
         int group = 0;
         bool login = true;
+        // Targets the captions are relayed to, through the caption feed as in the program.
+        QList<RelayTargetSettings> relayTargets;
     };
 
     explicit CTavrinNode(Settings settings, QObject *parent = nullptr);
@@ -96,6 +102,7 @@ private:
     void dumpChat();
     void dumpMembers();
     void configure(const QString &rest);
+    void printRelay();
 
     Settings m_settings;
     CConfig m_config;
@@ -105,6 +112,9 @@ private:
     CPftMonitorModel m_pftMonitor;
     CFixedAdapterSource m_adapters;
     std::unique_ptr<CNetController> m_controller;
+    std::unique_ptr<CCaptionFeed> m_feed;
+    std::unique_ptr<CRelay> m_relay;
+    std::unique_ptr<CRelayFeedAdapter> m_relayFeed;
     CStoreWatcher m_watcher;
     QTimer *m_sweep = nullptr;
     QString m_monitorText;

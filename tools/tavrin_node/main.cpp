@@ -11,6 +11,7 @@
 #include <QHostAddress>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <csignal>
 #include <cstdlib>
@@ -36,6 +37,7 @@ Commands (stdin, one per line; TEXT may use \n \r \t \\ escapes, LINE lists are 
   heartbeat                  send one heartbeat now
   logoff | login             go offline | log in again on the adapter
   rss                        resident memory (RSS kB)
+  relay                      RELAY N KIND state=sending|retry|stopped waiting=N next_seq=N answer=TEXT
   quit                       log off and end
 Every command is acknowledged with "OK <command>" (or "ERROR ...").
 
@@ -80,27 +82,41 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("A tavrin member without windows, for test networks. It goes online only on the "
-                       "address it is given.") + QString::fromUtf8(kCommands));
+                       "address it is given.") +
+        QString::fromUtf8(kCommands));
     parser.addHelpOption();
-    const QCommandLineOption address(QStringLiteral("address"), QStringLiteral("Adapter IPv4 address (required)."),
-                                     QStringLiteral("ip"));
-    const QCommandLineOption broadcast(QStringLiteral("broadcast"),
-                                       QStringLiteral("Adapter broadcast address (default: the address with .255)."),
-                                       QStringLiteral("ip"));
-    const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("Member name."), QStringLiteral("name"));
-    const QCommandLineOption channel(QStringLiteral("channel"), QStringLiteral("Channel 1-12."), QStringLiteral("n"));
-    const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("Group 1-26 (A-Z)."), QStringLiteral("n"));
-    const QCommandLineOption settings(QStringLiteral("settings"), QStringLiteral("Settings file (.tvn) to load."),
-                                      QStringLiteral("file"));
-    const QCommandLineOption home(QStringLiteral("home"),
-                                  QStringLiteral("Folder used as HOME (operation log, settings folder); default: "
-                                                 "a temporary folder removed at the end."),
-                                  QStringLiteral("dir"));
+    const QCommandLineOption address(
+        QStringLiteral("address"), QStringLiteral("Adapter IPv4 address (required)."), QStringLiteral("ip"));
+    const QCommandLineOption broadcast(
+        QStringLiteral("broadcast"),
+        QStringLiteral("Adapter broadcast address (default: the address with .255)."), QStringLiteral("ip"));
+    const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("Member name."),
+                                  QStringLiteral("name"));
+    const QCommandLineOption channel(QStringLiteral("channel"), QStringLiteral("Channel 1-12."),
+                                     QStringLiteral("n"));
+    const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("Group 1-26 (A-Z)."),
+                                   QStringLiteral("n"));
+    const QCommandLineOption settings(
+        QStringLiteral("settings"), QStringLiteral("Settings file (.tvn) to load."), QStringLiteral("file"));
+    const QCommandLineOption home(
+        QStringLiteral("home"),
+        QStringLiteral("Folder used as HOME (operation log, settings folder); default: "
+                       "a temporary folder removed at the end."),
+        QStringLiteral("dir"));
     const QCommandLineOption noLogin(QStringLiteral("no-login"), QStringLiteral("Do not log in at start."));
-    const QCommandLineOption anyAddress(QStringLiteral("any-address"),
-                                        QStringLiteral("Allow an address outside 127.0.0.0/8 and 198.18.0.0/15."));
+    const QCommandLineOption relay(
+        QStringLiteral("relay"),
+        QStringLiteral("Relay the captions to a caption service, as the program's "
+                       "relay does: zoom=URL or youtube=URL (repeatable, at most 4)."),
+        QStringLiteral("kind=url"));
+    const QCommandLineOption relayHold(QStringLiteral("relay-hold"),
+                                       QStringLiteral("Hold time of the relay targets in ms (default 2000)."),
+                                       QStringLiteral("ms"), QStringLiteral("2000"));
+    const QCommandLineOption anyAddress(
+        QStringLiteral("any-address"),
+        QStringLiteral("Allow an address outside 127.0.0.0/8 and 198.18.0.0/15."));
     parser.addOption(anyAddress);
-    parser.addOptions({address, broadcast, name, channel, group, settings, home, noLogin});
+    parser.addOptions({address, broadcast, name, channel, group, settings, home, noLogin, relay, relayHold});
     parser.process(app);
 
     CTavrinNode::Settings s;
@@ -110,9 +126,10 @@ int main(int argc, char *argv[])
         return 2;
     }
     s.broadcast = parser.isSet(broadcast) ? parser.value(broadcast) : defaultBroadcast(s.address);
-    if (!parser.isSet(anyAddress)
-        && !(TestAddress::isTestAddress(s.address) && TestAddress::isTestAddress(s.broadcast))) {
-        ToolText::emitLine(TestAddress::refusal(s.address + u' ' + s.broadcast, QStringLiteral("--any-address")));
+    if (!parser.isSet(anyAddress) &&
+        !(TestAddress::isTestAddress(s.address) && TestAddress::isTestAddress(s.broadcast))) {
+        ToolText::emitLine(
+            TestAddress::refusal(s.address + u' ' + s.broadcast, QStringLiteral("--any-address")));
         return 2;
     }
     s.name = parser.value(name);
@@ -120,6 +137,20 @@ int main(int argc, char *argv[])
     s.group = parser.value(group).toInt();
     s.settingsFile = parser.value(settings);
     s.login = !parser.isSet(noLogin);
+    for (const QString &target : parser.values(relay)) {
+        RelayTargetSettings t;
+        const QString kind = target.section(u'=', 0, 0);
+        t.kind = kind == u"youtube" ? RelayKind::YouTube : RelayKind::Zoom;
+        t.url = target.section(u'=', 1);
+        t.enabled = true;
+        t.holdMs = parser.value(relayHold).toInt();
+        if ((kind != u"zoom" && kind != u"youtube") || !TestAddress::isTestAddress(QUrl(t.url).host())) {
+            ToolText::emitLine(
+                QStringLiteral("ERROR --relay needs zoom=URL or youtube=URL on a test address"));
+            return 2;
+        }
+        s.relayTargets.append(t);
+    }
 
     // The operation log and the settings folder follow HOME and XDG_CONFIG_HOME; point them away
     // from the user's own files before anything is written.
@@ -152,7 +183,8 @@ int main(int argc, char *argv[])
         return 3;
 
     CStdinLines input;
-    QObject::connect(&input, &CStdinLines::lineReceived, &node, [&node](const QString &line) { node.command(line); });
+    QObject::connect(&input, &CStdinLines::lineReceived, &node,
+                     [&node](const QString &line) { node.command(line); });
     QObject::connect(&input, &CStdinLines::endOfInput, &app, [&node] {
         node.shutdown();
         QCoreApplication::quit();

@@ -18,6 +18,7 @@ void InstallAppWindows(CMainWindow &mainWindow)
     // The display log's last lines are written before the web server stops.
     InstallLogWindows(mainWindow);
     InstallWebWindows(mainWindow);
+    InstallRelayWindows(mainWindow);
     InstallMemberWindows(mainWindow);
     InstallContactWindows(mainWindow);
     InstallPrerollWindows(mainWindow);

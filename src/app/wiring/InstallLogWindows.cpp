@@ -1,9 +1,12 @@
 #include "app/wiring/InstallWindows.h"
 
 #include "app/CMainWindow.h"
+#include "core/CommandIds.h"
 #include "display/CDlgMain.h"
+#include "display/CModalScope.h"
 #include "logs/CCaptionLogWriter.h"
 #include "logs/CDlgLog.h"
+#include "logs/CDlgSubtitleExport.h"
 #include "net/CNetController.h"
 
 #include <QObject>
@@ -15,13 +18,21 @@ class LogWriterHolder final : public QObject
 {
 public:
     explicit LogWriterHolder(CMainWindow &mainWindow)
-        : QObject(&mainWindow), writer(mainWindow.captions(), mainWindow.logFiles().display(),
-                                       mainWindow.logFiles().contact(), mainWindow.logFiles())
+        : QObject(&mainWindow),
+          writer(mainWindow.captions(), mainWindow.logFiles().display(), mainWindow.logFiles().contact(),
+                 mainWindow.logFiles(), &mainWindow.logFiles().transcript())
     {
     }
 
     CCaptionLogWriter writer;
 };
+
+// The transcript being written, else the folder the logs go to.
+QString CurrentTranscript(CMainWindow &mainWindow)
+{
+    const QString path = mainWindow.logFiles().transcript().GetPath();
+    return path.isEmpty() ? mainWindow.logFiles().folder() : path;
+}
 
 } // namespace
 
@@ -43,6 +54,11 @@ void InstallLogWindows(CMainWindow &mainWindow)
             if (CDlgMain *display = main.displayWindow())
                 display->CopyWindowToConfig();
         };
-        return std::make_unique<CDlgLog>(MakeToolWindowHost(main), captionText, storeDisplayLook);
+        return std::make_unique<CDlgLog>(MakeToolWindowHost(main), captionText, storeDisplayLook,
+                                         [&main] { return CurrentTranscript(main); });
+    });
+    mainWindow.setCommandHook(CommandId::ExportSubtitles, [&mainWindow] {
+        CModalScope scope;
+        CDlgSubtitleExport::Run(mainWindow.displayWindow(), CurrentTranscript(mainWindow));
     });
 }

@@ -26,3 +26,5 @@ void InstallContactWindows(CMainWindow &mainWindow);
 void InstallPrerollWindows(CMainWindow &mainWindow);
 // The web server: its settings command switches it on and off; it stops at the end of the run.
 void InstallWebWindows(CMainWindow &mainWindow);
+// The caption relay to Zoom and YouTube: started with the saved targets, set up in its dialog.
+void InstallRelayWindows(CMainWindow &mainWindow);

@@ -45,12 +45,12 @@ public:
     ~FakeCaptionEndpoint() override;
 
     void useTls(const QSslCertificate &certificate, const QSslKey &key);
-    // Listens on 127.0.0.1 (port 0: any free port).
-    bool start(quint16 port = 0);
+    // Listens on the address (port 0: any free port).
+    bool start(quint16 port = 0, const QHostAddress &address = QHostAddress(QHostAddress::LocalHost));
     // Closes the listener and every connection: the service is gone.
     void stop();
     quint16 port() const { return m_nPort; }
-    // "http://127.0.0.1:PORT" + pathAndQuery (https with TLS).
+    // "http://ADDRESS:PORT" + pathAndQuery (https with TLS).
     QString url(const QString &pathAndQuery) const;
 
     // Answers for the next POSTs, in order; afterwards 200.
@@ -77,6 +77,7 @@ private:
 
     QSslCertificate m_certificate;
     QSslKey m_key;
+    QHostAddress m_address;
     quint16 m_nPort = 0;
     QList<int> m_answers;
     int m_nSeqStatus = 404;

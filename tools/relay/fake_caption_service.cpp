@@ -1,9 +1,11 @@
-// A Zoom- or YouTube-style caption service on 127.0.0.1, for trying the relay by hand and for the
-// relay benchmark. Prints "listening PORT", then one line per request:
+// A Zoom- or YouTube-style caption service, for trying the relay by hand, the relay benchmark and
+// the LAN test. Prints "listening PORT", then one line per request:
 //   "METHOD seq=N status=S t=MONOTONIC_MS body=TEXT" (line breaks in the body as \n).
 //
-//   tavrin_fake_caption_service [--port N] [--seq LAST] [--youtube-time] [--tls CERT,KEY]
+//   tavrin_fake_caption_service [--address IP] [--port N] [--seq LAST] [--youtube-time]
+//                               [--tls CERT,KEY]
 //
+// --address (default 127.0.0.1) must be a loopback or test-LAN address (198.18.0.0/15).
 // --seq makes the seq endpoint answer LAST (otherwise 404). --youtube-time answers every POST
 // with the service's time, as YouTube does. Commands on standard input, one per line:
 //   close          the service goes away (listener and connections closed)
@@ -12,6 +14,7 @@
 //   quit
 
 #include "FakeCaptionEndpoint.h"
+#include "TestAddress.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -45,14 +48,21 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
-    const QCommandLineOption portOption(u"port"_qs, u"Port on 127.0.0.1 (0: any)."_qs, u"N"_qs, u"0"_qs);
+    const QCommandLineOption addressOption(u"address"_qs, u"Address to listen on."_qs, u"IP"_qs,
+                                           u"127.0.0.1"_qs);
+    const QCommandLineOption portOption(u"port"_qs, u"Port (0: any)."_qs, u"N"_qs, u"0"_qs);
     const QCommandLineOption seqOption(u"seq"_qs, u"Last accepted seq the seq endpoint answers."_qs,
                                        u"LAST"_qs);
     const QCommandLineOption timeOption(u"youtube-time"_qs, u"Answer POSTs with the service's time."_qs);
     const QCommandLineOption tlsOption(u"tls"_qs, u"PEM certificate and key, comma-separated."_qs,
                                        u"CERT,KEY"_qs);
-    parser.addOptions({portOption, seqOption, timeOption, tlsOption});
+    parser.addOptions({addressOption, portOption, seqOption, timeOption, tlsOption});
     parser.process(app);
+    const QString address = parser.value(addressOption);
+    if (!TestAddress::isTestAddress(address)) {
+        std::fprintf(stderr, "%s is not a test address (127.0.0.0/8, 198.18.0.0/15)\n", qPrintable(address));
+        return 2;
+    }
 
     FakeCaptionEndpoint endpoint;
     if (parser.isSet(seqOption))
@@ -71,7 +81,7 @@ int main(int argc, char *argv[])
         QSslKey key(pem, QSsl::Ec);
         endpoint.useTls(certificates.constFirst(), key.isNull() ? QSslKey(pem, QSsl::Rsa) : key);
     }
-    if (!endpoint.start(quint16(parser.value(portOption).toUInt()))) {
+    if (!endpoint.start(quint16(parser.value(portOption).toUInt()), QHostAddress(address))) {
         std::fprintf(stderr, "cannot listen: %s\n", qPrintable(endpoint.errorString()));
         return 1;
     }
@@ -106,7 +116,7 @@ int main(int argc, char *argv[])
             if (words[0] == "close") {
                 endpoint.stop();
             } else if (words[0] == "open") {
-                if (!endpoint.start(port))
+                if (!endpoint.start(port, QHostAddress(address)))
                     std::fprintf(stderr, "cannot listen again: %s\n", qPrintable(endpoint.errorString()));
             } else if (words[0] == "answer") {
                 QList<int> answers;

@@ -67,10 +67,11 @@ void FakeCaptionEndpoint::useTls(const QSslCertificate &certificate, const QSslK
     m_key = key;
 }
 
-bool FakeCaptionEndpoint::start(quint16 port)
+bool FakeCaptionEndpoint::start(quint16 port, const QHostAddress &address)
 {
-    if (!listen(QHostAddress::LocalHost, port))
+    if (!listen(address, port))
         return false;
+    m_address = address;
     m_nPort = serverPort();
     return true;
 }
@@ -88,8 +89,9 @@ void FakeCaptionEndpoint::stop()
 
 QString FakeCaptionEndpoint::url(const QString &pathAndQuery) const
 {
-    return QStringLiteral("%1://127.0.0.1:%2")
-               .arg(m_certificate.isNull() ? QStringLiteral("http") : QStringLiteral("https"))
+    return QStringLiteral("%1://%2:%3")
+               .arg(m_certificate.isNull() ? QStringLiteral("http") : QStringLiteral("https"),
+                    m_address.toString())
                .arg(m_nPort) +
            pathAndQuery;
 }
