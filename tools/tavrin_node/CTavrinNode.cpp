@@ -20,7 +20,8 @@ QString esc(const QString &text)
 
 QString typeLetter(qint32 type)
 {
-    return type >= 0x20 && type < 0x7f ? QString(QChar(type)) : QStringLiteral("0x%1").arg(type, 2, 16, QLatin1Char('0'));
+    return type >= 0x20 && type < 0x7f ? QString(QChar(type))
+                                       : QStringLiteral("0x%1").arg(type, 2, 16, QLatin1Char('0'));
 }
 
 // "a|b ## c|d" -> former {a, b}, latter {c, d}.
@@ -36,10 +37,8 @@ void splitPreroll(const QString &rest, QStringList &former, QStringList &latter)
 } // namespace
 
 CTavrinNode::CTavrinNode(Settings settings, QObject *parent)
-    : QObject(parent)
-    , m_settings(std::move(settings))
-    , m_adapters(m_settings.address, m_settings.broadcast)
-    , m_watcher(m_captions)
+    : QObject(parent), m_settings(std::move(settings)), m_adapters(m_settings.address, m_settings.broadcast),
+      m_watcher(m_captions)
 {
     m_members.setView(this);
     m_pftMonitor.setView(this);
@@ -70,11 +69,8 @@ bool CTavrinNode::start()
         m_config.SetInt(QStringLiteral("communication.group_i"), m_settings.group);
 
     // What the main window does with the stores when it is created.
-    qint32 keep = 0;
-    qint32 lines = 0;
-    m_config.GetInt(QStringLiteral("miscellaneous.log.lines.keep_i"), keep);
-    m_config.GetInt(QStringLiteral("main.line.max_i"), lines);
-    keep = m_captions.Configure(keep, lines);
+    m_captions.Configure(m_config.GetIntOr(QStringLiteral("miscellaneous.log.lines.keep_i"), 0),
+                         m_config.GetIntOr(QStringLiteral("main.line.max_i"), 0));
 
     m_controller = std::make_unique<CNetController>(m_config, m_adapters, m_captions, m_contacts, m_members,
                                                     m_pftMonitor);
@@ -121,8 +117,8 @@ bool CTavrinNode::login()
                                .arg(m_controller->group())
                                .arg(esc(m_controller->memberName())));
     } else {
-        ToolText::emitLine(QStringLiteral("LOGIN failed %1 %2").arg(esc(m_controller->errorTitle()),
-                                                                  esc(m_controller->errorMessage())));
+        ToolText::emitLine(QStringLiteral("LOGIN failed %1 %2")
+                               .arg(esc(m_controller->errorTitle()), esc(m_controller->errorMessage())));
     }
     return online;
 }
@@ -174,8 +170,9 @@ bool CTavrinNode::command(const QString &line)
         dumpMembers();
     } else if (verb == u"pftmon") {
         const QString address = rest.trimmed().isEmpty() ? m_pftMonitor.currentMember() : rest.trimmed();
-        ToolText::emitLine(QStringLiteral("PFTMON %1 former=%2 latter=%3")
-                               .arg(address, esc(m_pftMonitor.former(address)), esc(m_pftMonitor.latter(address))));
+        ToolText::emitLine(
+            QStringLiteral("PFTMON %1 former=%2 latter=%3")
+                .arg(address, esc(m_pftMonitor.former(address)), esc(m_pftMonitor.latter(address))));
     } else if (verb == u"state") {
         printState();
     } else if (verb == u"heartbeat") {
@@ -191,7 +188,8 @@ bool CTavrinNode::command(const QString &line)
         if (status.open(QIODevice::ReadOnly)) {
             for (const QByteArray &l : status.readAll().split('\n')) {
                 if (l.startsWith("VmRSS:"))
-                    ToolText::emitLine(QStringLiteral("RSS %1").arg(QString::fromLatin1(l.mid(6).simplified())));
+                    ToolText::emitLine(
+                        QStringLiteral("RSS %1").arg(QString::fromLatin1(l.mid(6).simplified())));
             }
         }
     } else if (verb == u"quit") {
@@ -220,19 +218,20 @@ void CTavrinNode::configure(const QString &rest)
 
 void CTavrinNode::printState()
 {
-    ToolText::emitLine(QStringLiteral("STATE online=%1 address=%2 channel=%3 group=%4 refusal=%5 undo=%6 members=%7 "
-                                      "captions=%8 chats=%9 warnings=%10 name=%11")
-                           .arg(m_controller->isOnline() ? 1 : 0)
-                           .arg(m_controller->ownAddress())
-                           .arg(m_controller->channel())
-                           .arg(m_controller->group())
-                           .arg(m_controller->refusalState())
-                           .arg(m_controller->undoCount())
-                           .arg(m_members.count())
-                           .arg(m_captions.count())
-                           .arg(m_contacts.count())
-                           .arg(m_warnings)
-                           .arg(esc(m_controller->memberName())));
+    ToolText::emitLine(
+        QStringLiteral("STATE online=%1 address=%2 channel=%3 group=%4 refusal=%5 undo=%6 members=%7 "
+                       "captions=%8 chats=%9 warnings=%10 name=%11")
+            .arg(m_controller->isOnline() ? 1 : 0)
+            .arg(m_controller->ownAddress())
+            .arg(m_controller->channel())
+            .arg(m_controller->group())
+            .arg(m_controller->refusalState())
+            .arg(m_controller->undoCount())
+            .arg(m_members.count())
+            .arg(m_captions.count())
+            .arg(m_contacts.count())
+            .arg(m_warnings)
+            .arg(esc(m_controller->memberName())));
 }
 
 void CTavrinNode::dumpCaptions()
@@ -256,7 +255,11 @@ void CTavrinNode::dumpChat()
         const CReceivedMainData *r = m_contacts.at(pos);
         if (!r)
             continue;
-        ToolText::emitLine(QStringLiteral("CHAT %1 %2 %3 %4").arg(pos).arg(r->strIpAddress).arg(r->nTimeSent).arg(esc(r->strRaw)));
+        ToolText::emitLine(QStringLiteral("CHAT %1 %2 %3 %4")
+                               .arg(pos)
+                               .arg(r->strIpAddress)
+                               .arg(r->nTimeSent)
+                               .arg(esc(r->strRaw)));
     }
 }
 
@@ -292,7 +295,10 @@ void CTavrinNode::contactAppendLine(const QString &text)
 
 void CTavrinNode::displayLogRecord(const CReceivedMainData &record)
 {
-    ToolText::emitLine(QStringLiteral("DLOG %1 %2 %3").arg(record.strIpAddress).arg(record.nTimeSent).arg(esc(record.strRaw)));
+    ToolText::emitLine(QStringLiteral("DLOG %1 %2 %3")
+                           .arg(record.strIpAddress)
+                           .arg(record.nTimeSent)
+                           .arg(esc(record.strRaw)));
 }
 
 void CTavrinNode::contactLogLine(const QString &text)
@@ -307,12 +313,14 @@ void CTavrinNode::putBackUndoneLine(const QString &text)
 
 void CTavrinNode::memberAdded(const CMemberEntry &entry)
 {
-    ToolText::emitLine(QStringLiteral("JOIN %1 %2 %3").arg(entry.strAddress).arg(entry.nKind).arg(esc(entry.strName)));
+    ToolText::emitLine(
+        QStringLiteral("JOIN %1 %2 %3").arg(entry.strAddress).arg(entry.nKind).arg(esc(entry.strName)));
 }
 
 void CTavrinNode::memberNameChanged(const CMemberEntry &entry)
 {
-    ToolText::emitLine(QStringLiteral("RENAME %1 %2 %3").arg(entry.strAddress).arg(entry.nKind).arg(esc(entry.strName)));
+    ToolText::emitLine(
+        QStringLiteral("RENAME %1 %2 %3").arg(entry.strAddress).arg(entry.nKind).arg(esc(entry.strName)));
 }
 
 void CTavrinNode::memberInputChanged(const CMemberEntry &entry)
