@@ -496,7 +496,10 @@ private slots:
         CNativeCodec codec(nullptr, nullptr);
         QList<TavrinRecord> out;
         const qsizetype before = operationLogLines().size();
-        QCOMPARE(codec.TokenizeMessage(datagram, kPeer, ownGroup, out), records);
+        // Bytes after the datagram that no decoding may read.
+        const QByteArray padded = datagram + QByteArray("\x55\xAA", 2);
+        QCOMPARE(codec.TokenizeMessage(QByteArrayView(padded).first(datagram.size()), kPeer, ownGroup, out),
+                 records);
         QCOMPARE(out.value(0).text, text);
         QCOMPARE(operationLogLines().mid(before), logged.isEmpty() ? QStringList() : QStringList{logged});
     }
