@@ -165,6 +165,13 @@ private slots:
             {{{kB, 1000, 1010}, {kC, 0, 0, 0, 'i'}}, {kA, 500, 900}, RM::LOCATE_INSERT, 0, 900});
         row("only plain lines stored",
             {{{kC, 0, 0, 0, 'i'}, {kC, 0, 0, 0, 'g'}}, {kA, 500, 900}, RM::LOCATE_APPEND, 2, 900});
+        // Only the run of later lines at the end counts: an older line received later is no bound.
+        row("later run behind a plain line",
+            {{{kB, 2900, 3000}, {kC, 900, 1000}, {kC, 0, 0, 0, 'i'}, {kB, 2400, 2500}},
+             {kA, 1900, 2000},
+             RM::LOCATE_INSERT,
+             3,
+             2000});
         row("across midnight", {{{kB, 86399000, 86399500}}, {kA, 100, 200}, RM::LOCATE_APPEND, 1, 200});
     }
 
