@@ -43,7 +43,7 @@ trap cleanup EXIT
 # The server's operation log goes into the scratch folder, not the user's.
 mkdir -p "$work/home" "$work/www"
 HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
-    "$build/tests/web/tavrin_web_serve" --port 0 --records 20 --body-file "$work/www/index.html" \
+    "$build/tools/web_serve/tavrin_web_serve" --port 0 --records 20 --body-file "$work/www/index.html" \
     --tick-ms 16 --tick-file "$work/ticks.txt" > "$work/serve.out" &
 server_pid=$!
 for _ in $(seq 50); do

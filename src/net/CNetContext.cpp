@@ -8,15 +8,16 @@
 
 #include <algorithm>
 
-CNetContext::CNetContext(CConfig &config, ReceivedMain &captions, ReceivedChat &contacts, CMemberList &members,
-                         CPftMonitorModel &pftMonitor)
-    : m_config(config), m_captions(captions), m_contacts(contacts), m_members(members), m_pftMonitor(pftMonitor)
+CNetContext::CNetContext(CConfig &config, ReceivedMain &captions, ReceivedChat &contacts,
+                         CMemberList &members, CPftMonitorModel &pftMonitor)
+    : m_config(config), m_captions(captions), m_contacts(contacts), m_members(members),
+      m_pftMonitor(pftMonitor)
 {
 }
 
 int CNetContext::undoMax() const
 {
-    return std::max(configInt(QStringLiteral("main.undo.max_i"), 0), 0);
+    return std::max(m_config.GetIntOr(QStringLiteral("main.undo.max_i"), 0), 0);
 }
 
 void CNetContext::undoStep()
@@ -32,20 +33,6 @@ void CNetContext::undoRelease()
 void CNetContext::undoExhaust()
 {
     m_undoCount = undoMax();
-}
-
-QString CNetContext::configString(const QString &key) const
-{
-    QString value;
-    if (!m_config.GetString(key, value))
-        return {};
-    return value;
-}
-
-int CNetContext::configInt(const QString &key, int fallback) const
-{
-    qint32 value = 0;
-    return m_config.GetInt(key, value) ? value : fallback;
 }
 
 void CNetContext::captionRefresh()

@@ -48,11 +48,6 @@ public:
     // After a screen clear or a block no undo reaches behind it.
     void undoExhaust();
 
-    // A setting read as text; empty when absent.
-    QString configString(const QString &key) const;
-    // A setting read as a number; fallback when absent or not a number.
-    int configInt(const QString &key, int fallback) const;
-
     // The windows, each told only when it exists.
     void captionRefresh();
     void captionRedraw();

@@ -4,6 +4,7 @@
 #include "core/ContinuousTime.h"
 #include "core/OperationLog.h"
 #include "members/CMemberList.h"
+#include "net/CLineRecord.h"
 #include "net/CNativeCodec.h"
 #include "net/CNetContext.h"
 #include "net/CSession.h"
@@ -25,14 +26,27 @@ constexpr qsizetype kMaxPrerollText = 16384;
 
 QString handlerLine(const char *handler, const char *what)
 {
-    return QStringLiteral("CMainWindow::") + QLatin1String(handler) + QStringLiteral("() ") + QLatin1String(what);
+    return QStringLiteral("CMainWindow::") + QLatin1String(handler) + QStringLiteral("() ") +
+           QLatin1String(what);
 }
 
 bool isAcceptedKind(qint32 kind)
 {
     switch (kind) {
-    case 'A': case 'B': case 'C': case 'D': case 'E': case 'F': case 'G':
-    case 'H': case 'L': case 'M': case 'Q': case 'R': case 'S': case 'U':
+    case 'A':
+    case 'B':
+    case 'C':
+    case 'D':
+    case 'E':
+    case 'F':
+    case 'G':
+    case 'H':
+    case 'L':
+    case 'M':
+    case 'Q':
+    case 'R':
+    case 'S':
+    case 'U':
         return true;
     default:
         return false;
@@ -52,7 +66,10 @@ const QString *fieldAt(const QStringList &fields, int index)
 
 } // namespace
 
-CReceiveDispatch::CReceiveDispatch(CNetContext &context, CSession &session) : m_context(context), m_session(session) {}
+CReceiveDispatch::CReceiveDispatch(CNetContext &context, CSession &session)
+    : m_context(context), m_session(session)
+{
+}
 
 bool CReceiveDispatch::receive(CUdpSock *sock, const char *handler)
 {
@@ -293,27 +310,13 @@ void CReceiveDispatch::storeNativeLine(CReceivedMainData &record, bool mainMessa
         m_context.displayLog(record);
 }
 
-void CReceiveDispatch::repeatedRecord(const TavrinRecord &repeated, const QString &source, quint32 datagramSent)
+void CReceiveDispatch::repeatedRecord(const TavrinRecord &repeated, const QString &source,
+                                      quint32 datagramSent)
 {
-    CReceivedMainData record;
-    record.strRaw = repeated.text;
-    record.nStrLength = static_cast<qint32>(repeated.text.size());
-    record.nType = repeated.kind;
-    record.nFlag = repeated.flag;
-    record.strIpAddress = repeated.address;
-    record.nTimeSent = static_cast<qint32>(repeated.firstTime);
-    record.nTimeSenderReceived = static_cast<qint32>(repeated.secondTime);
-    record.strIpAddressSender = source;
-    record.nTimeSenderSent = static_cast<qint32>(datagramSent);
-    record.nTimeActualReceived = static_cast<qint32>(repeated.receivedAt);
-    record.nTimeActualReceivedTick = repeated.receivedTick;
-    record.nChannel = m_session.channel();
-    record.nGroup = m_session.group();
-
+    CReceivedMainData record =
+        CLineRecord::repeated(repeated, source, datagramSent, m_session.channel(), m_session.group());
     if (repeated.kind == 'C') {
         // Taken from another member's contact history: shown when this member missed it.
-        record.nTimeReceived = record.nTimeActualReceived -
-                               ReceivedMain::DiffTimeOfDay(record.nTimeSenderSent, record.nTimeSenderReceived);
         if (m_context.contacts().AppendString(record) != -1) {
             m_context.contactAppendLine(record.strRaw);
             m_context.contactLog(record.strRaw);
@@ -382,19 +385,8 @@ void CReceiveDispatch::OnSockTavrin()
                           static_cast<qint32>(records.at(1).receivedAt));
         break;
     case 'C': {
-        CReceivedMainData record;
-        record.strRaw = message.text;
-        record.nStrLength = static_cast<qint32>(message.text.size());
-        record.nType = 'C';
-        record.strIpAddress = source;
-        record.strIpAddressSender = source;
-        record.nTimeSent = sent;
-        record.nTimeSenderSent = sent;
-        record.nTimeSenderReceived = sent;
-        record.nTimeActualReceived = received;
-        record.nTimeActualReceivedTick = message.receivedTick;
-        record.nChannel = m_session.channel();
-        record.nGroup = m_session.group();
+        CReceivedMainData record =
+            CLineRecord::direct(message, message.text, m_session.channel(), m_session.group());
         // Shown only once, however often the message reaches this member.
         if (m_context.contacts().InsertString(record) != -1) {
             m_context.contactAppendLine(message.text);
@@ -405,19 +397,9 @@ void CReceiveDispatch::OnSockTavrin()
     case 'D':
     case 'E':
     case 'G': {
-        CReceivedMainData record;
-        record.strRaw = message.kind == 'E' ? QStringLiteral("\n") : message.text;
-        record.nStrLength = static_cast<qint32>(record.strRaw.size());
-        record.nType = message.kind;
-        record.nFlag = 0;
-        record.strIpAddress = source;
-        record.strIpAddressSender = source;
-        record.nTimeSent = sent;
-        record.nTimeReceived = received;
-        record.nTimeActualReceived = received;
-        record.nTimeActualReceivedTick = message.receivedTick;
-        record.nChannel = m_session.channel();
-        record.nGroup = m_session.group();
+        CReceivedMainData record =
+            CLineRecord::direct(message, message.kind == 'E' ? QStringLiteral("\n") : message.text,
+                                m_session.channel(), m_session.group());
         storeNativeLine(record, true, message.kind != 'E');
         break;
     }

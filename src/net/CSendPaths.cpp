@@ -1,8 +1,10 @@
 #include "net/CSendPaths.h"
 
+#include "config/CConfig.h"
 #include "contact/ReceivedChat.h"
 #include "core/ContinuousTime.h"
 #include "core/StringTable.h"
+#include "net/CLineRecord.h"
 #include "net/CNativeCodec.h"
 #include "net/CNetContext.h"
 #include "net/CSession.h"
@@ -60,19 +62,8 @@ void CSendPaths::noteSendTime(quint32 sendTime)
 CReceivedMainData CSendPaths::ownRecord(const QString &text, qint32 type, quint32 sendTime) const
 {
     const ReceivedMain &captions = m_context.captions();
-    CReceivedMainData record;
-    record.strRaw = text;
-    record.nStrLength = static_cast<qint32>(text.size());
-    record.strIpAddress = m_session.ownAddress();
-    record.strIpAddressSender = m_session.ownAddress();
-    record.nType = type;
-    record.nTimeSent = static_cast<qint32>(sendTime);
-    record.nTimeReceived = static_cast<qint32>(sendTime);
-    record.nTimeActualReceived = static_cast<qint32>(sendTime);
-    record.nTimeActualReceivedTick = ContinuousTime::SystemTimeToInt();
-    record.nChannel = captions.channel();
-    record.nGroup = captions.group();
-    return record;
+    return CLineRecord::own(text, type, m_session.ownAddress(), sendTime, captions.channel(),
+                            captions.group());
 }
 
 void CSendPaths::SendCaptionLine(const QString &line)
@@ -102,7 +93,8 @@ void CSendPaths::SendMonitor(const QString &text, bool timerResend)
     m_session.SendNative(u"M", text);
     if (timerResend)
         return;
-    m_session.SendToQuorelPeers(CPortTable::Kind::Monitor, CSharedProtocol::monitor(m_session.ownAddress(), text));
+    m_session.SendToQuorelPeers(CPortTable::Kind::Monitor,
+                                CSharedProtocol::monitor(m_session.ownAddress(), text));
     m_context.refreshMemberMonitor();
 }
 
@@ -132,8 +124,8 @@ void CSendPaths::StopMonitorResend()
 
 void CSendPaths::SendContactMessage(const QString &message)
 {
-    const QString speaker = m_context.configString(QStringLiteral("communication.name"));
-    QString delimiter = m_context.configString(QStringLiteral("miscellaneous.delimiter.speaker"));
+    const QString speaker = m_context.config().GetStringOr(QStringLiteral("communication.name"));
+    QString delimiter = m_context.config().GetStringOr(QStringLiteral("miscellaneous.delimiter.speaker"));
     if (delimiter.isEmpty())
         delimiter = CStringTable::get(kStringSpeakerDelimiter);
     const QString text = speaker + delimiter + message;
@@ -149,18 +141,8 @@ void CSendPaths::SendContactMessage(const QString &message)
     m_context.contactLog(text);
 
     ReceivedChat &contacts = m_context.contacts();
-    CReceivedMainData record;
-    record.strRaw = text;
-    record.nStrLength = static_cast<qint32>(text.size());
-    record.strIpAddress = m_session.ownAddress();
-    record.strIpAddressSender = m_session.ownAddress();
-    record.nType = NativeKind::Contact;
-    record.nTimeSent = static_cast<qint32>(sendTime);
-    record.nTimeReceived = static_cast<qint32>(sendTime);
-    record.nTimeActualReceived = static_cast<qint32>(sendTime);
-    record.nTimeActualReceivedTick = ContinuousTime::SystemTimeToInt();
-    record.nChannel = contacts.channel();
-    record.nGroup = contacts.group();
+    CReceivedMainData record = CLineRecord::own(text, NativeKind::Contact, m_session.ownAddress(), sendTime,
+                                                contacts.channel(), contacts.group());
     contacts.AppendString(record);
 }
 
@@ -248,8 +230,9 @@ void CSendPaths::SendGross(const QStringList &lines)
 {
     const bool online = m_session.isOnline();
     const CUdpSockTavrin *native = m_session.sockTavrin();
-    const int limit = online && native ? static_cast<int>(native->MaxMessageSize()) - CNativeCodec::kHeaderBytes
-                                       : kOfflineGrossBytes;
+    const int limit = online && native
+                          ? static_cast<int>(native->MaxMessageSize()) - CNativeCodec::kHeaderBytes
+                          : kOfflineGrossBytes;
     const QString text = BuildGrossText(lines, limit);
 
     quint32 sendTime = 0;

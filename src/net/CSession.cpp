@@ -1,5 +1,6 @@
 #include "net/CSession.h"
 
+#include "config/CConfig.h"
 #include "contact/ReceivedChat.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
@@ -98,9 +99,9 @@ void CSession::setStoresChannelGroup(int channel, int group)
 bool CSession::DoLogin(int adapterIndex)
 {
     WriteLog(QStringLiteral("CMainWindow::DoLogin() begins."));
-    m_memberName = m_context.configString(QStringLiteral("communication.name"));
-    m_channel = m_context.configInt(QStringLiteral("communication.channel_i"), 1);
-    m_group = m_context.configInt(QStringLiteral("communication.group_i"), 1);
+    m_memberName = m_context.config().GetStringOr(QStringLiteral("communication.name"));
+    m_channel = m_context.config().GetIntOr(QStringLiteral("communication.channel_i"), 1);
+    m_group = m_context.config().GetIntOr(QStringLiteral("communication.group_i"), 1);
 
     if (adapterIndex < 0 || adapterIndex >= m_adapters.size()) {
         WriteLog(QStringLiteral("CMainWindow::DoLogin() failed. NIC No. is out of bounds."));
@@ -146,7 +147,8 @@ bool CSession::SetOnline()
         SetOffline();
     m_online = true;
 
-    const int channel = m_context.configInt(QStringLiteral("communication.channel_i"), CPortTable::kFirstChannel);
+    const int channel =
+        m_context.config().GetIntOr(QStringLiteral("communication.channel_i"), CPortTable::kFirstChannel);
     for (int i = 0; i < CEndpointTable::kCount; ++i) {
         const CEndpointTable::Endpoint &e = CEndpointTable::kEndpoints[i];
         const QString name = QString(e.name);
@@ -177,8 +179,8 @@ bool CSession::SetOnline()
             WriteLog(QStringLiteral("CMainWindow::SetOnline() ") + QString(e.referenceName) +
                      QStringLiteral(" failed."));
             m_errorTitle = CStringTable::get(kStringErrorTitle);
-            m_errorMessage = CStringTable::get(sock->lastError() == CSocketError::WSAEADDRINUSE ? kStringPortInUse
-                                                                                               : kStringNetworkError);
+            m_errorMessage = CStringTable::get(
+                sock->lastError() == CSocketError::WSAEADDRINUSE ? kStringPortInUse : kStringNetworkError);
             SetOffline();
             return false;
         }
@@ -224,7 +226,8 @@ void CSession::SetOffline()
     emit onlineChanged(false);
 }
 
-bool CSession::SendNative(QStringView kind, QStringView text, quint32 *sendTime, std::optional<QStringView> companion)
+bool CSession::SendNative(QStringView kind, QStringView text, quint32 *sendTime,
+                          std::optional<QStringView> companion)
 {
     CUdpSockTavrin *native = sockTavrin();
     if (!m_online || !native)
@@ -347,7 +350,7 @@ bool CSession::TakeRefusalWarning()
 
 void CSession::StartHeartbeat()
 {
-    const int seconds = m_context.configInt(QStringLiteral("communication.heartbeat.period_i"), 2);
+    const int seconds = m_context.config().GetIntOr(QStringLiteral("communication.heartbeat.period_i"), 2);
     WriteLogInt(QStringLiteral("OnCreate() heartbeat time [sec]"), seconds);
     // A period below one second would flood the group; the settings never allow it.
     m_heartbeat->start(std::max(seconds, 1) * 1000);

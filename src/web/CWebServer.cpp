@@ -25,19 +25,19 @@ void CWebServer::Stop()
 
 void CWebServer::ApplySettings()
 {
-    qint32 value = 0;
-    if (m_config.GetInt(QStringLiteral("communication.http.line_i"), value))
-        m_nLines = value;
-    if (m_config.GetInt(QStringLiteral("communication.http.letter_i"), value))
-        m_nLetters = value;
+    m_nLines = m_config.GetIntOr(QStringLiteral("communication.http.line_i"), m_nLines);
+    m_nLetters = m_config.GetIntOr(QStringLiteral("communication.http.letter_i"), m_nLetters);
     if (!m_sock)
         return;
     CHttpPageStyle style = m_sock->style();
-    m_config.GetString(QStringLiteral("communication.http.color"), style.textColor);
-    m_config.GetString(QStringLiteral("communication.http.bgcolor"), style.backgroundColor);
-    m_config.GetInt(QStringLiteral("communication.http.reload_i"), style.reloadMs);
-    m_config.GetInt(QStringLiteral("communication.http.fontsize_i"), style.fontSizePercent);
-    m_config.GetInt(QStringLiteral("communication.http.lineheight_i"), style.lineHeightPercent);
+    style.textColor = m_config.GetStringOr(QStringLiteral("communication.http.color"), style.textColor);
+    style.backgroundColor =
+        m_config.GetStringOr(QStringLiteral("communication.http.bgcolor"), style.backgroundColor);
+    style.reloadMs = m_config.GetIntOr(QStringLiteral("communication.http.reload_i"), style.reloadMs);
+    style.fontSizePercent =
+        m_config.GetIntOr(QStringLiteral("communication.http.fontsize_i"), style.fontSizePercent);
+    style.lineHeightPercent =
+        m_config.GetIntOr(QStringLiteral("communication.http.lineheight_i"), style.lineHeightPercent);
     m_sock->setStyle(style);
 }
 

@@ -1,10 +1,10 @@
-#include "test_session_fixture.h"
-
+// Members on loopback sending to one another: every send path and what each receiver makes of
+// it, for members of this program and for Quorel peers.
+#include "NetFixture.h"
 #include "TestHome.h"
 
 #include "core/CodePage932.h"
-#include "core/ContinuousTime.h"
-#include "net/CSharedProtocol.h"
+#include "net/CSendPaths.h"
 
 #include <QtTest>
 
@@ -12,18 +12,30 @@
 namespace {
 
 const int kChannel = 4;
-QString addr(int host) { return QStringLiteral("127.0.22.%1").arg(host); }
-quint32 now() { return ContinuousTime::SystemTimeToIntLimited(); }
-QByteArray sjis(const QString &text) { return CCodePage932::encode(text); }
-
-// The peer introduces itself to the member with a login request and is answered.
-bool introduce(QuorelPeer &peer, NetMember &member)
+using Kind = CPortTable::Kind;
+QString addr(int host)
 {
-    if (!peer.send(CPortTable::Kind::Login, member.address(),
-                   CSharedProtocol::login(peer.address(), QStringLiteral("quo"), 1)))
-        return false;
-    return QTest::qWaitFor([&] { return member.members.lookupMember(peer.address()) == CMemberEntry::kKindQuorel; });
+    return QStringLiteral("127.0.22.%1").arg(host);
 }
+QByteArray sjis(const QString &text)
+{
+    return CCodePage932::encode(text);
+}
+QStringList lines(const char *joined)
+{
+    return QString::fromUtf8(joined).split(u'|');
+}
+
+// alice and bob online and known to each other, a Quorel peer known to alice, and a listener
+// that hears every broadcast.
+struct Group
+{
+    NetMember alice{QStringLiteral("alice"), addr(1), kChannel};
+    NetMember bob{QStringLiteral("bob"), addr(2), kChannel};
+    NetPeer quorel{addr(9), kChannel};
+    NetPeer listener{addr(8), kChannel, true};
+    bool online() { return loginAll({&alice, &bob}) && quorel.introduceTo(alice); }
+};
 
 } // namespace
 
@@ -38,161 +50,148 @@ private slots:
 
     void linesKeepTypingOrderEverywhere()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        QuorelPeer quorel(addr(9), kChannel);
-        QVERIFY(alice.login());
-        QVERIFY(bob.login());
-        QTRY_COMPARE(alice.members.lookupMember(addr(2)), int(CMemberEntry::kKindNative));
-        QTRY_COMPARE(bob.members.lookupMember(addr(1)), int(CMemberEntry::kKindNative));
-        QVERIFY(introduce(quorel, alice));
-        QVERIFY(introduce(quorel, bob));
+        Group group;
+        QVERIFY(group.online());
+        auto &[alice, bob, quorel, listener] = group;
+        QVERIFY(quorel.introduceTo(bob));
 
         alice.net().SendCaptionLine(QStringLiteral("a1"));
         QTRY_COMPARE(bob.countShown(QStringLiteral("a1")), 1);
-        bob.net().SendCaptionLine(QStringLiteral("b1"));
-        QTRY_COMPARE(alice.countShown(QStringLiteral("b1")), 1);
-        QVERIFY(quorel.send(CPortTable::Kind::Main, addr(1), sjis(QStringLiteral("q1"))));
-        QVERIFY(quorel.send(CPortTable::Kind::Main, addr(2), sjis(QStringLiteral("q1"))));
-        QTRY_COMPARE(alice.countShown(QStringLiteral("q1")), 1);
-        QTRY_COMPARE(bob.countShown(QStringLiteral("q1")), 1);
-        alice.net().SendCaptionLine(QStringLiteral("a2"));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a2")), 1);
+        bob.net().SendCaptionLine(QString());
+        QTRY_COMPARE(alice.countShown(QString()), 1);
+        QVERIFY(quorel.send(Kind::Main, addr(1), sjis(QStringLiteral("q1"))));
+        QVERIFY(quorel.send(Kind::Main, addr(2), sjis(QStringLiteral("q1"))));
+        QTRY_VERIFY(alice.countShown(QStringLiteral("q1")) == 1 && bob.countShown(QStringLiteral("q1")) == 1);
+        // Own lines in one millisecond are still told apart.
+        for (const char *line : {"a2", "a3", "a4"})
+            alice.net().SendCaptionLine(QString::fromLatin1(line));
+        QTRY_COMPARE(bob.countShown(QStringLiteral("a4")), 1);
 
-        const QStringList expected = {QStringLiteral("a1"), QStringLiteral("b1"), QStringLiteral("q1"),
-                                      QStringLiteral("a2")};
-        QCOMPARE(alice.shown(), expected);
-        QCOMPARE(bob.shown(), expected);
-        QCOMPARE(alice.displayLogged, expected);
-        QCOMPARE(bob.displayLogged, expected);
+        for (const NetMember *member : {&alice, &bob}) {
+            QCOMPARE(member->shown(), lines("a1||q1|a2|a3|a4"));
+            QCOMPARE(member->displayLogged, lines("a1||q1|a2|a3|a4"));
+        }
         QVERIFY(bob.refreshes >= 3);
+        QCOMPARE(alice.captions.at(2)->nType, qint32('i'));
 
-        // The Quorel peer got every native member's own lines on the main port.
-        QTRY_COMPARE(quorel.heard(CPortTable::Kind::Main).size(), 3);
+        // An empty line is a native "D" of length 0 and "$改行$" to the peer, which got every
+        // native member's own lines on the main port.
+        QTRY_COMPARE(listener.count(addr(2), u'D'), 1);
+        for (const NetPeer::Heard &h : listener.heard(Kind::Native)) {
+            if (h.from == addr(2) && utf16Text(h.bytes).at(9) == u'D')
+                QCOMPARE(utf16Text(h.bytes).mid(9, 5), QStringLiteral("D0000"));
+        }
+        QTRY_COMPARE(quorel.heard(Kind::Main).size(), 5);
         QStringList atPeer;
-        for (const QuorelPeer::Heard &h : quorel.heard(CPortTable::Kind::Main))
-            atPeer.append(h.from + QLatin1Char(' ') + QString::fromLatin1(h.bytes));
-        QCOMPARE(atPeer, QStringList({addr(1) + QStringLiteral(" a1"), addr(2) + QStringLiteral(" b1"),
-                                      addr(1) + QStringLiteral(" a2")}));
-        // A native member's shared copies are ignored: the same line arrives natively.
-        QVERIFY(quorel.send(CPortTable::Kind::Main, addr(1), sjis(QStringLiteral("q2"))));
-        QTRY_COMPARE(alice.countShown(QStringLiteral("q2")), 1);
-        QCOMPARE(alice.captions.at(alice.captions.count() - 1)->nType, qint32('i'));
+        for (const NetPeer::Heard &h : quorel.heard(Kind::Main))
+            atPeer.append(h.from.right(1) + QLatin1Char(' ') + CCodePage932::decode(h.bytes));
+        QCOMPARE(atPeer, lines("1 a1|2 $改行$|1 a2|1 a3|1 a4"));
     }
 
     void lostLineIsRepairedBeforeANewerLine()
     {
         NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
         NetMember carol(QStringLiteral("carol"), addr(3), kChannel);
-        RawNative typist(addr(7), kChannel);
-        QVERIFY(bob.login());
-        QVERIFY(carol.login());
+        NetPeer typist(addr(7), kChannel);
+        QVERIFY(loginAll({&bob, &carol}));
 
         // The typist's first line never arrives.
-        const quint32 lost = now();
+        const quint32 lost = limitedNow();
         QTest::qWait(20);
         carol.net().SendCaptionLine(QStringLiteral("c1"));
         QTRY_COMPARE(bob.countShown(QStringLiteral("c1")), 1);
         const int redraws = bob.redraws;
 
         // Its next datagram repeats the lost line after its own.
-        const RawNative::Record repeated{addr(7), lost, lost, u'D', 0, QStringLiteral("x1")};
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, now(), u'D', QStringLiteral("x2"), {repeated})));
+        const NetPeer::Record repeated{addr(7), lost, lost, u'D', 0, QStringLiteral("x1")};
+        const quint32 next = limitedNow();
+        QVERIFY(typist.send(Kind::Native, addr(2),
+                            NetPeer::native(1, next, u'D', QStringLiteral("x2"), {repeated})));
         QTRY_COMPARE(bob.countShown(QStringLiteral("x2")), 1);
-        QCOMPARE(bob.shown(), QStringList({QStringLiteral("x1"), QStringLiteral("c1"), QStringLiteral("x2")}));
+        QCOMPARE(bob.shown(), lines("x1|c1|x2"));
+        QCOMPARE(bob.displayLogged, lines("c1|x1|x2"));
         QVERIFY(bob.redraws > redraws);
+
+        // The same datagram again, and its lines repeated once more: all already here.
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, lost, u'D', QStringLiteral("x1"))));
+        QVERIFY(typist.send(Kind::Native, addr(2),
+                            NetPeer::native(1, next + 1, u'D', QStringLiteral("x3"), {repeated, repeated})));
+        QTRY_COMPARE(bob.countShown(QStringLiteral("x3")), 1);
+        QCOMPARE(bob.shown(), lines("x1|c1|x2|x3"));
+        QCOMPARE(bob.displayLogged, lines("c1|x1|x2|x3"));
     }
 
-    void duplicatesAreStoredOnce()
+    void undoAcrossMembers()
     {
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        RawNative typist(addr(7), kChannel);
-        QVERIFY(bob.login());
-        const quint32 t1 = now();
-        const QByteArray first = RawNative::datagram(1, t1, u'D', QStringLiteral("x1"));
-        QVERIFY(typist.send(addr(2), first));
-        QVERIFY(typist.send(addr(2), first));
-        const quint32 t2 = t1 + 5;
-        const RawNative::Record again{addr(7), t1, t1, u'D', 0, QStringLiteral("x1")};
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, t2, u'D', QStringLiteral("x2"), {again})));
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, t2 + 5, u'H', QStringLiteral("typist"))));
-        QTRY_COMPARE(bob.members.find(addr(7)) ? bob.members.find(addr(7))->strName : QString(),
-                     QStringLiteral("typist"));
-        QCOMPARE(bob.shown(), QStringList({QStringLiteral("x1"), QStringLiteral("x2")}));
-        QCOMPARE(bob.displayLogged, QStringList({QStringLiteral("x1"), QStringLiteral("x2")}));
-    }
-
-    void nativeUndoTravelsWithTheHistory()
-    {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        QVERIFY(alice.login());
-        QVERIFY(bob.login());
-        alice.net().SendCaptionLine(QStringLiteral("a1"));
-        alice.net().SendCaptionLine(QStringLiteral("a2"));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a2")), 1);
-        const int redraws = bob.redraws;
-
-        alice.net().Undo();
-        QCOMPARE(alice.putBack, QStringList{QStringLiteral("a2")});
-        QCOMPARE(alice.shown(), QStringList{QStringLiteral("a1")});
-        QCOMPARE(alice.net().undoCount(), 1);
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a2")), 0);
-        QCOMPARE(bob.shown(), QStringList{QStringLiteral("a1")});
-        QVERIFY(bob.redraws > redraws);
-        QCOMPARE(bob.net().undoCount(), 1);
-        // The record stays, only its flag changed.
-        QCOMPARE(bob.captions.count(), 2);
-        QCOMPARE(bob.captions.at(1)->nFlag, 1);
-    }
-
-    void quorelLineUndoneByANativeMember()
-    {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        QuorelPeer quorel(addr(9), kChannel);
-        QVERIFY(alice.login());
-        QVERIFY(bob.login());
-        QVERIFY(introduce(quorel, alice));
+        Group group;
+        QVERIFY(group.online());
+        auto &[alice, bob, quorel, listener] = group;
         alice.net().SendCaptionLine(QStringLiteral("a1"));
         QTRY_COMPARE(bob.countShown(QStringLiteral("a1")), 1);
-        QVERIFY(quorel.send(CPortTable::Kind::Main, addr(1), sjis(QStringLiteral("q1"))));
-        QVERIFY(quorel.send(CPortTable::Kind::Main, addr(2), sjis(QStringLiteral("q1"))));
-        QTRY_COMPARE(alice.countShown(QStringLiteral("q1")), 1);
-        QTRY_COMPARE(bob.countShown(QStringLiteral("q1")), 1);
+        QVERIFY(quorel.send(Kind::Main, addr(1), sjis(QStringLiteral("q1"))));
+        QVERIFY(quorel.send(Kind::Main, addr(2), sjis(QStringLiteral("q1"))));
+        QTRY_VERIFY(alice.countShown(QStringLiteral("q1")) == 1 && bob.countShown(QStringLiteral("q1")) == 1);
 
+        // A Quorel line undone here is undone at the other members through the "U" text.
         alice.net().Undo();
-        QCOMPARE(alice.putBack, QStringList{QStringLiteral("q1")});
-        QTRY_COMPARE(bob.countShown(QStringLiteral("q1")), 0);
-        QCOMPARE(bob.shown(), QStringList{QStringLiteral("a1")});
-        QTRY_COMPARE(quorel.bytes(CPortTable::Kind::Undo), QList<QByteArray>{QByteArray("undo")});
-
+        QCOMPARE(alice.putBack, lines("q1"));
+        QTRY_COMPARE(bob.shown(), lines("a1"));
+        QTRY_COMPARE(quorel.bytes(Kind::Undo), QList<QByteArray>{"undo"});
         // A Quorel peer's own undo withdraws the newest line shown here.
-        QVERIFY(quorel.send(CPortTable::Kind::Undo, addr(2), CSharedProtocol::undo()));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a1")), 0);
+        QVERIFY(quorel.send(Kind::Undo, addr(2), CSharedProtocol::undo()));
+        QTRY_COMPARE(bob.shown(), QStringList());
         QCOMPARE(bob.captions.at(0)->nFlag, 2);
+
+        // Native lines: the withdrawal travels with the history; the record stays, flagged.
+        for (int i = 2; i <= 6; ++i)
+            alice.net().SendCaptionLine(QStringLiteral("a%1").arg(i));
+        QTRY_COMPARE(bob.countShown(QStringLiteral("a6")), 1);
+        const int redraws = bob.redraws;
+        for (int i = 0; i < 6; ++i)
+            alice.net().Undo();
+        // The limit is 5: the sixth changes nothing and sends nothing.
+        QCOMPARE(alice.net().undoCount(), 5);
+        QCOMPARE(alice.putBack, lines("q1|a6|a5|a4|a3|a2"));
+        QCOMPARE(alice.shown(), lines("a1"));
+        QTRY_COMPARE(bob.shown(), QStringList());
+        QVERIFY(bob.redraws > redraws);
+        QCOMPARE(bob.net().undoCount(), 5);
+        QCOMPARE(bob.captions.count(), 7);
+        QCOMPARE(bob.newest().nFlag, 1);
+        QTRY_COMPARE(quorel.bytes(Kind::Undo).size(), 6);
+        QTRY_COMPARE(listener.count(addr(1), u'U'), 6);
+
+        // The "U" text names the undone line: time, group letter, kind letter, author.
+        const QString named = QStringLiteral("%1,A,D,127.0.22.1").arg(alice.newest().nTimeSent, 8);
+        QStringList undoTexts;
+        for (const QByteArray &bytes : listener.bytes(Kind::Native))
+            undoTexts.append(utf16Text(bytes).mid(9, 5 + named.size()));
+        QVERIFY(undoTexts.contains(QStringLiteral("U0046") + named));
+
+        // A new line frees one step.
+        alice.net().SendCaptionLine(QStringLiteral("a7"));
+        QCOMPARE(alice.net().undoCount(), 4);
+        alice.net().Undo();
+        QCOMPARE(alice.putBack.last(), QStringLiteral("a7"));
     }
 
     void screenClearBothWays()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        QuorelPeer quorel(addr(9), kChannel);
-        QVERIFY(alice.login());
-        QVERIFY(bob.login());
-        QVERIFY(introduce(quorel, alice));
+        Group group;
+        QVERIFY(group.online());
+        auto &[alice, bob, quorel, listener] = group;
         alice.net().SendCaptionLine(QStringLiteral("a1"));
         QTRY_COMPARE(bob.countShown(QStringLiteral("a1")), 1);
         const int goLasts = bob.goLasts;
 
         alice.net().ClearScreen();
-        QCOMPARE(alice.captions.at(alice.captions.count() - 1)->nType, qint32('E'));
-        QVERIFY(alice.goLasts > 0);
+        QCOMPARE(alice.newest().nType, qint32('E'));
+        QCOMPARE(alice.goLasts, 1);
         QTRY_COMPARE(bob.captions.count(), 2);
-        QCOMPARE(bob.captions.at(1)->nType, qint32('E'));
+        QCOMPARE(bob.newest().nType, qint32('E'));
         QCOMPARE(bob.goLasts, goLasts + 1);
         QCOMPARE(bob.net().undoCount(), 5);
-        QTRY_COMPARE(quorel.bytes(CPortTable::Kind::Undo), QList<QByteArray>{QByteArray("cls")});
+        QTRY_COMPARE(quorel.bytes(Kind::Undo), QList<QByteArray>{"cls"});
         // The clear repeated in later datagrams is not stored again and moves nothing.
         alice.net().SendCaptionLine(QStringLiteral("a2"));
         QTRY_COMPARE(bob.countShown(QStringLiteral("a2")), 1);
@@ -201,10 +200,10 @@ private slots:
 
         // A Quorel peer's clear: blank lines from the peer, no undo behind it.
         const int before = alice.captions.count();
-        QVERIFY(quorel.send(CPortTable::Kind::Undo, addr(1), CSharedProtocol::clearScreen()));
+        QVERIFY(quorel.send(Kind::Undo, addr(1), CSharedProtocol::clearScreen()));
         QTRY_VERIFY(alice.captions.count() > before);
-        QCOMPARE(alice.captions.at(alice.captions.count() - 1)->strIpAddress, addr(9));
-        QCOMPARE(alice.captions.at(alice.captions.count() - 1)->strRaw, QString());
+        QCOMPARE(alice.newest().strIpAddress, addr(9));
+        QCOMPARE(alice.newest().strRaw, QString());
         QCOMPARE(alice.net().undoCount(), 5);
         alice.net().Undo();
         QVERIFY(alice.putBack.isEmpty());
@@ -212,85 +211,71 @@ private slots:
 
     void grossBlocksBothWays()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        QuorelPeer quorel(addr(9), kChannel);
-        QuorelPeer intruder(addr(10), kChannel);
-        QVERIFY(alice.login());
-        QVERIFY(bob.login());
-        QVERIFY(introduce(quorel, alice));
+        Group group;
+        QVERIFY(group.online());
+        auto &[alice, bob, quorel, listener] = group;
+        NetPeer intruder(addr(10), kChannel);
 
-        alice.net().SendGross({QStringLiteral("g1"), QString(), QStringLiteral("g3"), CSharedProtocol::blockEndLine()});
+        alice.net().SendGross(
+            {QStringLiteral("g1"), QString(), QStringLiteral("g3"), CSharedProtocol::blockEndLine()});
         QTRY_COMPARE(bob.countShown(QStringLiteral("g1\n\ng3")), 1);
-        QCOMPARE(bob.captions.at(bob.captions.count() - 1)->nType, qint32('G'));
-        QCOMPARE(alice.countShown(QStringLiteral("g1\n\ng3")), 1);
+        QCOMPARE(bob.newest().nType, qint32('G'));
+        QCOMPARE(alice.shown(), QStringList{QStringLiteral("g1\n\ng3")});
         QVERIFY(bob.goLasts > 0);
-        QTRY_COMPARE(quorel.bytes(CPortTable::Kind::MainGross).size(), 4);
-        QCOMPARE(quorel.bytes(CPortTable::Kind::MainGross),
-                 QList<QByteArray>({"g1", "$null$", "g3", "`@"}));
+        QTRY_COMPARE(quorel.bytes(Kind::MainGross), QList<QByteArray>({"g1", "$null$", "g3", "`@"}));
 
         // A block from a peer, interrupted by another peer: only the second one's lines count.
-        QVERIFY(quorel.send(CPortTable::Kind::MainGross, addr(1), "q1"));
-        QTRY_COMPARE(alice.members.find(addr(9)) != nullptr, true);
-        QVERIFY(intruder.send(CPortTable::Kind::MainGross, addr(1), "z1"));
-        QVERIFY(intruder.send(CPortTable::Kind::MainGross, addr(1), CSharedProtocol::nullLine().toByteArray()));
-        QVERIFY(intruder.send(CPortTable::Kind::MainGross, addr(1), CSharedProtocol::blockEnd().toByteArray()));
+        QVERIFY(quorel.send(Kind::MainGross, addr(1), "q1"));
+        QVERIFY(intruder.send(Kind::MainGross, addr(1), "z1"));
+        QVERIFY(intruder.send(Kind::MainGross, addr(1), CSharedProtocol::nullLine().toByteArray()));
+        QVERIFY(intruder.send(Kind::MainGross, addr(1), CSharedProtocol::blockEnd().toByteArray()));
         QTRY_COMPARE(alice.countShown(QStringLiteral("z1")), 1);
         QCOMPARE(alice.countShown(QStringLiteral("q1")), 0);
-        const CReceivedMainData *last = alice.captions.at(alice.captions.count() - 1);
-        QCOMPARE(last->strRaw, QString());
-        QCOMPARE(last->nType, qint32('g'));
-        QCOMPARE(last->strIpAddress, addr(10));
+        QCOMPARE(alice.newest().strRaw, QString());
+        QCOMPARE(alice.newest().nType, qint32('g'));
+        QCOMPARE(alice.newest().strIpAddress, addr(10));
         QCOMPARE(alice.net().undoCount(), 5);
     }
 
     void contactMessagesShownOnce()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        QuorelPeer quorel(addr(9), kChannel);
-        QVERIFY(alice.login());
-        QVERIFY(bob.login());
-        QVERIFY(introduce(quorel, alice));
+        Group group;
+        QVERIFY(group.online());
+        auto &[alice, bob, quorel, listener] = group;
 
         alice.net().SendContactMessage(QStringLiteral("hello"));
-        QCOMPARE(alice.contactLines, QStringList{QStringLiteral("alice／hello")});
-        QTRY_COMPARE(bob.contactLines, QStringList{QStringLiteral("alice／hello")});
+        QCOMPARE(alice.contactLines, lines("alice／hello"));
+        QTRY_COMPARE(bob.contactLines, lines("alice／hello"));
         // The next contact datagram repeats the first message: still shown once.
         alice.net().SendContactMessage(QStringLiteral("again"));
-        QTRY_COMPARE(bob.contactLines.size(), 2);
-        QCOMPARE(bob.contactLines, QStringList({QStringLiteral("alice／hello"), QStringLiteral("alice／again")}));
+        QTRY_COMPARE(bob.contactLines, lines("alice／hello|alice／again"));
         QCOMPARE(bob.contactLogged, bob.contactLines);
         QCOMPARE(bob.contacts.count(), 2);
-        QTRY_COMPARE(quorel.heard(CPortTable::Kind::Chat).size(), 2);
-        QCOMPARE(CCodePage932::decode(quorel.bytes(CPortTable::Kind::Chat).first()), QStringLiteral("alice／hello"));
+        QTRY_COMPARE(quorel.bytes(Kind::Chat).size(), 2);
+        QCOMPARE(CCodePage932::decode(quorel.bytes(Kind::Chat).first()), QStringLiteral("alice／hello"));
 
         // A message from the peer goes to the contact window only.
-        QVERIFY(quorel.send(CPortTable::Kind::Chat, addr(1), sjis(QStringLiteral("quo／やあ"))));
+        QVERIFY(quorel.send(Kind::Chat, addr(1), sjis(QStringLiteral("quo／やあ"))));
         QTRY_COMPARE(alice.contactLines.size(), 3);
         QCOMPARE(alice.contactLines.last(), QStringLiteral("quo／やあ"));
-    }
+        QCOMPARE(alice.contacts.count(), 2);
 
-    void contactHistoryRepairsAMissedMessage()
-    {
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        RawNative typist(addr(7), kChannel);
-        QVERIFY(bob.login());
-        const quint32 t = now();
-        const RawNative::Record missed{addr(7), t, t, u'C', 0, QStringLiteral("x／missed")};
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, t + 10, u'C', QStringLiteral("x／new"), {missed})));
-        QTRY_COMPARE(bob.contactLines.size(), 2);
-        QCOMPARE(bob.contactLines, QStringList({QStringLiteral("x／missed"), QStringLiteral("x／new")}));
+        // A message missed earlier arrives with another member's contact history.
+        NetPeer typist(addr(7), kChannel);
+        const quint32 t = limitedNow();
+        const NetPeer::Record missed{addr(7), t, t, u'C', 0, QStringLiteral("x／missed")};
+        QVERIFY(typist.send(Kind::Native, addr(2),
+                            NetPeer::native(1, t + 10, u'C', QStringLiteral("x／new"), {missed})));
+        QTRY_COMPARE(bob.contactLines, lines("alice／hello|alice／again|x／missed|x／new"));
+        // Received when the typist had it, less the time its datagram took to come.
+        QCOMPARE(bob.contacts.at(2)->nTimeReceived, bob.contacts.at(3)->nTimeActualReceived - 10);
     }
 
     void prerollReachesEveryMonitor()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        QuorelPeer quorel(addr(9), kChannel);
-        QVERIFY(alice.login());
-        QVERIFY(bob.login());
-        QVERIFY(introduce(quorel, alice));
+        Group group;
+        QVERIFY(group.online());
+        auto &[alice, bob, quorel, listener] = group;
 
         alice.net().SendPreroll({QStringLiteral("f1"), QStringLiteral("f2")}, {});
         const QString own = QString(CPftMonitorModel::kOwnAddress);
@@ -299,64 +284,142 @@ private slots:
         QTRY_COMPARE(bob.pft.former(addr(1)), QStringLiteral("f1\r\nf2\r\n"));
         QCOMPARE(bob.pft.latter(addr(1)), QString());
         QCOMPARE(bob.pft.currentMember(), addr(1));
-        QTRY_COMPARE(quorel.bytes(CPortTable::Kind::PftFormer).size(), 3);
-        QCOMPARE(quorel.bytes(CPortTable::Kind::PftLatter),
-                 QList<QByteArray>{CSharedProtocol::eraseMarker().toByteArray()});
-        QCOMPARE(quorel.bytes(CPortTable::Kind::PftFormer),
-                 QList<QByteArray>({CSharedProtocol::eraseMarker().toByteArray(), "f1", "f2"}));
+        const QByteArray erase = CSharedProtocol::eraseMarker().toByteArray();
+        QTRY_COMPARE(quorel.bytes(Kind::PftFormer), QList<QByteArray>({erase, "f1", "f2"}));
+        QCOMPARE(quorel.bytes(Kind::PftLatter), QList<QByteArray>{erase});
 
         // One "A" datagram alone sets both texts through its companion record.
-        RawNative typist(addr(7), kChannel);
-        const quint32 t = now();
-        const RawNative::Record companion{addr(7), t, t, u'B', 0, QStringLiteral("L\r\n")};
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, t, u'A', QStringLiteral("F\r\n"), {companion})));
+        NetPeer typist(addr(7), kChannel);
+        const quint32 t = limitedNow();
+        const NetPeer::Record companion{addr(7), t, t, u'B', 0, QStringLiteral("L\r\n")};
+        QVERIFY(typist.send(Kind::Native, addr(2),
+                            NetPeer::native(1, t, u'A', QStringLiteral("F\r\n"), {companion})));
         QTRY_COMPARE(bob.pft.former(addr(7)), QStringLiteral("F\r\n"));
         QCOMPARE(bob.pft.latter(addr(7)), QStringLiteral("L\r\n"));
 
         // A Quorel peer's pre-roll, line by line.
-        QVERIFY(quorel.send(CPortTable::Kind::PftLatter, addr(1), CSharedProtocol::eraseMarker().toByteArray()));
-        QVERIFY(quorel.send(CPortTable::Kind::PftLatter, addr(1), "l1"));
-        QVERIFY(quorel.send(CPortTable::Kind::PftLatter, addr(1), CSharedProtocol::newlineMarker().toByteArray()));
-        QVERIFY(quorel.send(CPortTable::Kind::PftLatter, addr(1), "l3"));
+        for (const QByteArray &datagram :
+             {erase, QByteArray("l1"), CSharedProtocol::newlineMarker().toByteArray(), QByteArray("l3")})
+            QVERIFY(quorel.send(Kind::PftLatter, addr(1), datagram));
         QTRY_COMPARE(alice.pft.latter(addr(9)), QStringLiteral("l1\r\n\r\nl3\r\n"));
     }
 
     void monitorOrdering()
     {
         NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        RawNative typist(addr(7), kChannel);
+        NetPeer typist(addr(7), kChannel);
+        NetPeer quorel(addr(9), kChannel);
         QVERIFY(bob.login());
-        const quint32 t = now();
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, t, u'M', QStringLiteral("newer"))));
-        QTRY_COMPARE(bob.members.find(addr(7)) ? bob.members.find(addr(7))->strInput : QString(),
-                     QStringLiteral("newer"));
+        const auto typed = [&] {
+            return bob.members.find(addr(7)) ? bob.members.find(addr(7))->strInput : QString();
+        };
+        const quint32 t = limitedNow();
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, t, u'M', QStringLiteral("newer"))));
+        QTRY_COMPARE(typed(), QStringLiteral("newer"));
         // Sent a second earlier, arriving afterwards: overtaken, dropped.
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, t - 1000, u'M', QStringLiteral("older"))));
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, t - 900, u'H', QStringLiteral("typist"))));
+        QVERIFY(
+            typist.send(Kind::Native, addr(2), NetPeer::native(1, t - 1000, u'M', QStringLiteral("older"))));
+        QVERIFY(
+            typist.send(Kind::Native, addr(2), NetPeer::native(1, t - 900, u'H', QStringLiteral("typist"))));
         QTRY_COMPARE(bob.members.find(addr(7))->strName, QStringLiteral("typist"));
-        QCOMPARE(bob.members.find(addr(7))->strInput, QStringLiteral("newer"));
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, t + 10, u'M', QStringLiteral("newest"))));
-        QTRY_COMPARE(bob.members.find(addr(7))->strInput, QStringLiteral("newest"));
+        QCOMPARE(typed(), QStringLiteral("newer"));
+        QVERIFY(
+            typist.send(Kind::Native, addr(2), NetPeer::native(1, t + 10, u'M', QStringLiteral("newest"))));
+        QTRY_COMPARE(typed(), QStringLiteral("newest"));
 
         // Shared monitor text of a Quorel member.
-        QuorelPeer quorel(addr(9), kChannel);
-        QVERIFY(introduce(quorel, bob));
-        QVERIFY(quorel.send(CPortTable::Kind::Monitor, addr(2), sjis(QStringLiteral("127.0.22.9,a,b"))));
+        QVERIFY(quorel.introduceTo(bob));
+        QVERIFY(quorel.send(Kind::Monitor, addr(2), sjis(QStringLiteral("127.0.22.9,a,b"))));
         QTRY_COMPARE(bob.members.find(addr(9))->strInput, QStringLiteral("a,b"));
     }
 
-    void nativeSendersAreIgnoredOnSharedPorts()
+    void offlineOnlyStoresWithTimeZero()
     {
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        RawNative typist(addr(7), kChannel);
-        QuorelPeer sameAddress(addr(7), kChannel);
-        QVERIFY(bob.login());
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, now(), u'H', QStringLiteral("typist"))));
-        QTRY_VERIFY(bob.members.find(addr(7)) != nullptr);
-        QVERIFY(sameAddress.send(CPortTable::Kind::Main, addr(2), "shared copy"));
-        QVERIFY(typist.send(addr(2), RawNative::datagram(1, now(), u'D', QStringLiteral("native"))));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("native")), 1);
-        QCOMPARE(bob.countShown(QStringLiteral("shared copy")), 0);
+        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        alice.net().SendCaptionLine(QStringLiteral("offline"));
+        alice.net().SendMonitor(QStringLiteral("typing"));
+        QCOMPARE(alice.shown(), lines("offline"));
+        QCOMPARE(alice.newest().nType, qint32('D'));
+        QCOMPARE(alice.newest().nTimeSent, 0);
+        QCOMPARE(alice.newest().nTimeReceived, 0);
+        QVERIFY(!alice.net().monitorResendActive());
+        QCOMPARE(alice.refreshes, 1);
+        QCOMPARE(alice.displayLogged, lines("offline"));
+
+        alice.net().SendContactMessage(QStringLiteral("memo"));
+        QCOMPARE(alice.contacts.count(), 1);
+        QCOMPARE(alice.contacts.at(0)->nTimeSent, 0);
+        alice.config.SetString(QStringLiteral("miscellaneous.delimiter.speaker"), QStringLiteral(": "));
+        alice.net().setContactLogEnabled(false);
+        alice.net().SendContactMessage(QStringLiteral("hi"));
+        QCOMPARE(alice.contactLines, lines("alice／memo|alice: hi"));
+        QCOMPARE(alice.contactLogged, lines("alice／memo"));
+        alice.net().SendPreroll({QStringLiteral("f")}, {QStringLiteral("l")});
+        QCOMPARE(alice.pft.former(QString(CPftMonitorModel::kOwnAddress)), QStringLiteral("f\r\n"));
+        QCOMPARE(alice.pft.latter(QString(CPftMonitorModel::kOwnAddress)), QStringLiteral("l\r\n"));
+
+        // No undo reaches behind a clear or a block.
+        alice.net().ClearScreen();
+        QCOMPARE(alice.newest().nType, qint32('E'));
+        QCOMPARE(alice.goLasts, 1);
+        alice.net().Undo();
+        // The offline gross text stops at 1472 bytes.
+        alice.net().SendGross({QString(700, u'a'), QString(100, u'b')});
+        QCOMPARE(alice.newest().strRaw, QString(700, u'a'));
+        QCOMPARE(alice.newest().nTimeSent, 0);
+        alice.net().Undo();
+        QVERIFY(alice.putBack.isEmpty());
+        QCOMPARE(alice.countShown(QStringLiteral("offline")), 1);
+    }
+
+    void grossText_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("all lines") << lines("a||c") << 1472 << QStringLiteral("a\n\nc");
+        QTest::newRow("end marker second") << lines("a|`@|c") << 1472 << QStringLiteral("a");
+        QTest::newRow("exactly at the limit") << lines("ab|c") << 8 << QStringLiteral("ab\nc");
+        QTest::newRow("one byte over") << lines("ab|cd") << 8 << QStringLiteral("ab");
+        QTest::newRow("first line too long") << lines("abcde") << 8 << QString();
+        QTest::newRow("empty list") << QStringList() << 1472 << QString();
+    }
+
+    void grossText()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, limit);
+        QFETCH(QString, expected);
+        QCOMPARE(CSendPaths::BuildGrossText(lines, limit), expected);
+    }
+
+    void monitorTextAndItsResend()
+    {
+        Group group;
+        QVERIFY(group.online());
+        auto &[alice, bob, quorel, listener] = group;
+        alice.net().SendMonitor(QStringLiteral("typ,ing"));
+        QTRY_COMPARE(listener.count(addr(1), u'M'), 1);
+        QTRY_COMPARE(quorel.bytes(Kind::Monitor), QList<QByteArray>{"127.0.22.1,typ,ing"});
+
+        // After a line the input goes out twice more, natively only; a second line restarts it.
+        alice.focusedText = QStringLiteral("next");
+        alice.net().SendCaptionLine(QStringLiteral("l1"));
+        QVERIFY(alice.net().monitorResendActive());
+        QCOMPARE(alice.net().monitorResendCount(), 2);
+        alice.net().SendCaptionLine(QStringLiteral("l2"));
+        QCOMPARE(alice.net().monitorResendCount(), 2);
+        QTRY_VERIFY(!alice.net().monitorResendActive());
+        QCOMPARE(alice.net().monitorResendCount(), 0);
+        QTRY_COMPARE(listener.count(addr(1), u'M'), 3);
+        const QByteArray last = listener.bytes(Kind::Native).last();
+        QCOMPARE(utf16Text(last).mid(9, 9), QStringLiteral("M0008next"));
+        QCOMPARE(quorel.bytes(Kind::Monitor).size(), 1);
+
+        // Offline the resend sends nothing and stops.
+        alice.net().SendCaptionLine(QStringLiteral("l3"));
+        alice.net().SetOffline();
+        QTRY_VERIFY(!alice.net().monitorResendActive());
     }
 
 private:

@@ -1,18 +1,27 @@
-#include "LoopbackMembers.h"
+// The datagram endpoints on loopback addresses of their own, each class's field split, and the
+// choice of adapters.
 #include "TestHome.h"
 
 #include "core/CodePage932.h"
+#include "net/CNetworkInterfaceAdapters.h"
 #include "net/CSocketError.h"
-#include "net/CUdpSock.h"
+#include "net/CUdpSockResponse.h"
+#include "net/CUdpSockTavrin.h"
 
-#include <QList>
+#include <QNetworkInterface>
 #include <QtTest>
 
 #include <cerrno>
 
-using namespace LoopbackMembers;
+using Info = CNetworkInterfaceAdapters::InterfaceInfo;
+Q_DECLARE_METATYPE(Info)
 
 namespace {
+
+const QString kA = QStringLiteral("127.0.0.2");
+const QString kB = QStringLiteral("127.0.0.3");
+const QString kC = QStringLiteral("127.0.0.4");
+const QString kBroadcast = QStringLiteral("127.255.255.255");
 
 // What a handler saw of one datagram.
 struct Received
@@ -27,18 +36,31 @@ struct Received
 void listen(CUdpSock &sock, QList<Received> &into)
 {
     QObject::connect(&sock, &CUdpSock::readyRead, &sock, [&sock, &into] {
-        Received r;
-        r.ok = sock.RecvFrom();
-        r.from = sock.fromAddress();
-        r.tokens = sock.tokens();
-        r.raw = sock.rawDatagram();
-        into.append(r);
+        const bool ok = sock.RecvFrom();
+        into.append({ok, sock.fromAddress(), sock.tokens().mid(0, sock.tokenCount()), sock.rawDatagram()});
     });
 }
 
-int countLines(const QString &line)
+qsizetype countLog(const QString &line)
 {
-    return static_cast<int>(operationLogLines().count(line));
+    return operationLogLines().count(line);
+}
+
+Info::Address ipv4(const char *ip, const char *mask, const char *bcast = nullptr)
+{
+    return {QHostAddress(QLatin1String(ip)), QHostAddress(QLatin1String(mask)),
+            bcast ? QHostAddress(QLatin1String(bcast)) : QHostAddress()};
+}
+
+Info interface(int index, const char *name, bool running, bool loopback, QList<Info::Address> addresses)
+{
+    Info info;
+    info.index = index;
+    info.humanReadableName = QLatin1String(name);
+    info.isRunning = running;
+    info.isLoopback = loopback;
+    info.addresses = addresses;
+    return info;
 }
 
 } // namespace
@@ -48,257 +70,207 @@ class TestUdpSock final : public QObject
     Q_OBJECT
 
 private slots:
-    void unicastAndBroadcastReachTheHandler();
-    void everyMemberHearsABroadcast();
-    void secondInstanceOnTheSamePortStaysClosed();
-    void closedEndpointTouchesNoSocket();
-    void overlongDatagramIsDropped();
-    void emptyDatagram();
-    void codePage932RoundTrip();
-    void invalidDestinationFails();
-    void rateLimit_data();
-    void rateLimit();
-    void maxMessageSize();
-    void errorNames_data();
-    void errorNames();
-};
+    void init() { m_home = std::make_unique<TestHome>(); }
+    void cleanup() { m_home.reset(); }
 
-void TestUdpSock::unicastAndBroadcastReachTheHandler()
-{
-    const quint16 port = 47211;
-    CUdpSock a(QStringLiteral("main"), memberA(), broadcast(), port);
-    CUdpSock b(QStringLiteral("main"), memberB(), broadcast(), port);
-    QVERIFY(a.isOpen());
-    QVERIFY(b.isOpen());
-    QList<Received> atB;
-    listen(b, atB);
+    void unicastAndBroadcastReachTheHandler()
+    {
+        const quint16 port = 47211;
+        CUdpSock a(QStringLiteral("chat"), kA, kBroadcast, port);
+        CUdpSock b(QStringLiteral("chat"), kB, kBroadcast, port);
+        CUdpSock c(QStringLiteral("chat"), kC, kBroadcast, port);
+        QCOMPARE(a.MaxMessageSize(), 1500u);
+        QList<Received> atA, atB, atC;
+        listen(a, atA);
+        listen(b, atB);
+        listen(c, atC);
 
-    QVERIFY(a.SendTo(memberB(), "to b"));
-    QTRY_COMPARE(atB.size(), 1);
-    QVERIFY(atB[0].ok);
-    QCOMPARE(atB[0].from, memberA());
-    QCOMPARE(atB[0].tokens, QStringList{QStringLiteral("to b")});
-    QCOMPARE(b.fromPort(), port);
-
-    QVERIFY(a.SendTo(broadcast(), "to all"));
-    QTRY_COMPARE(atB.size(), 2);
-    QVERIFY(atB[1].ok);
-    QCOMPARE(atB[1].from, memberA());
-    QCOMPARE(atB[1].raw, QByteArray("to all"));
-}
-
-void TestUdpSock::everyMemberHearsABroadcast()
-{
-    const quint16 port = 47212;
-    CUdpSock a(QStringLiteral("chat"), memberA(), broadcast(), port);
-    CUdpSock b(QStringLiteral("chat"), memberB(), broadcast(), port);
-    CUdpSock c(QStringLiteral("chat"), memberC(), broadcast(), port);
-    QList<Received> atA, atB, atC;
-    listen(a, atA);
-    listen(b, atB);
-    listen(c, atC);
-
-    QVERIFY(a.SendString(broadcast(), QStringLiteral("全員へ")));
-    QTRY_COMPARE(atB.size(), 1);
-    QTRY_COMPARE(atC.size(), 1);
-    // The sender hears its own broadcast too; only the source address tells it apart.
-    QTRY_COMPARE(atA.size(), 1);
-    for (const QList<Received> *got : {&atA, &atB, &atC}) {
-        QCOMPARE(got->first().from, memberA());
-        QCOMPARE(got->first().tokens, QStringList{QStringLiteral("全員へ")});
+        QVERIFY(a.SendTo(kB, "to b"));
+        QTRY_COMPARE(atB.size(), 1);
+        QCOMPARE(atB[0].from, kA);
+        QCOMPARE(atB[0].tokens, QStringList{QStringLiteral("to b")});
+        QCOMPARE(b.fromPort(), port);
+        // Everybody hears a broadcast, the sender too: only the source address tells it apart.
+        QVERIFY(a.SendString(kBroadcast, QStringLiteral("全員へ")));
+        QTRY_VERIFY(atA.size() == 1 && atB.size() == 2 && atC.size() == 1);
+        for (const Received &r : {atA[0], atB[1], atC[0]}) {
+            QVERIFY(r.ok);
+            QCOMPARE(r.from, kA);
+            QCOMPARE(r.tokens, QStringList{QStringLiteral("全員へ")});
+        }
     }
-}
 
-void TestUdpSock::secondInstanceOnTheSamePortStaysClosed()
-{
-    TestHome home;
-    const quint16 port = 47213;
-    CUdpSock first(QStringLiteral("login"), memberA(), broadcast(), port);
-    QVERIFY(first.isOpen());
-    CUdpSock second(QStringLiteral("login"), memberA(), broadcast(), port);
-    QVERIFY(!second.isOpen());
-    QCOMPARE(second.lastError(), CSocketError::WSAEADDRINUSE);
-    QCOMPARE(second.errorText(), QStringLiteral("[socket error : login] WSAEADDRINUSE (10048)"));
-    QCOMPARE(countLines(QStringLiteral("[socket error : login] WSAEADDRINUSE (10048) in bind()")), 1);
-    QVERIFY(!second.SendTo(memberB(), "x"));
-    QVERIFY(!second.RecvFrom());
-    // The first one is undisturbed and still hears broadcasts.
-    QList<Received> atFirst;
-    listen(first, atFirst);
-    CUdpSock other(QStringLiteral("login"), memberB(), broadcast(), port);
-    QVERIFY(other.SendTo(broadcast(), "hello"));
-    QTRY_COMPARE(atFirst.size(), 1);
-    QCOMPARE(atFirst[0].from, memberB());
-}
+    void secondInstanceOnTheSamePortStaysClosed()
+    {
+        const quint16 port = 47213;
+        CUdpSockTavrin first(QStringLiteral("tavrin"), kA, kBroadcast, port, nullptr, nullptr);
+        QVERIFY(first.isOpen());
+        CUdpSockTavrin second(QStringLiteral("tavrin"), kA, kBroadcast, port, nullptr, nullptr);
+        QVERIFY(!second.isOpen());
+        QCOMPARE(second.lastError(), CSocketError::WSAEADDRINUSE);
+        QCOMPARE(second.errorText(), QStringLiteral("[socket error : tavrin] WSAEADDRINUSE (10048)"));
+        QCOMPARE(countLog(QStringLiteral("[socket error : tavrin] WSAEADDRINUSE (10048) in bind()")), 1);
+        QVERIFY(!second.SendTavrin(kB, u"H", u"x"));
+        QCOMPARE(second.codec().messageCounter(), 0); // nothing was built
+        // The first one is undisturbed and still hears broadcasts.
+        QList<Received> atFirst;
+        listen(first, atFirst);
+        CUdpSock other(QStringLiteral("tavrin"), kB, kBroadcast, port);
+        QVERIFY(other.SendTo(kBroadcast, QByteArray(28, 'x')));
+        QTRY_COMPARE(atFirst.size(), 1);
+        QCOMPARE(atFirst[0].from, kB);
+    }
 
-void TestUdpSock::closedEndpointTouchesNoSocket()
-{
-    TestHome home;
-    CUdpSock sock(QStringLiteral("undo"), memberA(), broadcast(), 47214);
-    QVERIFY(sock.isOpen());
-    sock.Destroy();
-    QVERIFY(!sock.isOpen());
-    QVERIFY(!sock.RecvFrom());
-    QVERIFY(!sock.SendTo(memberB(), "x"));
-    QVERIFY(!sock.SendString(memberB(), QStringLiteral("x")));
-    QCOMPARE(sock.errorCount(), 0);
-    QCOMPARE(sock.lastError(), 0);
-    sock.Destroy(); // a second destroy is harmless
-    QVERIFY(operationLogLines().isEmpty());
+    void closedEndpointTouchesNoSocket()
+    {
+        CUdpSock sock(QStringLiteral("undo"), kA, kBroadcast, 47214);
+        QVERIFY(sock.isOpen());
+        sock.Destroy();
+        QVERIFY(!sock.isOpen());
+        QVERIFY(!sock.RecvFrom());
+        QVERIFY(!sock.SendTo(kB, "x"));
+        QVERIFY(!sock.SendString(kB, QStringLiteral("x")));
+        QCOMPARE(sock.errorCount(), 0);
+        sock.Destroy(); // a second destroy is harmless
+        QVERIFY(operationLogLines().isEmpty());
+        // The port is free again for the next login.
+        CUdpSock again(QStringLiteral("undo"), kA, kBroadcast, 47214);
+        QVERIFY(again.isOpen());
+    }
 
-    // The port is free again for the next login.
-    CUdpSock again(QStringLiteral("undo"), memberA(), broadcast(), 47214);
-    QVERIFY(again.isOpen());
-}
+    void receiveBounds()
+    {
+        const quint16 port = 47215;
+        CUdpSock a(QStringLiteral("main"), kA, kBroadcast, port);
+        CUdpSock b(QStringLiteral("main"), kB, kBroadcast, port);
+        QList<Received> atB;
+        listen(b, atB);
+        // Over the buffer: dropped and counted. Exactly the buffer: whole. Empty: nothing to handle.
+        QVERIFY(a.SendTo(kB, QByteArray(CUdpSock::kReceiveBufferSize + 1, 'x')));
+        QVERIFY(a.SendTo(kB, QByteArray(CUdpSock::kReceiveBufferSize, 'y')));
+        QVERIFY(a.SendTo(kB, QByteArray()));
+        QTRY_COMPARE(atB.size(), 3);
+        QVERIFY(!atB[0].ok);
+        QVERIFY(atB[0].raw.isEmpty());
+        QCOMPARE(countLog(QStringLiteral("[socket error : main] WSAEMSGSIZE (10040) in recvfrom()")), 1);
+        QVERIFY(atB[1].ok);
+        QCOMPARE(atB[1].raw, QByteArray(CUdpSock::kReceiveBufferSize, 'y'));
+        QVERIFY(!atB[2].ok);
+        QCOMPARE(atB[2].tokens, QStringList{QString()});
+        QCOMPARE(b.errorCount(), 1);
+        QVERIFY(b.isOpen());
+    }
 
-void TestUdpSock::overlongDatagramIsDropped()
-{
-    TestHome home;
-    const quint16 port = 47215;
-    CUdpSock a(QStringLiteral("main"), memberA(), broadcast(), port);
-    CUdpSock b(QStringLiteral("main"), memberB(), broadcast(), port);
-    QList<Received> atB;
-    listen(b, atB);
+    void sendFailuresLoggedUnderTheLimit()
+    {
+        CUdpSock a(QStringLiteral("monitor"), kA, kBroadcast, 47218);
+        QVERIFY(!a.SendTo(QStringLiteral("not-an-address"), "x"));
+        QCOMPARE(a.lastError(), CSocketError::WSAEINVAL);
+        QCOMPARE(countLog(QStringLiteral("[socket error : monitor] WSAEINVAL (10022) in sendto()")), 1);
+        // Larger than any UDP datagram: the kernel refuses it before anything is sent.
+        CUdpSock b(QStringLiteral("main"), kA, kBroadcast, 47219);
+        for (int failures = 1; failures <= 20; ++failures) {
+            QVERIFY(!b.SendTo(kB, QByteArray(70000, 'z')));
+            // Every failure up to the 11th is logged, then the 20th, 40th, 80th ...
+            QCOMPARE(b.errorLogThreshold(), failures <= 10 ? failures : failures < 20 ? 20 : 40);
+        }
+        QCOMPARE(b.errorCount(), 20);
+        QCOMPARE(countLog(QStringLiteral("[socket error : main] WSAEMSGSIZE (10040) in sendto()")), 12);
+        QVERIFY(b.isOpen());
+    }
 
-    QVERIFY(a.SendTo(memberB(), QByteArray(5000, 'x')));
-    QTRY_COMPARE(atB.size(), 1);
-    QVERIFY(!atB[0].ok);
-    QVERIFY(atB[0].raw.isEmpty());
-    QCOMPARE(b.lastError(), CSocketError::WSAEMSGSIZE);
-    QCOMPARE(b.errorCount(), 1);
-    QCOMPARE(countLines(QStringLiteral("[socket error : main] WSAEMSGSIZE (10040) in recvfrom()")), 1);
+    void errorNames_data()
+    {
+        QTest::addColumn<int>("errnoValue");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("EAGAIN") << EAGAIN << QStringLiteral("WSAEWOULDBLOCK (10035)");
+        QTest::newRow("EBADF") << EBADF << QStringLiteral("WSAENOTSOCK (10038)");
+        // errno 6 must not pass for the Winsock code 6 (WSA_INVALID_HANDLE).
+        QTest::newRow("unmapped small") << ENXIO << QStringLiteral("(unknown) (%1)").arg(ENXIO);
+    }
 
-    // Exactly the buffer's size still arrives whole, and the endpoint stays open.
-    const QByteArray full(CUdpSock::kReceiveBufferSize, 'y');
-    QVERIFY(a.SendTo(memberB(), full));
-    QTRY_COMPARE(atB.size(), 2);
-    QVERIFY(atB[1].ok);
-    QCOMPARE(atB[1].raw, full);
-    QVERIFY(b.isOpen());
-}
+    void errorNames()
+    {
+        QFETCH(int, errnoValue);
+        QFETCH(QString, text);
+        QCOMPARE(CSocketError::describeErrno(errnoValue), text);
+        QCOMPARE(CSocketError::describe(6), QStringLiteral("WSA_INVALID_HANDLE (6)"));
+        QCOMPARE(CSocketError::describe(12345), QStringLiteral("(unknown) (12345)"));
+    }
 
-void TestUdpSock::emptyDatagram()
-{
-    const quint16 port = 47216;
-    CUdpSock a(QStringLiteral("main"), memberA(), broadcast(), port);
-    CUdpSock b(QStringLiteral("main"), memberB(), broadcast(), port);
-    QList<Received> atB;
-    listen(b, atB);
+    void fieldsOfEachClass()
+    {
+        // Each endpoint splits its datagrams as its message kind needs; commas inside a name or
+        // a typed text survive in the middle field.
+        const quint16 port = 47301;
+        CUdpSock sender(QStringLiteral("sender"), kA, QString(), port);
+        CUdpSockResponse response(QStringLiteral("response"), kB, kBroadcast, port);
+        CUdpSock plain(QStringLiteral("main"), kC, kBroadcast, port);
+        QList<Received> atResponse, atPlain;
+        listen(response, atResponse);
+        listen(plain, atPlain);
+        const QByteArray name = CCodePage932::encode(u"山田,花子");
+        QVERIFY(sender.SendTo(kB, "10.0.0.1,10.0.0.2," + name + ",Ful"));
+        QVERIFY(sender.SendTo(kC, QByteArray("a,b,c\0def", 9)));
+        QTRY_VERIFY(atResponse.size() == 1 && atPlain.size() == 1);
+        QCOMPARE(atResponse[0].tokens,
+                 (QStringList{u"10.0.0.1"_qs, u"10.0.0.2"_qs, u"山田,花子"_qs, u"Ful"_qs}));
+        QCOMPARE(atPlain[0].tokens, QStringList{u"a,b,c"_qs});
+        QCOMPARE(atPlain[0].raw, QByteArray("a,b,c\0def", 9));
+    }
 
-    QVERIFY(a.SendTo(memberB(), QByteArray()));
-    QTRY_COMPARE(atB.size(), 1);
-    QVERIFY(!atB[0].ok); // nothing to handle
-    QCOMPARE(b.tokenCount(), 1);
-    QCOMPARE(atB[0].tokens, QStringList{QString()});
-    QCOMPARE(b.errorCount(), 0);
-}
+    void selectAdapters_data()
+    {
+        QTest::addColumn<QList<Info>>("interfaces");
+        QTest::addColumn<QStringList>("expected"); // index|description|address|broadcast
 
-void TestUdpSock::codePage932RoundTrip()
-{
-    const quint16 port = 47217;
-    CUdpSock a(QStringLiteral("pft-former"), memberA(), broadcast(), port);
-    CUdpSock b(QStringLiteral("pft-former"), memberB(), broadcast(), port);
-    QList<Received> atB;
-    listen(b, atB);
+        QTest::newRow("broadcast computed from the mask")
+            << QList<Info>{interface(3, "wlan0", true, false, {ipv4("198.18.1.130", "255.255.255.192")})}
+            << QStringList{u"3|wlan0|198.18.1.130|198.18.1.191"_qs};
+        QTest::newRow("two addresses, the broadcast given or computed")
+            << QList<Info>{interface(
+                   2, "eth0", true, false,
+                   {ipv4("198.18.0.5", "255.255.0.0", "198.18.0.255"), ipv4("198.19.7.1", "255.255.0.0")})}
+            << QStringList{u"2|eth0|198.18.0.5|198.18.0.255"_qs, u"2|eth0|198.19.7.1|198.19.255.255"_qs};
+        QTest::newRow("loopback, disconnected and IPv6 left out")
+            << QList<Info>{interface(1, "lo", true, true, {ipv4("127.0.0.1", "255.0.0.0")}),
+                           interface(4, "eth1", false, false, {ipv4("198.18.2.5", "255.255.255.0")}),
+                           interface(2, "eth0", true, false,
+                                     {{QHostAddress(u"fe80::1"_qs), QHostAddress(), QHostAddress()},
+                                      ipv4("198.18.0.5", "255.255.255.0")})}
+            << QStringList{u"2|eth0|198.18.0.5|198.18.0.255"_qs};
+        QTest::newRow("no interfaces") << QList<Info>{} << QStringList{};
+    }
 
-    const QString text = QStringLiteral("要約筆記、ＡＢＣ,ｶﾅ,~\\");
-    QVERIFY(a.SendString(memberB(), text));
-    QVERIFY(a.SendString(memberB(), QStringLiteral("$消去$")));
-    QTRY_COMPARE(atB.size(), 2);
-    QCOMPARE(atB[0].tokens, QStringList{text});
-    QCOMPARE(atB[0].raw, CCodePage932::encode(text));
-    // Pre-roll receivers compare the marker as raw bytes.
-    QCOMPARE(atB[1].raw, QByteArray("\x24\x8F\xC1\x8B\x8E\x24"));
-}
+    void selectAdapters()
+    {
+        QFETCH(QList<Info>, interfaces);
+        QFETCH(QStringList, expected);
+        QStringList got;
+        for (const AdapterEntry &e : CNetworkInterfaceAdapters::select(interfaces))
+            got << QStringLiteral("%1|%2|%3|%4")
+                       .arg(e.interfaceIndex)
+                       .arg(e.description, e.address, e.broadcastAddress);
+        QCOMPARE(got, expected);
+    }
 
-void TestUdpSock::invalidDestinationFails()
-{
-    TestHome home;
-    CUdpSock a(QStringLiteral("monitor"), memberA(), broadcast(), 47218);
-    QVERIFY(!a.SendTo(QStringLiteral("not-an-address"), "x"));
-    QCOMPARE(a.lastError(), CSocketError::WSAEINVAL);
-    QCOMPARE(countLines(QStringLiteral("[socket error : monitor] WSAEINVAL (10022) in sendto()")), 1);
-    QVERIFY(a.isOpen());
-}
+    void realAdaptersNeverIncludeLoopback()
+    {
+        // Only reads the list; nothing here binds to or sends through an adapter.
+        for (const AdapterEntry &entry : CNetworkInterfaceAdapters().adapters()) {
+            const QHostAddress address(entry.address);
+            QCOMPARE(address.protocol(), QAbstractSocket::IPv4Protocol);
+            QVERIFY2(!address.isLoopback(), qPrintable(entry.address));
+            QVERIFY(QNetworkInterface::interfaceFromIndex(entry.interfaceIndex)
+                        .flags()
+                        .testFlag(QNetworkInterface::IsRunning));
+            QVERIFY(!QHostAddress(entry.broadcastAddress).isNull());
+        }
+    }
 
-void TestUdpSock::rateLimit_data()
-{
-    QTest::addColumn<int>("failures");
-    QTest::addColumn<int>("logged");
-    QTest::addColumn<int>("threshold");
-    QTest::newRow("first") << 1 << 1 << 1;
-    QTest::newRow("every one up to 11") << 11 << 11 << 20;
-    QTest::newRow("12 to 19 are quiet") << 19 << 11 << 20;
-    QTest::newRow("20th") << 20 << 12 << 40;
-    QTest::newRow("25") << 25 << 12 << 40;
-    QTest::newRow("40th") << 40 << 13 << 80;
-    QTest::newRow("80th") << 80 << 14 << 160;
-}
-
-void TestUdpSock::rateLimit()
-{
-    QFETCH(int, failures);
-    QFETCH(int, logged);
-    QFETCH(int, threshold);
-    TestHome home;
-    CUdpSock a(QStringLiteral("main"), memberA(), broadcast(), 47219);
-    QVERIFY(a.isOpen());
-    // Larger than any UDP datagram: the kernel refuses it before anything is sent.
-    const QByteArray tooLong(70000, 'z');
-    for (int i = 0; i < failures; ++i)
-        QVERIFY(!a.SendTo(memberB(), tooLong));
-    QCOMPARE(a.errorCount(), failures);
-    QCOMPARE(a.errorLogThreshold(), threshold);
-    QCOMPARE(countLines(QStringLiteral("[socket error : main] WSAEMSGSIZE (10040) in sendto()")), logged);
-    QVERIFY(a.isOpen());
-}
-
-void TestUdpSock::maxMessageSize()
-{
-    CUdpSock a(QStringLiteral("main-gross"), memberA(), QString(), 47220);
-    QVERIFY(a.isOpen());
-    QCOMPARE(a.MaxMessageSize(), 1500u);
-    QCOMPARE(a.name(), QStringLiteral("main-gross"));
-    QCOMPARE(a.bindAddress(), memberA());
-    QCOMPARE(a.port(), quint16(47220));
-}
-
-void TestUdpSock::errorNames_data()
-{
-    QTest::addColumn<int>("errnoValue");
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("EADDRINUSE") << EADDRINUSE << 10048 << QStringLiteral("WSAEADDRINUSE (10048)");
-    QTest::newRow("EWOULDBLOCK") << EWOULDBLOCK << 10035 << QStringLiteral("WSAEWOULDBLOCK (10035)");
-    QTest::newRow("EAGAIN") << EAGAIN << 10035 << QStringLiteral("WSAEWOULDBLOCK (10035)");
-    QTest::newRow("EACCES") << EACCES << 10013 << QStringLiteral("WSAEACCES (10013)");
-    QTest::newRow("EMSGSIZE") << EMSGSIZE << 10040 << QStringLiteral("WSAEMSGSIZE (10040)");
-    QTest::newRow("EADDRNOTAVAIL") << EADDRNOTAVAIL << 10049 << QStringLiteral("WSAEADDRNOTAVAIL (10049)");
-    QTest::newRow("ENETUNREACH") << ENETUNREACH << 10051 << QStringLiteral("WSAENETUNREACH (10051)");
-    QTest::newRow("EHOSTUNREACH") << EHOSTUNREACH << 10065 << QStringLiteral("WSAEHOSTUNREACH (10065)");
-    QTest::newRow("ECONNREFUSED") << ECONNREFUSED << 10061 << QStringLiteral("WSAECONNREFUSED (10061)");
-    QTest::newRow("EINVAL") << EINVAL << 10022 << QStringLiteral("WSAEINVAL (10022)");
-    QTest::newRow("EBADF") << EBADF << 10038 << QStringLiteral("WSAENOTSOCK (10038)");
-    QTest::newRow("ENOTSOCK") << ENOTSOCK << 10038 << QStringLiteral("WSAENOTSOCK (10038)");
-    QTest::newRow("ENOBUFS") << ENOBUFS << 10055 << QStringLiteral("WSAENOBUFS (10055)");
-    QTest::newRow("EINTR") << EINTR << 10004 << QStringLiteral("WSAEINTR (10004)");
-    QTest::newRow("EFAULT") << EFAULT << 10014 << QStringLiteral("WSAEFAULT (10014)");
-    QTest::newRow("EMFILE") << EMFILE << 10024 << QStringLiteral("WSAEMFILE (10024)");
-    QTest::newRow("unmapped") << ENOENT << ENOENT << QStringLiteral("(unknown) (%1)").arg(ENOENT);
-    // errno 6 must not pass for the Winsock code 6 (WSA_INVALID_HANDLE).
-    QTest::newRow("unmapped small") << ENXIO << ENXIO << QStringLiteral("(unknown) (%1)").arg(ENXIO);
-}
-
-void TestUdpSock::errorNames()
-{
-    QFETCH(int, errnoValue);
-    QFETCH(int, code);
-    QFETCH(QString, text);
-    QCOMPARE(CSocketError::fromErrno(errnoValue), code);
-    QCOMPARE(CSocketError::describeErrno(errnoValue), text);
-    QCOMPARE(CSocketError::describe(12345), QStringLiteral("(unknown) (12345)"));
-    QCOMPARE(CSocketError::describe(6), QStringLiteral("WSA_INVALID_HANDLE (6)"));
-}
+private:
+    std::unique_ptr<TestHome> m_home;
+};
 
 QTEST_GUILESS_MAIN(TestUdpSock)
 #include "test_udp_sock.moc"

@@ -40,7 +40,7 @@ QString TestHome::documentsFolder() const
 QString readUtf16File(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
     if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||

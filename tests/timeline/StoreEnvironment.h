@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FakeClock.h"
+#include "FixedWidthMeasurer.h"
 #include "TestHome.h"
 #include "core/ContinuousTime.h"
 #include "timeline/ReceivedMain.h"
@@ -10,9 +11,6 @@
 class StoreEnvironment final
 {
 public:
-    static constexpr quint32 kStartUtc = 36000000; // 10:00 UTC
-    static constexpr quint32 kStartTick = 5000;
-
     explicit StoreEnvironment(int keep = 2000, int lines = 50)
     {
         store.Configure(keep, lines);
@@ -31,19 +29,25 @@ public:
         CReceivedMainData r;
         r.strRaw = text.isEmpty() ? QStringLiteral("%1@%2").arg(address).arg(sent) : text;
         r.nStrLength = static_cast<qint32>(r.strRaw.size());
-        r.strIpAddress = address;
-        r.strIpAddressSender = address;
+        r.strIpAddress = r.strIpAddressSender = address;
         r.nTimeSent = sent;
-        r.nTimeReceived = received;
-        r.nTimeActualReceived = received;
+        r.nTimeReceived = r.nTimeActualReceived = received;
         r.nTimeActualReceivedTick = now();
         r.nType = type;
         r.nFlag = flag;
-        r.nChannel = 1;
-        r.nGroup = 1;
+        r.nChannel = r.nGroup = 1;
         return r;
     }
-
+    // Lines of one typist (10.0.0.1), one a millisecond; a text starting with "-" is stored withdrawn.
+    void append(const QStringList &texts, qint32 sent = 1000)
+    {
+        for (const QString &text : texts) {
+            const bool withdrawn = text.startsWith(u'-');
+            store.AppendData(line(QStringLiteral("10.0.0.1"), sent, sent, text.mid(withdrawn ? 1 : 0), 'D',
+                                  withdrawn ? 1 : 0));
+            ++sent;
+        }
+    }
     // Locates and stores the line the way the receive dispatch does; returns LocateData's result.
     int receive(CReceivedMainData r)
     {
@@ -57,7 +61,6 @@ public:
             store.UndoData(pos, r);
         return result;
     }
-
     QStringList texts() const
     {
         QStringList out;
@@ -67,11 +70,12 @@ public:
     }
 
     TestHome home;
-    FakeClock clock{kStartUtc, kStartTick};
+    FakeClock clock{36000000, 5000}; // 10:00 UTC
 
 private:
     bool m_timeReady = (ContinuousTime::Initialize(), true);
 
 public:
     ReceivedMain store;
+    FixedWidthMeasurer measurer; // 10 pixels a character, 20 high
 };

@@ -72,11 +72,8 @@ bool CTavrinNode::start()
         m_config.SetInt(QStringLiteral("communication.group_i"), m_settings.group);
 
     // What the main window does with the stores when it is created.
-    qint32 keep = 0;
-    qint32 lines = 0;
-    m_config.GetInt(QStringLiteral("miscellaneous.log.lines.keep_i"), keep);
-    m_config.GetInt(QStringLiteral("main.line.max_i"), lines);
-    keep = m_captions.Configure(keep, lines);
+    m_captions.Configure(m_config.GetIntOr(QStringLiteral("miscellaneous.log.lines.keep_i"), 0),
+                         m_config.GetIntOr(QStringLiteral("main.line.max_i"), 0));
 
     m_controller = std::make_unique<CNetController>(m_config, m_adapters, m_captions, m_contacts, m_members,
                                                     m_pftMonitor);
