@@ -1,4 +1,4 @@
-#include "../app/MainWindowTestSupport.h"
+#include "MainWindowTestSupport.h"
 #include "TestHome.h"
 #include "app/CMainWindow.h"
 #include "app/wiring/InstallWindows.h"
@@ -73,4 +73,4 @@ private slots:
 };
 
 QTEST_MAIN(DlgChatAppTest)
-#include "test_dlg_chat_app.moc"
+#include "test_contact_wiring.moc"
