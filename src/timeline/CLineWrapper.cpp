@@ -116,9 +116,9 @@ qsizetype CLineWrapper::breakBefore(QStringView text, qsizetype start, qsizetype
         if (!mayBreakBefore(text, at))
             continue;
         const qsizetype next = skipSpaces(text, at);
-        // Where the text stopped fitting, the look-ahead for a no-line-start character has
-        // placed the break already; an earlier place must not start the row with one either.
-        if (at < i && next < text.size() && m_strNoLineStart.contains(text.at(next)))
+        // The look-ahead only keeps one such character with the one before it; in a run like
+        // "。」" the first may still come to the front, so the break moves back past the run.
+        if (next < text.size() && m_strNoLineStart.contains(text.at(next)))
             continue;
         // A row of nothing but the spaces it started with would gain nothing.
         const auto isInk = [](QChar ch) { return !isBreakSpace(ch.unicode()); };

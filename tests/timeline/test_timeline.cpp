@@ -589,6 +589,8 @@ private slots:
         row("full stop may not start a line", u"abc。"_qs, 30, {u"ab"_qs, u"c。"_qs});
         row("full stop that fits", u"ab。"_qs, 30, {u"ab。"_qs});
         row("closing bracket moves down too", u"ab」c"_qs, 20, {u"a"_qs, u"b」"_qs, u"c"_qs});
+        row("full stop and closing bracket move down together", u"あいう。」"_qs, 40,
+            {u"あい"_qs, u"う。」"_qs});
         row("no-line-start at the line's first character", u"a。"_qs, 10, {u"a"_qs, u"。"_qs});
         row("character wider than the line", u"ab"_qs, 5, {u"a"_qs, u"b"_qs});
         row("no room at all", u"ab"_qs, -10, {u"a"_qs, u"b"_qs});
