@@ -3,6 +3,7 @@
 #include "core/ContinuousTime.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
+#include "timeline/CLineWrapper.h"
 #include "timeline/ICaptionStoreObserver.h"
 #include "timeline/ITextMeasurer.h"
 
@@ -469,56 +470,15 @@ int ReceivedMain::LayoutData(CReceivedMainData &record, const ITextMeasurer &mea
         UpdateMetrics(measurer);
     const int right = m_rcClient.x() + m_rcClient.width();
     const int avail = right - 2 * (m_nOutlineWidth + m_nMarginX) - insetLeft() - insetRight();
-    const QString &text = record.strRaw;
-    const QStringView view(text);
-    const int len = static_cast<int>(text.size());
-    int start = 0;
-    int lineCount = 0;
-
-    const auto addLine = [&record, &lineCount](QString line) {
-        if (lineCount >= record.arrLine.size())
-            record.arrLine.resize(std::max<qsizetype>(record.arrLine.size() * 2, 10));
-        record.arrLine[lineCount] = std::move(line);
-        ++lineCount;
-    };
-
-    int i = 0;
-    while (i < len) {
-        const QChar c = text.at(i);
-        const bool hasNext = i + 1 < len;
-        const QChar n = hasNext ? text.at(i + 1) : QChar();
-        bool hardBreak = false;
-        bool softBreak = false;
-        int end = i;
-        if (c == u'\r' && hasNext && n == u'\n') {
-            hardBreak = true;
-            end = i + 2;
-        } else if (c == u'\r' || c == u'\n') {
-            hardBreak = true;
-            end = i + 1;
-        } else if (measurer.textWidth(view.mid(start, i - start + 1)) > avail) {
-            softBreak = true;
-        } else if (hasNext && m_strNoLineStart.contains(n) &&
-                   measurer.textWidth(view.mid(start, i - start + 2)) > avail) {
-            // n may not begin a line, so c goes down with it.
-            softBreak = true;
-        }
-        if (!hardBreak && !softBreak) {
-            ++i;
-            continue;
-        }
-        // At least one character, so a too-narrow display still makes progress and an empty
-        // line at a hard break holds the break character.
-        addLine(text.mid(start, std::max(i - start, 1)));
-        start += std::max(end - start, 1);
-        i = start;
-        if (hardBreak && start >= len)
-            addLine(QString());
+    const QStringList rows = CLineWrapper(measurer, avail, m_strNoLineStart).Wrap(record.strRaw);
+    const int lineCount = static_cast<int>(rows.size());
+    if (record.arrLine.size() < lineCount) {
+        qsizetype size = std::max<qsizetype>(record.arrLine.size(), 10);
+        while (size < lineCount)
+            size *= 2;
+        record.arrLine.resize(size);
     }
-    if (start < len)
-        addLine(text.mid(start));
-    if (lineCount == 0)
-        addLine(QString());
+    std::copy(rows.cbegin(), rows.cend(), record.arrLine.begin());
     record.nMaxLine = lineCount;
     return lineCount;
 }

@@ -1,12 +1,30 @@
 #include "web/CHttpPage.h"
 
+#include "timeline/CLineWrapper.h"
+#include "timeline/ITextMeasurer.h"
 #include "timeline/ReceivedMain.h"
 
 #include <algorithm>
 
+namespace {
+
+// The page's rows are counted in letters, whatever their shape.
+class CLetterMeasurer final : public ITextMeasurer
+{
+public:
+    int fontHeight() const override { return 1; }
+    int textWidth(QStringView text) const override { return static_cast<int>(text.size()); }
+};
+
+} // namespace
+
 QString CHttpPage::BuildPageText(const ReceivedMain &store, int maxLines, int lettersPerLine)
 {
-    const int letters = std::max(1, lettersPerLine);
+    const CLetterMeasurer measurer;
+    // Letters per row only guesses the browser's width, so Japanese keeps its plain count,
+    // ceil(n / lettersPerLine), without the display's line-start rule.
+    const QString noLineStart;
+    const CLineWrapper wrapper(measurer, std::max(1, lettersPerLine), noLineStart);
     QString text;
     int used = 0;
     const int newest = store.count() - 1;
@@ -24,7 +42,8 @@ QString CHttpPage::BuildPageText(const ReceivedMain &store, int maxLines, int le
         // and a budget that runs out cuts the oldest line.
         const QStringList lines = RecordLines(record->strRaw);
         for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-            const int cost = std::max<int>(1, static_cast<int>((line->size() + letters - 1) / letters));
+            // The browser wraps at spaces, so a line of words can take more rows than its letters fill.
+            const int cost = static_cast<int>(wrapper.Wrap(*line).size());
             if (used + cost > maxLines)
                 return text;
             used += cost;

@@ -23,7 +23,8 @@ public:
     CHttpPage() = delete;
 
     // The newest lines of the current channel and group, oldest on top, joined with "<br>".
-    // maxLines is the line budget; a line of n characters costs ceil(n / lettersPerLine) lines.
+    // maxLines is the line budget; a line costs the rows it takes at lettersPerLine letters a row,
+    // broken at spaces like the display's rows (ceil(n / lettersPerLine) for text without spaces).
     static QString BuildPageText(const ReceivedMain &store, int maxLines, int lettersPerLine);
 
     // A record's text as page lines: line breaks of any kind split it, empty lines are dropped,

@@ -96,6 +96,7 @@ private slots:
     void scrollSteps();
     void lineMaxLimitsShownLines();
     void goLastShowsNewestLines();
+    void wordRowsScrollIn();
     void changesInTheMiddle_data();
     void changesInTheMiddle();
     void refreshWaitsForAWholePaint_data();
@@ -209,6 +210,27 @@ void TestCaptionColumn::lineMaxLimitsShownLines()
     c.addNumbered(1, 10);
     c.scrollToEnd();
     QCOMPARE(c.column.collectedLines(), numbered(7, 10));
+}
+
+// A caption of words takes three rows where cutting at the 20th character would take two; it
+// scrolls in row by row all the same and comes to rest with its last row at the bottom.
+void TestCaptionColumn::wordRowsScrollIn()
+{
+    const QStringList rows{u"captions for"_s, u"everyone at the live"_s, u"event"_s};
+    Column c;
+    c.addNumbered(1, 5);
+    c.add(rows.join(u' '));
+    int steps = 0;
+    for (; steps < 1000 && c.column.isScrolling(); ++steps)
+        c.step();
+    QCOMPARE(steps, 3 * 20 / 4);
+    QCOMPARE(c.column.collectedLines(), numbered(4, 5) + rows);
+    QCOMPARE(c.column.topSerial(), 3);
+    QCOMPARE(c.column.topLine(), 0);
+
+    c.column.RequestGoLast();
+    c.column.Paint(c.client, c.frame);
+    QCOMPARE(c.column.collectedLines(), numbered(4, 5) + rows);
 }
 
 void TestCaptionColumn::goLastShowsNewestLines()

@@ -385,10 +385,10 @@ private slots:
         const qint64 stamp = env.store.changeStamp();
 
         CReceivedMainData removed;
-        QCOMPARE(env.store.RemoveLastString(true, &removed), 2);
+        QCOMPARE(env.store.RemoveLastString(true, &removed), 3); // "second", "line of", "text"
         QCOMPARE(removed.strRaw, QStringLiteral("second line of text"));
         QCOMPARE(removed.nFlag, 0); // copied before the change
-        QCOMPARE(removed.nMaxLine, 2);
+        QCOMPARE(removed.nMaxLine, 3);
         QCOMPARE(env.store.at(2)->nFlag, 1);
         QCOMPARE(env.store.at(2)->nMaxLine, 0);
         QCOMPARE(env.store.at(2)->strCache.mid(24, 2), QStringLiteral("D1"));
@@ -589,9 +589,37 @@ private slots:
         row("full stop may not start a line", u"abc。"_qs, 30, {u"ab"_qs, u"c。"_qs});
         row("full stop that fits", u"ab。"_qs, 30, {u"ab。"_qs});
         row("closing bracket moves down too", u"ab」c"_qs, 20, {u"a"_qs, u"b」"_qs, u"c"_qs});
+        row("full stop and closing bracket move down together", u"あいう。」"_qs, 40,
+            {u"あい"_qs, u"う。」"_qs});
         row("no-line-start at the line's first character", u"a。"_qs, 10, {u"a"_qs, u"。"_qs});
         row("character wider than the line", u"ab"_qs, 5, {u"a"_qs, u"b"_qs});
         row("no room at all", u"ab"_qs, -10, {u"a"_qs, u"b"_qs});
+        // Words: rows end at spaces, and the spaces at a break go with it.
+        row("breaks at the last space that fits", u"accessible events."_qs, 130,
+            {u"accessible"_qs, u"events."_qs});
+        row("several words a row", u"the quick brown fox"_qs, 100, {u"the quick"_qs, u"brown fox"_qs});
+        row("space exactly at the boundary", u"abc def"_qs, 30, {u"abc"_qs, u"def"_qs});
+        row("space that fits at the row's end", u"abc def"_qs, 40, {u"abc"_qs, u"def"_qs});
+        row("several spaces at the break", u"ab   cd"_qs, 30, {u"ab"_qs, u"cd"_qs});
+        row("spaces inside a row stay", u"a  b c"_qs, 100, {u"a  b c"_qs});
+        row("spaces at the end of the text", u"abc   "_qs, 30, {u"abc"_qs});
+        row("leading spaces of the text stay", u"  ab cd"_qs, 50, {u"  ab"_qs, u"cd"_qs});
+        row("word longer than the row breaks inside", u"a verylongword"_qs, 50,
+            {u"a"_qs, u"veryl"_qs, u"ongwo"_qs, u"rd"_qs});
+        row("word goes down with its full stop", u"abc def."_qs, 70, {u"abc"_qs, u"def."_qs});
+        row("no-break space holds words together", u"x ab\u00A0cd"_qs, 50, {u"x"_qs, u"ab\u00A0cd"_qs});
+        row("line feed after a row of words", u"ab cd\nef"_qs, 30, {u"ab"_qs, u"cd"_qs, u"ef"_qs});
+        // Japanese breaks between any two characters; words written in it stay whole.
+        row("Japanese wraps at any character", u"あいうえおかきくけこ"_qs, 40,
+            {u"あいうえ"_qs, u"おかきく"_qs, u"けこ"_qs});
+        row("English word inside Japanese", u"今日はZoomです"_qs, 50, {u"今日は"_qs, u"Zoomで"_qs, u"す"_qs});
+        row("Japanese and English with spaces", u"会議は Zoom です"_qs, 60,
+            {u"会議は"_qs, u"Zoom で"_qs, u"す"_qs});
+        row("number inside Japanese stays whole", u"締切は2026年"_qs, 50, {u"締切は"_qs, u"2026年"_qs});
+        row("ideographic space at the boundary is dropped", u"あいうえお\u3000かきくけこ"_qs, 50,
+            {u"あいうえお"_qs, u"かきくけこ"_qs});
+        row("ideographic space between English words", u"Hello\u3000World"_qs, 60,
+            {u"Hello"_qs, u"World"_qs});
         QStringList letters;
         for (char ch = 'a'; ch <= 'y'; ++ch)
             letters.append(QString(QLatin1Char(ch)));

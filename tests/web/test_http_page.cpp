@@ -55,6 +55,10 @@ private slots:
             u"x<br>first<br>second<br>third<br>fourth"_qs);
         row("budget keeps the newest lines of a record", {u"x"_qs, u"l1\nl2\nl3"_qs}, 2, u"l2<br>l3"_qs);
         row("escaped", {u"a<b & c"_qs}, 7, u"a&lt;b &amp; c"_qs);
+        row("English line costs the rows its words take", {u"a"_qs, u"accessible captions for everyone"_qs},
+            3, u"accessible captions for everyone"_qs);
+        row("space at a row's end costs nothing", {u"a"_qs, QString(16, u'x') + u' ' + QString(16, u'y')}, 3,
+            u"a<br>"_qs + QString(16, u'x') + u' ' + QString(16, u'y'));
         row("Japanese counts characters", {u"前"_qs, u"あいうえおかきくけこさしすせそたち"_qs}, 2,
             u"あいうえおかきくけこさしすせそたち"_qs);
     }
