@@ -5,6 +5,8 @@
 #include "net/CSharedProtocol.h"
 #include "net/CSocketError.h"
 
+#include <QHostAddress>
+#include <QNetworkInterface>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -37,6 +39,31 @@ QString dotted(const in_addr &address)
     return QString::fromLatin1(text);
 }
 
+struct LocalInterface
+{
+    int index = 0;
+    QByteArray name;
+};
+
+// The interface that holds the address. An address of a local range that no interface lists
+// (127.0.0.2 and the like) belongs to the loopback interface whose range holds it.
+LocalInterface interfaceHolding(const QString &address)
+{
+    const QHostAddress wanted(address);
+    LocalInterface loopbackRange;
+    for (const QNetworkInterface &interface : QNetworkInterface::allInterfaces()) {
+        for (const QNetworkAddressEntry &entry : interface.addressEntries()) {
+            if (entry.ip() == wanted)
+                return {interface.index(), interface.name().toLocal8Bit()};
+            if (loopbackRange.index == 0 && interface.flags().testFlag(QNetworkInterface::IsLoopBack) &&
+                entry.ip().protocol() == QAbstractSocket::IPv4Protocol &&
+                wanted.isInSubnet(entry.ip(), entry.prefixLength()))
+                loopbackRange = {interface.index(), interface.name().toLocal8Bit()};
+        }
+    }
+    return loopbackRange;
+}
+
 } // namespace
 
 CUdpSock::CUdpSock(const QString &name, const QString &bindAddress, const QString &broadcastAddress,
@@ -67,28 +94,27 @@ CUdpSock::CUdpSock(const QString &name, const QString &bindAddress, const QStrin
     }
 
     if (!m_broadcastAddress.isEmpty() && m_broadcastAddress != m_bindAddress) {
-        m_broadcastSocket = openSocket(" in socket()");
+        const LocalInterface adapter = interfaceHolding(m_bindAddress);
+        m_interfaceIndex = adapter.index;
+        m_broadcastSocket = openBroadcastSocket(m_broadcastAddress, adapter.name, m_broadcastNotifier);
         if (m_broadcastSocket < 0) {
             closeAll();
             return;
         }
-        if (!registerSocket(m_broadcastSocket)) {
-            WriteLog(m_errorText + QStringLiteral(" in WSAAsyncSocket()"));
-            closeAll();
-            return;
-        }
-        m_broadcastNotifier = new QSocketNotifier(m_broadcastSocket, QSocketNotifier::Read, this);
-        // Every member on this host listens to the same broadcast address and port.
-        if (::setsockopt(m_broadcastSocket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0) {
-            setError(errno);
-            WriteLog(m_errorText + QStringLiteral(" in setsockopt()"));
-            closeAll();
-            return;
-        }
-        if (!bindSocket(m_broadcastSocket, m_broadcastAddress)) {
-            WriteLog(m_errorText + QStringLiteral(" in bind()"));
-            closeAll();
-            return;
+        const QString limited = QLatin1String(kLimitedBroadcast);
+        if (m_broadcastAddress != limited) {
+            if (m_interfaceIndex > 0) {
+                m_limitedSocket = openBroadcastSocket(limited, adapter.name, m_limitedNotifier);
+                if (m_limitedSocket < 0) {
+                    closeAll();
+                    return;
+                }
+            } else {
+                // Without the interface a limited broadcast from any other network would get in.
+                WriteLog(QStringLiteral(
+                             "[socket : %1] no interface holds %2; limited broadcasts are not received.")
+                             .arg(m_name, m_bindAddress));
+            }
         }
     }
 
@@ -97,6 +123,9 @@ CUdpSock::CUdpSock(const QString &name, const QString &bindAddress, const QStrin
         connect(m_broadcastNotifier, &QSocketNotifier::activated, this,
                 [this] { onReadable(m_broadcastSocket); });
     }
+    if (m_limitedNotifier)
+        connect(m_limitedNotifier, &QSocketNotifier::activated, this,
+                [this] { onReadable(m_limitedSocket); });
     m_MaxMessageSize = kMaxMessageSize;
     m_isOpen = true;
     receiveBuffer()[0] = 0;
@@ -122,12 +151,83 @@ bool CUdpSock::registerSocket(int fd)
 {
     // Readiness comes through the event loop, so the socket itself must never block.
     const int flags = ::fcntl(fd, F_GETFL, 0);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 ||
-        ::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0 || ::fcntl(fd, F_SETFD, FD_CLOEXEC) != 0) {
         setError(errno);
         return false;
     }
     return true;
+}
+
+int CUdpSock::openBroadcastSocket(const QString &address, const QByteArray &interfaceName,
+                                  QSocketNotifier *&notifier)
+{
+    int fd = openSocket(" in socket()");
+    if (fd < 0)
+        return -1;
+    const auto fail = [&](const char *where) {
+        WriteLog(m_errorText + QLatin1String(where));
+        if (notifier) {
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+            notifier = nullptr;
+        }
+        ::close(fd);
+        return -1;
+    };
+    if (!registerSocket(fd))
+        return fail(" in WSAAsyncSocket()");
+    notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    const int yes = 1;
+    // Every member on this host listens to the same broadcast address and port.
+    if (::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0) {
+        setError(errno);
+        return fail(" in setsockopt()");
+    }
+    if (m_interfaceIndex > 0) {
+        // The arrival interface of each datagram, so that those of other networks are dropped.
+        if (::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &yes, sizeof yes) != 0) {
+            setError(errno);
+            return fail(" in setsockopt()");
+        }
+        // The kernel drops them itself when it may; where it refuses, the check above remains.
+        (void)::setsockopt(fd, SOL_SOCKET, SO_BINDTODEVICE, interfaceName.constData(),
+                           static_cast<socklen_t>(interfaceName.size()));
+    }
+    if (!bindSocket(fd, address))
+        return fail(" in bind()");
+    return fd;
+}
+
+bool CUdpSock::isFiltered(int fd) const
+{
+    return m_interfaceIndex > 0 && fd >= 0 && (fd == m_broadcastSocket || fd == m_limitedSocket);
+}
+
+bool CUdpSock::dropForeign(int fd)
+{
+    for (;;) {
+        char byte = 0;
+        iovec part{&byte, 1};
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        if (::recvmsg(fd, &message, MSG_PEEK) < 0)
+            return errno != EAGAIN && errno != EWOULDBLOCK; // the receive reports the error
+        int arrivedOn = 0;
+        for (cmsghdr *c = CMSG_FIRSTHDR(&message); c; c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info{};
+                std::memcpy(&info, CMSG_DATA(c), sizeof info);
+                arrivedOn = info.ipi_ifindex;
+            }
+        }
+        if (arrivedOn == 0 || arrivedOn == m_interfaceIndex)
+            return true;
+        (void)::recv(fd, &byte, 1, MSG_TRUNC);
+    }
 }
 
 bool CUdpSock::bindSocket(int fd, const QString &address)
@@ -148,7 +248,7 @@ void CUdpSock::closeAll()
 {
     // The notifiers stop first: none may watch a closed descriptor. They are deleted later
     // because a handler may destroy the endpoint while one of them is still emitting.
-    for (QSocketNotifier **notifier : {&m_notifier, &m_broadcastNotifier}) {
+    for (QSocketNotifier **notifier : {&m_notifier, &m_broadcastNotifier, &m_limitedNotifier}) {
         if (!*notifier)
             continue;
         (*notifier)->setEnabled(false);
@@ -156,7 +256,7 @@ void CUdpSock::closeAll()
         *notifier = nullptr;
     }
     bool failed = false;
-    for (int *fd : {&m_socket, &m_broadcastSocket}) {
+    for (int *fd : {&m_socket, &m_broadcastSocket, &m_limitedSocket}) {
         if (*fd < 0)
             continue;
         if (::close(*fd) != 0) {
@@ -203,6 +303,8 @@ void CUdpSock::countFailure(const char *where)
 
 void CUdpSock::onReadable(int fd)
 {
+    if (isFiltered(fd) && !dropForeign(fd))
+        return; // only datagrams of other networks were waiting
     QPointer<CUdpSock> alive(this);
     m_readyFd = fd;
     m_received = false;
@@ -238,11 +340,15 @@ bool CUdpSock::RecvFrom()
         error = errno;
     } else {
         // Called outside a notification: whichever socket has a datagram.
-        received = receive(m_socket);
-        error = errno;
-        if (received < 0 && (error == EAGAIN || error == EWOULDBLOCK) && m_broadcastSocket >= 0) {
-            received = receive(m_broadcastSocket);
+        received = -1;
+        error = EWOULDBLOCK;
+        for (const int fd : {m_socket, m_broadcastSocket, m_limitedSocket}) {
+            if (fd < 0 || (isFiltered(fd) && !dropForeign(fd)))
+                continue;
+            received = receive(fd);
             error = errno;
+            if (received >= 0 || (error != EAGAIN && error != EWOULDBLOCK))
+                break;
         }
     }
 

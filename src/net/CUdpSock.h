@@ -16,10 +16,14 @@ class QSocketNotifier;
 // per class). Sends go to the same port number on the destination. Failures are never thrown:
 // they are counted, logged with Winsock names, and reported by the boolean results.
 //
-// Linux does not hand broadcasts to a socket bound to a unicast address, so an endpoint holds two
-// sockets feeding the same receive path: one on the own address (exclusive, so a second instance
-// on the same channel fails with WSAEADDRINUSE), one shared on the broadcast address. Own
-// broadcasts come back to the sender through the second; the handlers tell them apart by source.
+// Linux does not hand broadcasts to a socket bound to a unicast address, so an endpoint holds up
+// to three sockets feeding the same receive path: one on the own address (exclusive, so a second
+// instance on the same channel fails with WSAEADDRINUSE), one shared on the subnet's broadcast
+// address, and one shared on the limited broadcast address 255.255.255.255, which peers may send
+// to instead. Each datagram reaches exactly one of them: the kernel matches a socket's address
+// against the destination. The two broadcast sockets listen on the adapter's interface only, as a
+// socket bound to the adapter's address would. Own broadcasts come back to the sender through
+// them; the handlers tell them apart by source.
 class CUdpSock : public QObject
 {
     Q_OBJECT
@@ -30,11 +34,14 @@ public:
     static constexpr int kReceiveTerminatorSize = 4;
     static constexpr quint32 kMaxMessageSize = 1500; // no SO_MAX_MSG_SIZE here: the cap itself
 
-    // Creates the sockets, registers them for readiness and binds them to bindAddress:port (and
-    // broadcastAddress:port unless that is empty or the same address). isOpen() tells success;
-    // a failed step is logged as errorText() + " in bind()" and the like.
-    CUdpSock(const QString &name, const QString &bindAddress, const QString &broadcastAddress,
-             quint16 port, QObject *parent = nullptr);
+    static constexpr const char *kLimitedBroadcast = "255.255.255.255";
+
+    // Creates the sockets, registers them for readiness and binds them to bindAddress:port; unless
+    // broadcastAddress is empty or the same address, also to broadcastAddress:port and to the
+    // limited broadcast address on the port. isOpen() tells success; a failed step is logged as
+    // errorText() + " in bind()" and the like.
+    CUdpSock(const QString &name, const QString &bindAddress, const QString &broadcastAddress, quint16 port,
+             QObject *parent = nullptr);
     ~CUdpSock() override;
 
     // Receives one datagram. True when it held at least one byte; tokenCount() then holds the
@@ -92,6 +99,14 @@ protected:
 private:
     void onReadable(int fd);
     int openSocket(const char *where);
+    // A shared socket on a broadcast address, tied to the adapter's interface. -1 on failure
+    // (logged); the socket is then already closed.
+    int openBroadcastSocket(const QString &address, const QByteArray &interfaceName,
+                            QSocketNotifier *&notifier);
+    // Discards the waiting datagrams that came in through another interface than the adapter's;
+    // true when one from the adapter's interface (or a receive error) is next in the queue.
+    bool dropForeign(int fd);
+    bool isFiltered(int fd) const;
     bool bindSocket(int fd, const QString &address);
     bool registerSocket(int fd);
     void closeAll();
@@ -108,7 +123,9 @@ private:
     bool m_isOpen = false;
     QString m_name;
     int m_socket = -1;          // own address: receives unicast, sends everything
-    int m_broadcastSocket = -1; // broadcast address: receives broadcasts only
+    int m_broadcastSocket = -1; // subnet broadcast address: receives broadcasts only
+    int m_limitedSocket = -1;   // 255.255.255.255: receives limited broadcasts only
+    int m_interfaceIndex = 0;   // the adapter's interface; 0 when no interface holds bindAddress
     QString m_bindAddress;
     QString m_broadcastAddress;
     quint16 m_port = 0;
@@ -119,6 +136,7 @@ private:
     CFailureLogLimit m_handlerFailures;
     QSocketNotifier *m_notifier = nullptr;
     QSocketNotifier *m_broadcastNotifier = nullptr;
-    int m_readyFd = -1;     // the socket whose notification is being handled
+    QSocketNotifier *m_limitedNotifier = nullptr;
+    int m_readyFd = -1;      // the socket whose notification is being handled
     bool m_received = false; // whether the handler called RecvFrom during the notification
 };

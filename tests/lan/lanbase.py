@@ -87,8 +87,10 @@ class LanTestCase(unittest.TestCase):
 
     # -- starting tools -------------------------------------------------------------------
 
-    def node(self, host, name, group=None, channel=None, login=True, extra=()):
+    def node(self, host, name, group=None, channel=None, login=True, extra=(), broadcast=None):
         argv = [NODE, "--address", host.address, "--name", name]
+        if broadcast:
+            argv += ["--broadcast", broadcast]
         if group:
             argv += ["--group", str(group)]
         if channel:
@@ -104,8 +106,10 @@ class LanTestCase(unittest.TestCase):
         tool.member_name = name
         return tool
 
-    def quorel(self, host, name, group=None, channel=None, full=False, login=True):
+    def quorel(self, host, name, group=None, channel=None, full=False, login=True, broadcast=None):
         argv = [SIM, "--address", host.address, "--name", name]
+        if broadcast:
+            argv += ["--broadcast", broadcast]
         if group:
             argv += ["--group", str(group)]
         if channel:

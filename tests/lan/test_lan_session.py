@@ -137,8 +137,10 @@ class Ports(LanTestCase):
                 expected.add(native)
                 bound = self.bound_ports(h1)
                 self.assertEqual(set(bound), expected)
+                # The own address, and both broadcast addresses on the adapter's interface only.
                 for port in expected:
-                    self.assertEqual(bound[port], {h1.address, h1.broadcast}, "port %d" % port)
+                    self.assertEqual(bound[port], {h1.address, h1.broadcast + "%eth0", "255.255.255.255%eth0"},
+                                     "port %d" % port)
                 node.stop()
                 self.assertEqual(self.bound_ports(h1), {})
 

@@ -22,6 +22,7 @@ const QString kA = QStringLiteral("127.0.0.2");
 const QString kB = QStringLiteral("127.0.0.3");
 const QString kC = QStringLiteral("127.0.0.4");
 const QString kBroadcast = QStringLiteral("127.255.255.255");
+const QString kLimited = QStringLiteral("255.255.255.255");
 
 // What a handler saw of one datagram.
 struct Received
@@ -98,6 +99,72 @@ private slots:
             QCOMPARE(r.from, kA);
             QCOMPARE(r.tokens, QStringList{QStringLiteral("全員へ")});
         }
+    }
+
+    void eachDestinationHeardOnce_data()
+    {
+        QTest::addColumn<QString>("destination");
+        QTest::addColumn<QString>("receiverBroadcast");
+        QTest::addColumn<int>("heardBack"); // copies of its own datagram the sender receives
+
+        QTest::newRow("own address") << kB << kBroadcast << 0;
+        QTest::newRow("subnet broadcast") << kBroadcast << kBroadcast << 1;
+        QTest::newRow("limited broadcast") << kLimited << kBroadcast << 1;
+        QTest::newRow("limited broadcast to an adapter whose broadcast it is") << kLimited << kLimited << 1;
+    }
+
+    void eachDestinationHeardOnce()
+    {
+        QFETCH(QString, destination);
+        QFETCH(QString, receiverBroadcast);
+        QFETCH(int, heardBack);
+        const quint16 port = m_nextPort++;
+        CUdpSock a(QStringLiteral("main"), kA, kBroadcast, port);
+        CUdpSock b(QStringLiteral("main"), kB, receiverBroadcast, port);
+        QVERIFY(a.isOpen() && b.isOpen());
+        QList<Received> atA, atB;
+        listen(a, atA);
+        listen(b, atB);
+
+        QVERIFY(a.SendString(destination, QStringLiteral("一度だけ")));
+        QTRY_COMPARE(atB.size(), 1);
+        QCOMPARE(atB[0].from, kA);
+        QCOMPARE(atB[0].tokens, QStringList{QStringLiteral("一度だけ")});
+        // A second copy would come right behind the first.
+        QTest::qWait(150);
+        QCOMPARE(atB.size(), 1);
+        QCOMPARE(atA.size(), heardBack);
+        for (const Received &r : std::as_const(atA))
+            QCOMPARE(r.from, kA); // the handlers drop it by its source
+        QVERIFY(operationLogLines().isEmpty());
+    }
+
+    void limitedBroadcastReachesEveryListeningEndpoint()
+    {
+        // Members on one host share the broadcast port; an endpoint that takes no broadcasts at
+        // all does not take limited ones either.
+        const quint16 port = 47229;
+        CUdpSock sender(QStringLiteral("login"), kA, QString(), port);
+        CUdpSock b(QStringLiteral("login"), kB, kBroadcast, port);
+        CUdpSock c(QStringLiteral("login"), kC, kBroadcast, port);
+        QList<Received> atSender, atB, atC;
+        listen(sender, atSender);
+        listen(b, atB);
+        listen(c, atC);
+        QVERIFY(sender.SendTo(kLimited, "req"));
+        QTRY_VERIFY(atB.size() == 1 && atC.size() == 1);
+        QTest::qWait(150);
+        QCOMPARE(atB.size(), 1);
+        QCOMPARE(atC.size(), 1);
+        QVERIFY(atSender.isEmpty());
+        // Offline again: nothing of the endpoint listens any more, so a later login opens anew.
+        b.Destroy();
+        c.Destroy();
+        QVERIFY(sender.SendTo(kLimited, "late"));
+        QTest::qWait(150);
+        QCOMPARE(atB.size(), 1);
+        CUdpSock again(QStringLiteral("login"), kB, kBroadcast, port);
+        QVERIFY(again.isOpen());
     }
 
     void secondInstanceOnTheSamePortStaysClosed()
@@ -270,6 +337,7 @@ private slots:
 
 private:
     std::unique_ptr<TestHome> m_home;
+    quint16 m_nextPort = 47221;
 };
 
 QTEST_GUILESS_MAIN(TestUdpSock)

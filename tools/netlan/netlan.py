@@ -34,8 +34,10 @@ import time
 PREFIX = "tvlan"
 SUBNET = ipaddress.ip_network("198.18.0.0/24")
 BROADCAST = str(SUBNET.broadcast_address)
-# Names this module creates: tvlan-<6 hex>-br / -h<N>. cleanup touches nothing else.
-NAME_RE = re.compile(r"^%s-[0-9a-f]{6}-(br|h\d+)$" % PREFIX)
+# Further links (add_link) use 198.18.1.0/24, 198.18.2.0/24, … inside this range.
+ALL_LINKS = ipaddress.ip_network("198.18.0.0/16")
+# Names this module creates: tvlan-<6 hex>-br / -br<N> / -h<N>. cleanup touches nothing else.
+NAME_RE = re.compile(r"^%s-[0-9a-f]{6}-(br\d*|h\d+)$" % PREFIX)
 
 
 class Unavailable(Exception):
@@ -46,11 +48,19 @@ def _ip(*args, check=True):
     return subprocess.run(["ip", *args], check=check, capture_output=True, text=True)
 
 
-def check_address(address):
+def link_subnet(link):
+    """The subnet of link 0 (the first bridge), 1, 2, …"""
+    if not 0 <= link <= 255:
+        raise ValueError("link %d" % link)
+    return ipaddress.ip_network("198.18.%d.0/24" % link)
+
+
+def check_address(address, subnet=SUBNET):
     """Refuses any address outside the test subnet; returns it as text."""
     a = ipaddress.ip_address(address)
-    if a not in SUBNET or a in (SUBNET.network_address, SUBNET.broadcast_address):
-        raise ValueError("address %s is outside the test subnet %s" % (address, SUBNET))
+    if (subnet.network_address not in ALL_LINKS or a not in subnet
+            or a in (subnet.network_address, subnet.broadcast_address)):
+        raise ValueError("address %s is outside the test subnet %s" % (address, subnet))
     return str(a)
 
 
@@ -72,11 +82,14 @@ def probe():
 
 
 class Host:
-    def __init__(self, index, netns, address):
+    def __init__(self, index, netns, address, subnet=SUBNET):
         self.index = index
         self.netns = netns
-        self.address = check_address(address)
-        self.broadcast = BROADCAST
+        self.address = check_address(address, subnet)
+        self.broadcast = str(subnet.broadcast_address)
+        self.link = int(self.address.split(".")[2])
+        # Further interfaces from add_link: (interface, address, broadcast).
+        self.extra = []
 
     def __repr__(self):
         return "Host(h%d, %s, %s)" % (self.index, self.netns, self.address)
@@ -224,6 +237,7 @@ class Lan:
         self.hosts = []
         self._namespaces = []
         self._processes = []
+        self._links = 0  # links added after the first one
         self._up = False
 
     # -- life cycle -----------------------------------------------------------------------
@@ -265,6 +279,50 @@ class Lan:
             self.destroy()
             raise Unavailable("building the test LAN failed: %s: %s" % (" ".join(e.cmd), (e.stderr or "").strip()))
         return self
+
+    def add_link(self, hosts=1, join=()):
+        """Another link: a bridge of its own, `hosts` new hosts on it (each with eth0 at
+        198.18.L.i/24, numbered on from the hosts so far) and one more interface on every host in
+        `join` (eth1, eth2 … at 198.18.L.(100 + its index)), so that a host can sit on two links.
+        Returns the new hosts."""
+        self._links += 1
+        link = self._links
+        subnet = link_subnet(link)
+        bridge = "%s-br%d" % (self.tag, link)
+        added = []
+        try:
+            self._add_netns(bridge)
+            _ip("-n", bridge, "link", "set", "lo", "up")
+            _ip("-n", bridge, "link", "add", "br0", "type", "bridge")
+            _ip("-n", bridge, "link", "set", "br0", "up")
+
+            def plug(ns, port, ifname, address):
+                _ip("-n", bridge, "link", "add", port, "type", "veth", "peer", "name", ifname, "netns", ns)
+                _ip("-n", bridge, "link", "set", port, "master", "br0")
+                _ip("-n", bridge, "link", "set", port, "up")
+                _ip("-n", ns, "addr", "add", "%s/24" % address, "broadcast", str(subnet.broadcast_address),
+                    "dev", ifname)
+                _ip("-n", ns, "link", "set", ifname, "up")
+
+            for i in range(1, hosts + 1):
+                index = max(h.index for h in self.hosts) + 1 if self.hosts else 1
+                ns = "%s-h%d" % (self.tag, index)
+                address = check_address("198.18.%d.%d" % (link, i), subnet)
+                self._add_netns(ns)
+                _ip("-n", ns, "link", "set", "lo", "up")
+                plug(ns, "p%d" % index, "eth0", address)
+                host = Host(index, ns, address, subnet)
+                self.hosts.append(host)
+                added.append(host)
+            for host in join:
+                ifname = "eth%d" % (1 + len(host.extra))
+                address = check_address("198.18.%d.%d" % (link, 100 + host.index), subnet)
+                plug(host.netns, "j%d" % host.index, ifname, address)
+                host.extra.append((ifname, address, str(subnet.broadcast_address)))
+        except subprocess.CalledProcessError as e:
+            self.destroy()
+            raise Unavailable("building the test LAN failed: %s: %s" % (" ".join(e.cmd), (e.stderr or "").strip()))
+        return added
 
     def _add_netns(self, name):
         assert NAME_RE.match(name), name

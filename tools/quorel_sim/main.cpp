@@ -54,38 +54,45 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("A simulated Quorel peer: the shared protocol of one channel, in code page 932.")
-        + QString::fromUtf8(kCommands));
+        QStringLiteral("A simulated Quorel peer: the shared protocol of one channel, in code page 932.") +
+        QString::fromUtf8(kCommands));
     parser.addHelpOption();
-    const QCommandLineOption address(QStringLiteral("address"), QStringLiteral("Own IPv4 address (required)."),
-                                     QStringLiteral("ip"));
-    const QCommandLineOption broadcast(QStringLiteral("broadcast"),
-                                       QStringLiteral("Broadcast address (default: the address with .255)."),
-                                       QStringLiteral("ip"));
+    const QCommandLineOption address(QStringLiteral("address"),
+                                     QStringLiteral("Own IPv4 address (required)."), QStringLiteral("ip"));
+    const QCommandLineOption broadcast(
+        QStringLiteral("broadcast"),
+        QStringLiteral("Broadcast address (default: the address with .255; 255.255.255.255 is allowed)."),
+        QStringLiteral("ip"));
     const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("Member name (default Quorel)."),
                                   QStringLiteral("name"), QStringLiteral("Quorel"));
     const QCommandLineOption channel(QStringLiteral("channel"), QStringLiteral("Channel 1-12 (default 1)."),
                                      QStringLiteral("n"), QStringLiteral("1"));
-    const QCommandLineOption group(QStringLiteral("group"), QStringLiteral("Group number 1-26 (default 1 = A)."),
-                                   QStringLiteral("n"), QStringLiteral("1"));
-    const QCommandLineOption full(QStringLiteral("full"), QStringLiteral("Start answering login requests with \"Ful\"."));
-    const QCommandLineOption login(QStringLiteral("login"), QStringLiteral("Send the login request right after start."));
-    const QCommandLineOption anyAddress(QStringLiteral("any-address"),
-                                        QStringLiteral("Allow an address outside 127.0.0.0/8 and 198.18.0.0/15."));
+    const QCommandLineOption group(QStringLiteral("group"),
+                                   QStringLiteral("Group number 1-26 (default 1 = A)."), QStringLiteral("n"),
+                                   QStringLiteral("1"));
+    const QCommandLineOption full(QStringLiteral("full"),
+                                  QStringLiteral("Start answering login requests with \"Ful\"."));
+    const QCommandLineOption login(QStringLiteral("login"),
+                                   QStringLiteral("Send the login request right after start."));
+    const QCommandLineOption anyAddress(
+        QStringLiteral("any-address"),
+        QStringLiteral("Allow an address outside 127.0.0.0/8 and 198.18.0.0/15."));
     parser.addOption(anyAddress);
     parser.addOptions({address, broadcast, name, channel, group, full, login});
     parser.process(app);
 
     CQuorelSim::Settings settings;
     settings.address = parser.value(address);
-    if (settings.address.isEmpty() || QHostAddress(settings.address).protocol() != QAbstractSocket::IPv4Protocol) {
+    if (settings.address.isEmpty() ||
+        QHostAddress(settings.address).protocol() != QAbstractSocket::IPv4Protocol) {
         ToolText::emitLine(QStringLiteral("ERROR --address needs an IPv4 address (see --help)"));
         return 2;
     }
-    settings.broadcast = parser.isSet(broadcast) ? parser.value(broadcast) : defaultBroadcast(settings.address);
-    if (!parser.isSet(anyAddress)
-        && !(TestAddress::isTestAddress(settings.address) && TestAddress::isTestAddress(settings.broadcast))) {
-        ToolText::emitLine(TestAddress::refusal(settings.address + u' ' + settings.broadcast, QStringLiteral("--any-address")));
+    settings.broadcast =
+        parser.isSet(broadcast) ? parser.value(broadcast) : defaultBroadcast(settings.address);
+    if (!parser.isSet(anyAddress) && !TestAddress::isTestBroadcast(settings.address, settings.broadcast)) {
+        ToolText::emitLine(TestAddress::refusal(settings.address + u' ' + settings.broadcast,
+                                                QStringLiteral("--any-address")));
         return 2;
     }
     settings.name = parser.value(name);
@@ -102,7 +109,8 @@ int main(int argc, char *argv[])
         return 3;
 
     CStdinLines input;
-    QObject::connect(&input, &CStdinLines::lineReceived, &sim, [&sim](const QString &line) { sim.command(line); });
+    QObject::connect(&input, &CStdinLines::lineReceived, &sim,
+                     [&sim](const QString &line) { sim.command(line); });
     QObject::connect(&input, &CStdinLines::endOfInput, &app, &QCoreApplication::quit);
     QObject::connect(&sim, &CQuorelSim::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (parser.isSet(login))

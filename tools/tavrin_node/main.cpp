@@ -89,7 +89,9 @@ int main(int argc, char *argv[])
         QStringLiteral("address"), QStringLiteral("Adapter IPv4 address (required)."), QStringLiteral("ip"));
     const QCommandLineOption broadcast(
         QStringLiteral("broadcast"),
-        QStringLiteral("Adapter broadcast address (default: the address with .255)."), QStringLiteral("ip"));
+        QStringLiteral(
+            "Adapter broadcast address (default: the address with .255; 255.255.255.255 is allowed)."),
+        QStringLiteral("ip"));
     const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("Member name."),
                                   QStringLiteral("name"));
     const QCommandLineOption channel(QStringLiteral("channel"), QStringLiteral("Channel 1-12."),
@@ -126,8 +128,7 @@ int main(int argc, char *argv[])
         return 2;
     }
     s.broadcast = parser.isSet(broadcast) ? parser.value(broadcast) : defaultBroadcast(s.address);
-    if (!parser.isSet(anyAddress) &&
-        !(TestAddress::isTestAddress(s.address) && TestAddress::isTestAddress(s.broadcast))) {
+    if (!parser.isSet(anyAddress) && !TestAddress::isTestBroadcast(s.address, s.broadcast)) {
         ToolText::emitLine(
             TestAddress::refusal(s.address + u' ' + s.broadcast, QStringLiteral("--any-address")));
         return 2;
