@@ -1,5 +1,6 @@
-// Which port the web server is reached on before and after it starts, and what it says when it
-// cannot listen: ports held busy by the test itself, on loopback.
+// Which port the web server is reached on before and after it starts: ports held busy by the test
+// itself, on loopback. A server that cannot listen is tried through the program's windows
+// (tests/app/test_web_wiring.cpp).
 #include "TestHome.h"
 
 #include "config/CConfig.h"
@@ -56,35 +57,6 @@ private slots:
         QCOMPARE(web.port(), next);
         QCOMPARE(web.expectedPort(), next);
         QVERIFY(web.StatusText().contains(QString::number(next)));
-        QVERIFY(web.TitleNotice().isEmpty());
-    }
-
-    void noPortToListenOnIsToldAndRetried()
-    {
-        auto busy = std::make_unique<QTcpServer>();
-        QVERIFY(busy->listen(QHostAddress::LocalHost));
-        const int port = busy->serverPort();
-        CConfig config;
-        ReceivedMain store;
-        CWebServer web(config, store, loopbackPorts({port}));
-        QCOMPARE(web.expectedPort(), 0);
-
-        web.Start();
-        QVERIFY(web.isRunning());
-        QVERIFY(web.listenFailed());
-        QVERIFY(!web.TitleNotice().isEmpty());
-        const QString status = web.StatusText();
-        QVERIFY2(status.contains(QString::number(port)), qPrintable(status));
-
-        // Once the port is free, switching on again listens instead of keeping the dead server.
-        busy.reset();
-        QCOMPARE(web.expectedPort(), port);
-        web.Start();
-        QVERIFY(web.isListening());
-        QCOMPARE(web.port(), port);
-        QVERIFY(web.TitleNotice().isEmpty());
-        web.Stop();
-        QVERIFY(!web.listenFailed());
         QVERIFY(web.TitleNotice().isEmpty());
     }
 
