@@ -6,6 +6,8 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-l10n-tools
     libgl-dev
+    # QR codes of the web page's address.
+    libqrencode-dev
     fonts-ipafont-gothic
     python3 iproute2 nftables
     # The relay's HTTPS test makes its own self-signed certificate at test time.

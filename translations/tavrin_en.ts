@@ -51,6 +51,10 @@
         <source>キャンセル</source>
         <translation>Cancel</translation>
     </message>
+    <message>
+        <source>アドレスがありません</source>
+        <translation>No address</translation>
+    </message>
 </context>
 <context>
     <name>CDlgCfgInit</name>
@@ -583,6 +587,33 @@ A caption URL is a password: it is not saved in settings files (.tvn) but in a f
     <message>
         <source>色(&amp;C):</source>
         <translation>&amp;Color:</translation>
+    </message>
+</context>
+<context>
+    <name>CWebServer</name>
+    <message>
+        <source>ポート %1 で待ち受けています。</source>
+        <translation>Listening on port %1.</translation>
+    </message>
+    <message>
+        <source>待ち受けできませんでした。ポート %1 はどれも使用中か、使う権限がありません。</source>
+        <translation>Could not listen. Ports %1 are all in use or not permitted.</translation>
+    </message>
+    <message>
+        <source>停止中です。使用するとポート %1 で待ち受けます。</source>
+        <translation>Stopped. When used, it will listen on port %1.</translation>
+    </message>
+    <message>
+        <source>停止中です。ポート %1 はどれも使用中か、使う権限がありません。</source>
+        <translation>Stopped. Ports %1 are all in use or not permitted.</translation>
+    </message>
+    <message>
+        <source>[Webサーバー: 待ち受けできません]</source>
+        <translation>[Web server: cannot listen]</translation>
+    </message>
+    <message>
+        <source>Webサーバーは停止中です</source>
+        <translation>The web server is stopped</translation>
     </message>
 </context>
 <context>

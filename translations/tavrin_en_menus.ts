@@ -70,6 +70,10 @@
         <translation>Color of the &amp;Screen Cover...</translation>
     </message>
     <message>
+        <source>Webページの QR コードを表示 (&amp;Q)	Shift+Ctrl+Q</source>
+        <translation>Show the Web Page's &amp;QR Code	Shift+Ctrl+Q</translation>
+    </message>
+    <message>
         <source>設定(&amp;S)</source>
         <translation>&amp;Settings</translation>
     </message>
@@ -171,6 +175,10 @@
     <message>
         <source>ウインドウ以外を単一色でカバー (&amp;S)</source>
         <translation>Cover Everything but the Window in a &amp;Single Color</translation>
+    </message>
+    <message>
+        <source>Webページの QR コードを表示 (&amp;Q)</source>
+        <translation>Show the Web Page's &amp;QR Code</translation>
     </message>
 </context>
 <context>

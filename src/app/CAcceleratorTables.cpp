@@ -55,6 +55,7 @@ QList<CAcceleratorTables::Entry> CAcceleratorTables::table123()
         {QKeyCombination(kShiftCtrl, Qt::Key_T), TogglePrerollMonitor},
         {QKeyCombination(kShiftCtrl, Qt::Key_G), ToggleLogViewer},
         {QKeyCombination(kShiftCtrl, Qt::Key_D), NoAction},
+        {QKeyCombination(kShiftCtrl, Qt::Key_Q), ToggleQrCode},
     };
 }
 

@@ -213,6 +213,8 @@ void CMainWindow::CopyConfigToApplication()
     else if (m_bCoverShown)
         HideCover();
     m_palette.LoadCustomColors(m_config);
+    for (const auto &step : std::as_const(m_settingsSteps))
+        step();
     WriteLog(QStringLiteral("CMainWindow::CopyConfigToApplication() ends."));
 }
 
@@ -239,9 +241,17 @@ void CMainWindow::DoFileConnect(bool refreshAdapters)
 void CMainWindow::UpdateTitle()
 {
     m_strTitle = CWindowTitle::Compose(CDlgMessage::ProductVersion(), m_net->isOnline(), m_net->memberName(),
-                                       m_net->channel(), m_net->group());
+                                       m_net->channel(), m_net->group(), m_strTitleNotice);
     if (m_display)
         m_display->setWindowTitle(m_strTitle);
+}
+
+void CMainWindow::setTitleNotice(const QString &notice)
+{
+    if (notice == m_strTitleNotice)
+        return;
+    m_strTitleNotice = notice;
+    UpdateTitle();
 }
 
 // ---- destruction ------------------------------------------------------------------------------

@@ -95,6 +95,8 @@ public:
 
     // The title the display window shows.
     QString title() const { return m_strTitle; }
+    // A note at the end of the title, for a part that does not work (empty: none).
+    void setTitleNotice(const QString &notice);
     bool coverShown() const { return m_bCoverShown; }
 
     // Hooks for the windows and dialogs of the other parts, set before creation.
@@ -114,6 +116,9 @@ public:
     // Runs first at destruction, in the order added (the display log's last lines, the web
     // server's stop), before the settings are saved.
     void addShutdownStep(std::function<void()> step) { m_shutdownSteps.append(std::move(step)); }
+    // Runs whenever the settings are applied to the application (creation, a settings file
+    // opened, a reset), after the windows have taken theirs.
+    void addSettingsStep(std::function<void()> step) { m_settingsSteps.append(std::move(step)); }
     // The member monitor, refreshed every second; passed on to the controller.
     void setMemberMonitorView(IMemberMonitorView *view);
 
@@ -186,10 +191,12 @@ private:
     LoginDialog m_loginDialog;
     QHash<int, std::function<void()>> m_commandHooks;
     QList<std::function<void()>> m_shutdownSteps;
+    QList<std::function<void()>> m_settingsSteps;
     IMemberMonitorView *m_memberMonitorView = nullptr;
 
     QString m_strCmdLineFile;
     QString m_strTitle;
+    QString m_strTitleNotice;
 
     QTimer *m_memberMonitorTimer = nullptr; // 105
     QTimer *m_idleTimer = nullptr;

@@ -57,7 +57,7 @@ QString CWindowTitle::ShortVersion(const QString &version)
 }
 
 QString CWindowTitle::Compose(const QString &version, bool online, const QString &memberName, int channel,
-                              int group)
+                              int group, const QString &notice)
 {
     QString title = CStringTable::get(101);
     if (!version.isEmpty())
@@ -69,5 +69,7 @@ QString CWindowTitle::Compose(const QString &version, bool online, const QString
         title += u' ' + CStringTable::get(164);
     }
     title += u' ' + CStringTable::get(167);
+    if (!notice.isEmpty())
+        title += u' ' + notice;
     return title;
 }

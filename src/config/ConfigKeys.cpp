@@ -103,6 +103,11 @@ std::vector<CConfigKeys::Key> CConfigKeys::table(const std::optional<QRect> &wor
     t.integer(u"main.translucent_i", 0, 0, 1);
     t.integer(u"main.translucent.opacity_i", 70, 0, 100);
     t.integer(u"main.topmost_i", 0, 0, 1);
+    // The web page's QR code in a corner of the display: shown, side in percent of the shorter
+    // side of the text area, corner 0 top left, 1 top right, 2 bottom left, 3 bottom right.
+    t.integer(u"main.qrcode.display_i", 0, 0, 1);
+    t.integer(u"main.qrcode.size_i", 25, 10, 100);
+    t.integer(u"main.qrcode.corner_i", 1, 0, 3);
 
     // Member monitor.
     t.integer(u"monitor.display_i", 1, 0, 1);
@@ -252,6 +257,8 @@ std::vector<CConfigKeys::Key> CConfigKeys::table(const std::optional<QRect> &wor
     t.integer(u"communication.http.lineheight_i", 140, 100, 200);
     t.integer(u"communication.http.line_i", 7, 1, 15);
     t.integer(u"communication.http.letter_i", 16, 5, 41);
+    // The web server was switched on: a restart brings the pages back by itself.
+    t.integer(u"communication.http.server_i", 0, 0, 1);
 
     // Logs, start-up, palette, language, speaker delimiter.
     t.integer(u"miscellaneous.log.display_i", 0, 0, 1);

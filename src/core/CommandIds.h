@@ -22,6 +22,8 @@ inline constexpr int ToggleLogViewer = 40248;
 inline constexpr int Frameless = 40050;
 inline constexpr int ToggleCover = 40179;
 inline constexpr int CoverColor = 40183;
+// The web page's QR code in a corner of the display window.
+inline constexpr int ToggleQrCode = 40312;
 
 // Display settings handled by the display window
 inline constexpr int DisplaySettings = 40024;

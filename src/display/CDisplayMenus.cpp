@@ -72,6 +72,8 @@ void CDisplayMenus::buildMenu101()
     item(window, Frameless, menu101("ウインドウの枠を消す(&H)\tF1"), true);
     item(window, ToggleCover, menu101("ウインドウ以外を単一色でカバー (&S)"), true);
     item(window, CoverColor, menu101("ウインドウ以外をカバーする色... (&S)"));
+    window->addSeparator();
+    item(window, ToggleQrCode, menu101("Webページの QR コードを表示 (&Q)\tShift+Ctrl+Q"), true);
 
     QMenu *settings = m_menuBar->addMenu(menu101("設定(&S)"));
     item(settings, DisplaySettings, menu101("表示... (&D)"));
@@ -115,6 +117,7 @@ void CDisplayMenus::buildMenu125(QWidget *owner)
     addItem(m_contextMenu, DisplaySettings, menu125("表示設定... (&D)"));
     addItem(m_contextMenu, Frameless, menu125("ウインドウ枠を消す (&H)"), true);
     addItem(m_contextMenu, ToggleCover, menu125("ウインドウ以外を単一色でカバー (&S)"), true);
+    addItem(m_contextMenu, ToggleQrCode, menu125("Webページの QR コードを表示 (&Q)"), true);
 }
 
 void CDisplayMenus::SetChecked(int command, bool checked)

@@ -5,6 +5,7 @@
 #include "config/CFontColorDialog.h"
 #include "config/CPaletteColorDialog.h"
 #include "core/CDialogs.h"
+#include "core/CQrCodeView.h"
 #include "core/CommandIds.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
@@ -60,12 +61,18 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
     m_canvas->setFocusPolicy(Qt::NoFocus);
     m_canvas->installEventFilter(this);
     layout->addWidget(m_canvas, 1);
+    // A child of the canvas, so the canvas's scrolling leaves it where it stands; it covers the
+    // captions in its corner only while shown.
+    m_qrCode = new CQrCodeView(m_canvas);
+    m_qrCode->setObjectName(QStringLiteral("qrCode"));
+    m_qrCode->hide();
 
     // Before the window is first shown: a see-through surface cannot be asked for later.
     m_effects = new CWindowEffects(*this, m_menus->menuBar(), m_store, m_config, this);
     connect(m_effects, &CWindowEffects::framelessChanged, this, [this](bool frameless) {
         SetChecked(CommandId::Frameless, frameless);
         InvalidateLayout();
+        placeQrCode();
     });
     m_renderer.setBandFilter([this](QImage &band) { m_effects->KeyBackground(band, m_backgroundColor); });
 
@@ -174,6 +181,9 @@ void CDlgMain::OnCommand(int command)
     case Frameless:
         OnFrameless();
         return;
+    case ToggleQrCode:
+        OnToggleQrCode();
+        return;
     default:
         emit commandRequested(command);
         return;
@@ -249,6 +259,48 @@ void CDlgMain::OnFrameless()
     SetChecked(CommandId::Frameless, m_effects->IsFrameless());
     if (active && isVisible() && !isMinimized())
         activateWindow();
+}
+
+void CDlgMain::OnToggleQrCode()
+{
+    m_bQrCode = !m_bQrCode;
+    SetChecked(CommandId::ToggleQrCode, m_bQrCode);
+    placeQrCode();
+}
+
+void CDlgMain::setQrCode(const QString &url, const QString &note)
+{
+    m_qrCode->setText(url);
+    m_qrCode->setNote(note);
+}
+
+bool CDlgMain::isQrCodeShown() const
+{
+    return m_bQrCode && !m_qrCode->isHidden();
+}
+
+QRect CDlgMain::qrCodeArea() const
+{
+    return isQrCodeShown() ? m_qrCode->geometry() : QRect();
+}
+
+void CDlgMain::placeQrCode()
+{
+    if (!m_bQrCode) {
+        m_qrCode->hide();
+        return;
+    }
+    const QRect area = textArea();
+    const int side = std::max(std::min(area.width(), area.height()), 0);
+    // Never smaller than a phone can read from a few metres at one pixel a module.
+    const int size = std::max(side * m_nQrSize / 100, 64);
+    const bool right = m_nQrCorner == 1 || m_nQrCorner == 3;
+    const bool bottom = m_nQrCorner >= 2;
+    const int x = right ? area.right() + 1 - size : area.left();
+    const int y = bottom ? area.bottom() + 1 - size : area.top();
+    m_qrCode->setGeometry(x, y, size, size);
+    m_qrCode->show();
+    m_qrCode->raise();
 }
 
 void CDlgMain::ApplyDisplaySettings()
@@ -374,6 +426,11 @@ void CDlgMain::CopyConfigToWindow()
     applyWindowEffects();
 
     SetChecked(CommandId::ToggleCover, m_config.GetIntOr(QStringLiteral("hide.display_i"), 0) == 1);
+    m_bQrCode = m_config.GetIntOr(QStringLiteral("main.qrcode.display_i"), 0) != 0;
+    m_nQrSize = m_config.GetIntOr(QStringLiteral("main.qrcode.size_i"), m_nQrSize);
+    m_nQrCorner = m_config.GetIntOr(QStringLiteral("main.qrcode.corner_i"), m_nQrCorner);
+    SetChecked(CommandId::ToggleQrCode, m_bQrCode);
+    placeQrCode();
     InvalidateLayout();
     WriteLog(QStringLiteral("DlgMain::CopyConfigToWindow finished."));
 }
@@ -404,6 +461,9 @@ void CDlgMain::CopyWindowToConfig()
     m_config.SetInt(QStringLiteral("main.font.outline.width_i"), m_nOutlineWidth);
     m_config.SetInt(QStringLiteral("main.translucent_i"), m_bTranslucent ? 1 : 0);
     m_config.SetInt(QStringLiteral("main.topmost_i"), m_bTopmost ? 1 : 0);
+    m_config.SetInt(QStringLiteral("main.qrcode.display_i"), m_bQrCode ? 1 : 0);
+    m_config.SetInt(QStringLiteral("main.qrcode.size_i"), m_nQrSize);
+    m_config.SetInt(QStringLiteral("main.qrcode.corner_i"), m_nQrCorner);
     WriteLog(QStringLiteral("DlgMain::CopyWindowToConfig finished."));
 }
 
@@ -483,10 +543,15 @@ void CDlgMain::RequestGoLast()
 
 void CDlgMain::ScrollWindow(const QRect &area, int pixels)
 {
-    if (pixels >= area.height())
+    if (pixels >= area.height()) {
         m_canvas->update(area);
-    else
-        m_canvas->scroll(0, -pixels, area);
+        return;
+    }
+    m_canvas->scroll(0, -pixels, area);
+    // Scrolling moves the code's pixels too: it is drawn again where it stands, and so is the
+    // band above it, which received its top rows instead of the lines scrolling out from under it.
+    if (isQrCodeShown() && m_qrCode->geometry().intersects(area))
+        m_canvas->update(m_qrCode->geometry().adjusted(0, -pixels, 0, 0) & area);
 }
 
 void CDlgMain::ScrollStep()
@@ -512,6 +577,7 @@ bool CDlgMain::eventFilter(QObject *watched, QEvent *event)
 void CDlgMain::OnSize()
 {
     InvalidateLayout();
+    placeQrCode();
 }
 
 void CDlgMain::OnPaint(const QRegion &exposed)
@@ -522,6 +588,8 @@ void CDlgMain::OnPaint(const QRegion &exposed)
         m_column->Paint(m_canvas->size(), m_effects->frameInsets());
         Render();
         syncScrollTimer();
+        // The insets are known now; the code keeps to its corner of the text.
+        placeQrCode();
     }
     QPainter painter(m_canvas);
     m_renderer.Present(painter, m_canvas->rect(), textArea(), m_column->scrollOffset(), backgroundFill());

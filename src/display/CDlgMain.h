@@ -17,6 +17,7 @@ class CConfig;
 class CCustomPalette;
 class CDisplayMenus;
 class CFontMetricsMeasurer;
+class CQrCodeView;
 class CWindowEffects;
 class QAction;
 class QMenu;
@@ -73,6 +74,14 @@ public:
     // The display settings were written: take them (scroll timer, line height, outline,
     // translucency, topmost) and redraw.
     void ApplyDisplaySettings();
+
+    // The web page's QR code in a corner ("main.qrcode.*"): the address to encode, or an empty
+    // one with the note shown in its place (the server does not listen).
+    void setQrCode(const QString &url, const QString &note);
+    bool isQrCodeShown() const;
+    // The code's square, in canvas coordinates; empty while hidden.
+    QRect qrCodeArea() const;
+    CQrCodeView *qrCodeView() const { return m_qrCode; }
 
     // Where the lines stand and how far the column has scrolled.
     const CCaptionColumn &column() const { return *m_column; }
@@ -132,6 +141,9 @@ private:
     void OnOutlineColor();
     void OnDisplaySettings();
     void OnFrameless();
+    void OnToggleQrCode();
+    // Size and corner from the settings, the canvas's size; shown as the flag says.
+    void placeQrCode();
     void OnSize();
     void OnPaint(const QRegion &exposed);
 
@@ -164,6 +176,10 @@ private:
     FontChooser m_chooseFont;
     ColorChooser m_chooseColor;
     bool m_bWasMinimized = false;
+    CQrCodeView *m_qrCode = nullptr;
+    bool m_bQrCode = false;
+    int m_nQrSize = 25;
+    int m_nQrCorner = 1;
 
     // Made with the display font's measurer, replaced with it.
     std::unique_ptr<CFontMetricsMeasurer> m_measurer;

@@ -2,6 +2,7 @@
 
 #include "config/CConfig.h"
 #include "core/CDialogs.h"
+#include "core/CQrCodeView.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "web/CHttpPage.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -28,6 +30,11 @@ CDlgCfgHttp::CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &conf
     m_pEnable->setObjectName(QStringLiteral("check%1").arg(kIdEnable));
     m_pEnable->setChecked(serverOn);
     layout->addWidget(m_pEnable);
+    m_pStatus = new QLabel(this);
+    m_pStatus->setObjectName(QStringLiteral("httpStatus"));
+    m_pStatus->setWordWrap(true);
+    m_pStatus->hide();
+    layout->addWidget(m_pStatus);
 
     auto *accessLabel = new QLabel(tr("アクセス先 (&U)"), this);
     m_pAccess = new QPlainTextEdit(this);
@@ -37,7 +44,16 @@ CDlgCfgHttp::CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &conf
     m_pAccess->setMaximumHeight(m_pAccess->fontMetrics().lineSpacing() * 5);
     accessLabel->setBuddy(m_pAccess);
     layout->addWidget(accessLabel);
-    layout->addWidget(m_pAccess);
+    auto *access = new QHBoxLayout;
+    access->addWidget(m_pAccess, 1);
+    // The live page for the audience's phones, next to the addresses.
+    m_pQrCode = new CQrCodeView(this);
+    m_pQrCode->setObjectName(QStringLiteral("httpQrCode"));
+    m_pQrCode->setNote(tr("アドレスがありません"));
+    m_pQrCode->setFixedSize(m_pQrCode->sizeHint() * 1.5);
+    m_pQrCode->hide();
+    access->addWidget(m_pQrCode, 0, Qt::AlignTop);
+    layout->addLayout(access);
 
     auto *form = new QFormLayout;
     layout->addLayout(form);
@@ -75,6 +91,15 @@ CDlgCfgHttp::CDlgCfgHttp(bool serverOn, const QString &accessText, CConfig &conf
             field.edit->setText(QString::number(value));
     }
     WriteLog(QStringLiteral("CDlgCfgHttp::OnInitDialog() finished."));
+}
+
+void CDlgCfgHttp::setServerView(const QString &status, const QString &accessText, const QString &liveUrl)
+{
+    m_pStatus->setText(status);
+    m_pStatus->setVisible(!status.isEmpty());
+    m_pAccess->setPlainText(CStringTable::forDisplay(accessText));
+    m_pQrCode->setText(liveUrl);
+    m_pQrCode->setVisible(!liveUrl.isEmpty());
 }
 
 QLineEdit *CDlgCfgHttp::addEdit(QFormLayout *layout, int id, const char *label)
@@ -135,6 +160,12 @@ void CDlgCfgHttp::accept()
     m_config.SetString(QStringLiteral("communication.http.bgcolor"), m_pBackgroundColor->text());
     for (const NumberField &field : numberFields())
         m_config.SetInt(QString::fromUtf16(field.key), number(field.edit));
+    if (m_apply && !m_apply(m_bServerOn)) {
+        // Said here and not only in the operation log: the audience would be handed an address
+        // that does not answer.
+        WriteLog(QStringLiteral("CDlgCfgHttp: the web server cannot listen; the dialog stays open."));
+        return;
+    }
     WriteLog(QStringLiteral("CDlgCfgHttp finished by [OK]."));
     QDialog::accept();
 }

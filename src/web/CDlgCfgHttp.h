@@ -4,8 +4,12 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class CConfig;
+class CQrCodeView;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -34,6 +38,15 @@ public:
     // The switch as the dialog ended (after OK), or as it was handed in.
     bool serverOn() const { return m_bServerOn; }
 
+    // Switches the server as OK leaves the switch, after the values are stored; false when the
+    // server was switched on but cannot listen. The dialog then stays open and shows why (the
+    // hook refreshes what it shows with setServerView first).
+    using ApplyHook = std::function<bool(bool serverOn)>;
+    void setApplyHook(ApplyHook hook) { m_apply = std::move(hook); }
+    // The server's state in a line, the addresses, and the live page's address as a QR code
+    // (empty: none).
+    void setServerView(const QString &status, const QString &accessText, const QString &liveUrl);
+
     // The messages of every value that is refused (outside the key's bounds), in the dialog's
     // order, joined with CR LF; empty when all are valid. OK shows them and keeps the dialog open.
     QString CheckValues() const;
@@ -56,8 +69,11 @@ private:
 
     CConfig &m_config;
     bool m_bServerOn = false;
+    ApplyHook m_apply;
     QCheckBox *m_pEnable = nullptr;
+    QLabel *m_pStatus = nullptr;
     QPlainTextEdit *m_pAccess = nullptr;
+    CQrCodeView *m_pQrCode = nullptr;
     QLineEdit *m_pTextColor = nullptr;
     QLineEdit *m_pBackgroundColor = nullptr;
     QLineEdit *m_pFontSize = nullptr;

@@ -2,6 +2,35 @@
 
 #include "config/CConfig.h"
 #include "web/CHttpPage.h"
+#include "web/CHttpPortProbe.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+QString translate(const char *text)
+{
+    return QCoreApplication::translate("CWebServer", text);
+}
+
+// "80, 8080～8089": runs of consecutive ports joined.
+QString portList(const QList<int> &ports)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < ports.size();) {
+        qsizetype j = i;
+        while (j + 1 < ports.size() && ports[j + 1] == ports[j] + 1)
+            ++j;
+        parts.append(j > i + 1 ? QStringLiteral("%1～%2").arg(ports[i]).arg(ports[j])
+                               : QString::number(ports[i]));
+        if (j == i + 1)
+            parts.append(QString::number(ports[j]));
+        i = j + 1;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace
 
 CWebServer::CWebServer(CConfig &config, const ReceivedMain &captions, CHttpSockOptions options)
     : m_config(config), m_captions(captions), m_options(std::move(options))
@@ -12,8 +41,9 @@ CWebServer::~CWebServer() = default;
 
 void CWebServer::Start()
 {
-    if (m_sock)
+    if (isListening())
         return;
+    m_sock.reset();
     m_sock = std::make_unique<CHttpSock>(*this, m_options);
     ApplySettings();
 }
@@ -44,6 +74,43 @@ void CWebServer::ApplySettings()
 int CWebServer::port() const
 {
     return m_sock ? m_sock->port() : 0;
+}
+
+bool CWebServer::isListening() const
+{
+    return m_sock && m_sock->isListening();
+}
+
+int CWebServer::expectedPort() const
+{
+    return isListening() ? port() : CHttpPortProbe::FirstFreePort(m_options);
+}
+
+QString CWebServer::StatusText() const
+{
+    const QString ports = portList(CHttpPortProbe::PortNumbers(m_options));
+    if (isListening())
+        return translate("ポート %1 で待ち受けています。").arg(port());
+    if (m_sock)
+        return translate("待ち受けできませんでした。ポート %1 はどれも使用中か、使う権限がありません。")
+            .arg(ports);
+    const int next = expectedPort();
+    if (next > 0)
+        return translate("停止中です。使用するとポート %1 で待ち受けます。").arg(next);
+    return translate("停止中です。ポート %1 はどれも使用中か、使う権限がありません。").arg(ports);
+}
+
+QString CWebServer::TitleNotice() const
+{
+    return listenFailed() ? translate("[Webサーバー: 待ち受けできません]") : QString();
+}
+
+QString CWebServer::LiveUrl(const QString &address, int port)
+{
+    if (address.isEmpty() || port <= 0)
+        return {};
+    const QString portText = port != 80 ? QStringLiteral(":%1").arg(port) : QString();
+    return QStringLiteral("http://") + address + portText + QStringLiteral("/live");
 }
 
 QString CWebServer::HttpPageText()

@@ -23,7 +23,11 @@ public:
     CWebServer &operator=(const CWebServer &) = delete;
 
     bool isRunning() const { return m_sock != nullptr; }
+    bool isListening() const;
+    // Switched on, but no port could be listened on.
+    bool listenFailed() const { return m_sock && !isListening(); }
     // Creates the server (even when it cannot listen: the switch stays on) with the settings.
+    // A server that could not listen tries its ports again.
     void Start();
     // Stops and deletes the server; nothing happens when it is not running.
     void Stop();
@@ -31,6 +35,15 @@ public:
     void ApplySettings();
     // The port listened on; 0 when stopped or not listening.
     int port() const;
+    // The port the page is reached on: the one listened on, or, while not listening, the one a
+    // start would take now; 0 when no port is free.
+    int expectedPort() const;
+    const CHttpSockOptions &options() const { return m_options; }
+    // One line on the server for the settings dialog: listening on which port, stopped and which
+    // port a start would take, or not listening at all.
+    QString StatusText() const;
+    // A short note for the display's title while the server is on but cannot listen; else empty.
+    QString TitleNotice() const;
     CHttpSock *sock() const { return m_sock.get(); }
 
     int lineLimit() const { return m_nLines; }
@@ -41,6 +54,9 @@ public:
     // "http://ADDRESS/" per address, with ":PORT" unless the port is 80 or unknown (0), joined
     // with CR LF.
     static QString AccessText(const QStringList &addresses, int port);
+    // The live page's address "http://ADDRESS:PORT/live" (no ":80"); empty without an address
+    // or a port.
+    static QString LiveUrl(const QString &address, int port);
 
 private:
     CConfig &m_config;

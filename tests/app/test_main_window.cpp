@@ -416,6 +416,8 @@ void TestMainWindow::keys_data()
         << "contact" << shiftCtrl << int(Qt::Key_I) << CommandId::ToggleInput;
     QTest::newRow("Shift+Ctrl+D does nothing, but takes the key")
         << "box1" << shiftCtrl << int(Qt::Key_D) << CommandId::NoAction;
+    QTest::newRow("Shift+Ctrl+Q from an input box: the display's QR code")
+        << "box1" << shiftCtrl << int(Qt::Key_Q) << CommandId::ToggleQrCode;
     QTest::newRow("Shift+Ctrl+S is no accelerator") << "display" << shiftCtrl << int(Qt::Key_S) << 0;
     QTest::newRow("plain letter") << "display" << int(Qt::NoModifier) << int(Qt::Key_S) << 0;
 }

@@ -182,6 +182,12 @@ private slots:
         row("log folder of 220", "miscellaneous.log.folder", QString(220, u'f'), QString(220, u'f'), 0);
         row("log folder of 221", "miscellaneous.log.folder", QString(221, u'f'), u"<documents>"_qs, 1);
         row("multiline limit of 1", "pft.send.multiline.limit", u"9"_qs, u"20"_qs, 1);
+        row("web server on", "communication.http.server_i", u"1"_qs, u"1"_qs, 0);
+        row("web server 2", "communication.http.server_i", u"2"_qs, u"0"_qs, 1);
+        row("web server key empty: off", "communication.http.server_i", QString(), u"0"_qs, 0);
+        row("QR code key empty: hidden", "main.qrcode.display_i", QString(), u"0"_qs, 0);
+        row("QR code corner 4", "main.qrcode.corner_i", u"4"_qs, u"1"_qs, 1);
+        row("QR code size 9 percent", "main.qrcode.size_i", u"9"_qs, u"25"_qs, 1);
         row("unbounded text", "fkey.string.01", u"お疲れさまです"_qs, u"お疲れさまです"_qs, 0);
     }
 

@@ -4,6 +4,7 @@
 #include "config/CCustomPalette.h"
 #include "config/CPaletteColorDialog.h"
 #include "core/CDialogs.h"
+#include "core/CQrCodeView.h"
 #include "core/CommandIds.h"
 #include "core/StringTable.h"
 #include "display/CDlgCfgDisplay.h"
@@ -152,6 +153,9 @@ private slots:
     void f1TogglesFrameless();
     void translucentBackground_data();
     void translucentBackground();
+    void qrCodeInACornerStaysWhileTheLinesScroll_data();
+    void qrCodeInACornerStaysWhileTheLinesScroll();
+    void qrCodeToggledAndKept();
 };
 
 void TestDlgMain::scrollingMovesThePicture()
@@ -301,8 +305,8 @@ void TestDlgMain::commandsAndCheckMarks()
     cancel.start(0);
     QSignalSpy requested(&display, &CDlgMain::commandRequested);
     using namespace CommandId;
-    const QList<int> own = {Exit,     DisplayFont, DisplayBackground, DisplayOutlineColor, DisplaySettings,
-                            Frameless};
+    const QList<int> own = {Exit,      DisplayFont, DisplayBackground, DisplayOutlineColor, DisplaySettings,
+                            Frameless, ToggleQrCode};
 
     QList<int> expected;
     for (QAction *item : items(display.menuBar()->actions()) + display.contextMenu()->actions()) {
@@ -321,6 +325,7 @@ void TestDlgMain::commandsAndCheckMarks()
     // Both frameless items were clicked: framed again, and the marks say so.
     QVERIFY(!display.effects()->IsFrameless());
     QVERIFY(!display.isChecked(Frameless));
+    QVERIFY(!display.isChecked(ToggleQrCode));
     // A click does not flip a mark; whoever owns the state sets it, in both menus.
     QVERIFY(!display.isChecked(ToggleInput));
     d.config.SetInt(u"hide.display_i"_s, 1);
@@ -757,6 +762,90 @@ void TestDlgMain::translucentBackground()
     const bool glyphs = !boundsOf(image, qRgb(0xff, 0, 0)).isEmpty();
     QCOMPARE(glyphs, text != 0x804020u);
     QCOMPARE(where(image, [](QRgb pixel) { return qAlpha(pixel) == 255; }).isEmpty(), !glyphs && alpha < 255);
+}
+
+void TestDlgMain::qrCodeInACornerStaysWhileTheLinesScroll_data()
+{
+    QTest::addColumn<int>("corner");
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<bool>("bottom");
+    QTest::newRow("top left") << 0 << false << false;
+    QTest::newRow("top right") << 1 << true << false;
+    QTest::newRow("bottom left") << 2 << false << true;
+    QTest::newRow("bottom right") << 3 << true << true;
+}
+
+void TestDlgMain::qrCodeInACornerStaysWhileTheLinesScroll()
+{
+    QFETCH(int, corner);
+    QFETCH(bool, right);
+    QFETCH(bool, bottom);
+    ShownDisplay d([corner](CConfig &config) {
+        config.SetInt(u"main.qrcode.display_i"_s, 1);
+        config.SetInt(u"main.qrcode.corner_i"_s, corner);
+        config.SetInt(u"main.qrcode.size_i"_s, 40);
+        config.SetInt(u"main.scroll.pixel_i"_s, 5);
+    });
+    d.window->setQrCode(u"http://192.0.2.8:8080/live"_s, QString());
+    QVERIFY(d.window->isQrCodeShown());
+    const QRect area = d.window->textArea();
+    const QRect code = d.window->qrCodeArea();
+    QCOMPARE(code.width(), code.height());
+    QCOMPARE(code.width(), std::min(area.width(), area.height()) * 40 / 100);
+    QCOMPARE(right ? code.right() : code.left(), right ? area.right() : area.left());
+    QCOMPARE(bottom ? code.bottom() : code.top(), bottom ? area.bottom() : area.top());
+
+    QImage drawn = d.window->qrCodeView()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    drawn.setDevicePixelRatio(1);
+    QVERIFY(boundsOf(drawn, 0x000000).isValid());
+    for (int i = 1; i <= d.window->shownLines() + 3; ++i)
+        d.add(u"行%1 字幕の行が流れる"_s.arg(i));
+    QVERIFY(d.window->isScrolling());
+    // The lines scroll under the code; the code itself never moves with them.
+    const auto codeOnScreen = [&d, &code] {
+        // As the picture grabbed from the widget: the screen's pixel ratio is not the point.
+        QImage shown = d.screen().copy(code);
+        shown.setDevicePixelRatio(1);
+        return shown;
+    };
+    QCOMPARE(codeOnScreen(), drawn);
+    for (int step = 0; step < 12; ++step) {
+        d.window->ScrollStep();
+        QCOMPARE(codeOnScreen(), drawn);
+    }
+    // Around the code, the lines are what a whole paint shows.
+    const QImage stepped = d.screen();
+    d.paint();
+    QCOMPARE(d.screen(), stepped);
+}
+
+void TestDlgMain::qrCodeToggledAndKept()
+{
+    ShownDisplay d;
+    CDlgMain &display = *d.window;
+    QVERIFY(!display.isQrCodeShown());
+    // Without a server that listens the corner says so instead of showing a code that leads nowhere.
+    display.setQrCode(QString(), u"停止中"_s);
+    QAction *contextItem = nullptr;
+    for (QAction *item : display.contextMenu()->actions()) {
+        if (item->data().toInt() == CommandId::ToggleQrCode)
+            contextItem = item;
+    }
+    QVERIFY(contextItem);
+    contextItem->trigger();
+    QVERIFY(display.isQrCodeShown());
+    QVERIFY(display.isChecked(CommandId::ToggleQrCode) && contextItem->isChecked());
+    QVERIFY(!display.qrCodeView()->hasCode());
+    display.setQrCode(u"http://192.0.2.8/live"_s, QString());
+    QVERIFY(display.qrCodeView()->hasCode());
+
+    display.CopyWindowToConfig();
+    QCOMPARE(d.config.GetIntOr(u"main.qrcode.display_i"_s, -1), 1);
+    display.action(CommandId::ToggleQrCode)->trigger();
+    QVERIFY(!display.isQrCodeShown());
+    QVERIFY(!contextItem->isChecked());
+    display.CopyWindowToConfig();
+    QCOMPARE(d.config.GetIntOr(u"main.qrcode.display_i"_s, -1), 0);
 }
 
 QTEST_MAIN(TestDlgMain)

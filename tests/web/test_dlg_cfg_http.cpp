@@ -2,10 +2,12 @@
 
 #include "config/CConfig.h"
 #include "core/CDialogs.h"
+#include "core/CQrCodeView.h"
 #include "core/StringTable.h"
 #include "web/CDlgCfgHttp.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -60,6 +62,8 @@ private slots:
     void okStoresAndSwitches_data();
     void okStoresAndSwitches();
     void refusedValuesThenCancelStoreNothing();
+    void serverThatCannotListenKeepsTheDialogOpen_data();
+    void serverThatCannotListenKeepsTheDialogOpen();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -181,6 +185,48 @@ void TestDlgCfgHttp::refusedValuesThenCancelStoreNothing()
     QCOMPARE(config.GetIntOr(u"communication.http.fontsize_i"_qs, 0), 150);
     QCOMPARE(config.GetIntOr(u"communication.http.line_i"_qs, 0), 7);
     QCOMPARE(config.GetIntOr(u"communication.http.letter_i"_qs, 0), 16);
+}
+
+void TestDlgCfgHttp::serverThatCannotListenKeepsTheDialogOpen_data()
+{
+    QTest::addColumn<bool>("checked");
+    QTest::addColumn<bool>("listens");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("on and listening") << true << true << true;
+    QTest::newRow("on, cannot listen") << true << false << false;
+    QTest::newRow("off") << false << true << true;
+}
+
+void TestDlgCfgHttp::serverThatCannotListenKeepsTheDialogOpen()
+{
+    QFETCH(bool, checked);
+    QFETCH(bool, listens);
+    QFETCH(bool, closes);
+    CConfig config;
+    CDlgCfgHttp dialog(false, u"http://192.0.2.1:8080/"_qs, config);
+    dialog.setServerView(u"停止中"_qs, u"http://192.0.2.1:8080/"_qs, u"http://192.0.2.1:8080/live"_qs);
+    auto *code = dialog.findChild<CQrCodeView *>(u"httpQrCode"_qs);
+    QVERIFY(code->isVisibleTo(&dialog) && code->hasCode());
+    QList<bool> applied;
+    int linesWhenApplied = 0;
+    dialog.setApplyHook([&](bool on) {
+        applied.append(on);
+        linesWhenApplied = config.GetIntOr(u"communication.http.line_i"_qs, 0);
+        if (!listens)
+            dialog.setServerView(u"待ち受けできません"_qs, QString(), QString());
+        return listens;
+    });
+    enable(dialog)->setChecked(checked);
+    edit(dialog, CDlgCfgHttp::kIdLines)->setText(u"3"_qs);
+    dialog.show();
+    dialog.accept();
+    QCOMPARE(applied, QList<bool>{checked});
+    // Stored before the server is switched, so that it starts with the new page settings.
+    QCOMPARE(linesWhenApplied, 3);
+    QCOMPARE(dialog.isVisible(), !closes);
+    QCOMPARE(dialog.findChild<QLabel *>(u"httpStatus"_qs)->text(),
+             listens ? u"停止中"_qs : u"待ち受けできません"_qs);
+    QCOMPARE(code->isVisibleTo(&dialog), listens);
 }
 
 QTEST_MAIN(TestDlgCfgHttp)

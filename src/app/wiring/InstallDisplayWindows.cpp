@@ -15,4 +15,10 @@ void InstallDisplayWindows(CMainWindow &mainWindow)
                 main.PostCommand(CommandId::ToggleCover);
         });
     });
+    // The key works from every window; the display shows the code.
+    CMainWindow *window = &mainWindow;
+    mainWindow.setCommandHook(CommandId::ToggleQrCode, [window] {
+        if (CDlgMain *display = window->displayWindow())
+            display->OnCommand(CommandId::ToggleQrCode);
+    });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "input/CToolWindow.h"
+#include "web/CHttpSock.h"
 
 class CMainWindow;
 
@@ -24,7 +25,8 @@ void InstallMemberWindows(CMainWindow &mainWindow);
 void InstallContactWindows(CMainWindow &mainWindow);
 // The pre-roll editor and the pre-roll monitor.
 void InstallPrerollWindows(CMainWindow &mainWindow);
-// The web server: its settings command switches it on and off; it stops at the end of the run.
-void InstallWebWindows(CMainWindow &mainWindow);
+// The web server: its settings command switches it on and off, the settings' switch starts it;
+// it stops at the end of the run. The options say how it listens (tests pass loopback ports).
+void InstallWebWindows(CMainWindow &mainWindow, CHttpSockOptions options = {});
 // The caption relay to Zoom and YouTube: started with the saved targets, set up in its dialog.
 void InstallRelayWindows(CMainWindow &mainWindow);
