@@ -30,6 +30,9 @@ CInputBox::CInputBox(QWidget *parent) : QLineEdit(parent)
     palette.setColor(QPalette::Window, QColor(0xd0, 0x10, 0x10));
     palette.setColor(QPalette::WindowText, Qt::white);
     m_limitMark->setPalette(palette);
+    // A child of an edit box would take the box's own roles (Base, Text) instead.
+    m_limitMark->setBackgroundRole(QPalette::Window);
+    m_limitMark->setForegroundRole(QPalette::WindowText);
     m_limitMark->hide();
     // The mark stays until the typist deletes something or the line is sent.
     connect(this, &QLineEdit::textChanged, this, [this] {

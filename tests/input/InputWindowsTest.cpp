@@ -210,6 +210,10 @@ private slots:
         if (notTaken.isEmpty())
             return;
         QCOMPARE(cut.first().first().toString(), notTaken);
+        // Red on any background the member chose.
+        const QColor mark =
+            box->grab().toImage().pixelColor(box->limitMark()->geometry().topLeft() + QPoint(1, 1));
+        QVERIFY2(mark.red() > 150 && mark.green() < 100 && mark.blue() < 100, qPrintable(mark.name()));
         QVERIFY2(box->limitMark()->text().contains(notTaken.left(12)), qPrintable(box->limitMark()->text()));
         // The mark stays while the box is full and goes once there is room again.
         press(box, Qt::Key_End);
