@@ -1,0 +1,81 @@
+#include "input/CInputContextPrimer.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+CInputContextPrimer::CInputContextPrimer(QWidget *window) : QObject(window), m_window(window)
+{
+    m_giveUp = new QTimer(this);
+    m_giveUp->setSingleShot(true);
+    m_giveUp->setInterval(kActivationWaitMs);
+    connect(m_giveUp, &QTimer::timeout, this, [this] {
+        QObject::disconnect(m_focusWatch);
+        m_bDone = true;
+    });
+    m_window->installEventFilter(this);
+}
+
+bool CInputContextPrimer::TakesTypedText(const QWidget *window)
+{
+    const auto typable = [](const QWidget *box) {
+        return box->focusPolicy() != Qt::NoFocus && box->testAttribute(Qt::WA_InputMethodEnabled);
+    };
+    for (const QLineEdit *box : window->findChildren<QLineEdit *>()) {
+        if (!box->isReadOnly() && typable(box))
+            return true;
+    }
+    for (const QPlainTextEdit *box : window->findChildren<QPlainTextEdit *>()) {
+        if (!box->isReadOnly() && typable(box->viewport()))
+            return true;
+    }
+    for (const QTextEdit *box : window->findChildren<QTextEdit *>()) {
+        if (!box->isReadOnly() && typable(box->viewport()))
+            return true;
+    }
+    return false;
+}
+
+bool CInputContextPrimer::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && !m_bDone) {
+        if (event->type() == QEvent::Show && !m_giveUp->isActive())
+            Start();
+        else if (event->type() == QEvent::WindowActivate && m_giveUp->isActive())
+            Finish();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CInputContextPrimer::Start()
+{
+    QWindow *own = m_window->windowHandle();
+    if (!own || !TakesTypedText(m_window)) {
+        m_bDone = true;
+        return;
+    }
+    // The window that should have the keyboard afterwards: the one that has it now, or one
+    // that takes it before this window's turn comes (the window system activates a window
+    // only once it is on screen).
+    m_focusBack = QGuiApplication::focusWindow();
+    m_focusWatch = connect(qApp, &QGuiApplication::focusWindowChanged, this, [this, own](QWindow *focus) {
+        if (focus && focus != own)
+            m_focusBack = focus;
+    });
+    m_giveUp->start();
+    own->requestActivate();
+}
+
+void CInputContextPrimer::Finish()
+{
+    m_giveUp->stop();
+    QObject::disconnect(m_focusWatch);
+    m_bDone = true;
+    if (m_focusBack && m_focusBack != m_window->windowHandle() && m_focusBack->isVisible())
+        m_focusBack->requestActivate();
+}

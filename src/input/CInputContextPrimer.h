@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class QTimer;
+class QWidget;
+class QWindow;
+
+// Some input methods (fcitx5's Qt plugin) make a window's input context only when the window
+// first gets the keyboard, and keys typed before that context is ready bypass the input method:
+// the first letters typed into a window just clicked for the first time come out as plain
+// romaji. When a window with a box to type in is shown for the first time, this gives it the
+// keyboard once and then hands the keyboard back to the window that had it (or that took it in
+// the meantime), so that the context is ready before the member first types there.
+class CInputContextPrimer final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Gives up when the window system has not activated the window after this long, so that a
+    // later activation by the member is never undone.
+    static constexpr int kActivationWaitMs = 2000;
+
+    explicit CInputContextPrimer(QWidget *window);
+
+    // Whether window holds a box that takes typed text.
+    static bool TakesTypedText(const QWidget *window);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Start();
+    void Finish();
+
+    QWidget *m_window = nullptr;
+    QPointer<QWindow> m_focusBack;
+    QMetaObject::Connection m_focusWatch;
+    QTimer *m_giveUp = nullptr;
+    bool m_bDone = false;
+};
