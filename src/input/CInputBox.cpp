@@ -112,7 +112,8 @@ void CInputBox::CheckCut(qsizetype lengthBefore, qsizetype removed, const QStrin
     // The box keeps the head of an insertion that does not fit; the rest is lost.
     const qsizetype expected = lengthBefore - removed + inserted.size();
     const qsizetype missing = std::min(expected - text().size(), inserted.size());
-    if (missing > 0)
+    // Only a full box cuts; a key the box ignored for another reason is no loss.
+    if (missing > 0 && text().size() >= maxLength())
         emit typedTextCut(inserted.right(missing));
 }
 
@@ -122,8 +123,11 @@ void CInputBox::ShowNotTaken(const QString &notTaken)
     m_strNotTaken = notTaken;
     m_nCutLength = text().size();
     QString shown = notTaken.left(kShownNotTaken);
-    if (shown.size() < notTaken.size())
+    if (shown.size() < notTaken.size()) {
+        if (shown.back().isHighSurrogate())
+            shown.chop(1);
         shown += QChar(0x2026);
+    }
     m_limitMark->setText(QStringLiteral(" %1/%2 \u2212%3 ").arg(text().size()).arg(maxLength()).arg(shown));
     m_limitMark->setToolTip(notTaken);
     m_limitMark->adjustSize();

@@ -74,8 +74,14 @@ void CInputContextPrimer::Start()
 void CInputContextPrimer::Finish()
 {
     m_giveUp->stop();
-    QObject::disconnect(m_focusWatch);
     m_bDone = true;
-    if (m_focusBack && m_focusBack != m_window->windowHandle() && m_focusBack->isVisible())
-        m_focusBack->requestActivate();
+    // Hand the keyboard back only when nobody has taken it meanwhile: a window asked to be
+    // activated just before (the first focus at start) may come only now.
+    QTimer::singleShot(kHandBackDelayMs, this, [this] {
+        QObject::disconnect(m_focusWatch);
+        QWindow *own = m_window->windowHandle();
+        if (own && QGuiApplication::focusWindow() == own && m_focusBack && m_focusBack != own &&
+            m_focusBack->isVisible())
+            m_focusBack->requestActivate();
+    });
 }

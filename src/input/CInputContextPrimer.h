@@ -21,6 +21,8 @@ public:
     // Gives up when the window system has not activated the window after this long, so that a
     // later activation by the member is never undone.
     static constexpr int kActivationWaitMs = 2000;
+    // Activations already on their way arrive within this time after the window's own.
+    static constexpr int kHandBackDelayMs = 100;
 
     explicit CInputContextPrimer(QWidget *window);
 
