@@ -9,15 +9,14 @@
 #include <QWidget>
 #include <QWindow>
 
+QSet<const QWindow *> CInputContextPrimer::s_priming;
+
 CInputContextPrimer::CInputContextPrimer(QWidget *window) : QObject(window), m_window(window)
 {
     m_giveUp = new QTimer(this);
     m_giveUp->setSingleShot(true);
     m_giveUp->setInterval(kActivationWaitMs);
-    connect(m_giveUp, &QTimer::timeout, this, [this] {
-        QObject::disconnect(m_focusWatch);
-        m_bDone = true;
-    });
+    connect(m_giveUp, &QTimer::timeout, this, &CInputContextPrimer::Stop);
     m_window->installEventFilter(this);
 }
 
@@ -41,6 +40,11 @@ bool CInputContextPrimer::TakesTypedText(const QWidget *window)
     return false;
 }
 
+bool CInputContextPrimer::Settling()
+{
+    return !s_priming.isEmpty();
+}
+
 bool CInputContextPrimer::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_window && !m_bDone) {
@@ -59,14 +63,17 @@ void CInputContextPrimer::Start()
         m_bDone = true;
         return;
     }
+    m_own = own;
+    s_priming.insert(own);
     // The window that should have the keyboard afterwards: the one that has it now, or one
     // that takes it before this window's turn comes (the window system activates a window
-    // only once it is on screen).
-    m_focusBack = QGuiApplication::focusWindow();
-    m_focusWatch = connect(qApp, &QGuiApplication::focusWindowChanged, this, [this, own](QWindow *focus) {
-        if (focus && focus != own)
+    // only once it is on screen). Windows that are only being readied do not count.
+    const auto track = [this](QWindow *focus) {
+        if (focus && !s_priming.contains(focus))
             m_focusBack = focus;
-    });
+    };
+    track(QGuiApplication::focusWindow());
+    m_focusWatch = connect(qApp, &QGuiApplication::focusWindowChanged, this, track);
     m_giveUp->start();
     own->requestActivate();
 }
@@ -76,12 +83,24 @@ void CInputContextPrimer::Finish()
     m_giveUp->stop();
     m_bDone = true;
     // Hand the keyboard back only when nobody has taken it meanwhile: a window asked to be
-    // activated just before (the first focus at start) may come only now.
+    // activated just before may come only now.
     QTimer::singleShot(kHandBackDelayMs, this, [this] {
-        QObject::disconnect(m_focusWatch);
+        Stop();
         QWindow *own = m_window->windowHandle();
         if (own && QGuiApplication::focusWindow() == own && m_focusBack && m_focusBack != own &&
             m_focusBack->isVisible())
             m_focusBack->requestActivate();
     });
+}
+
+void CInputContextPrimer::Stop()
+{
+    QObject::disconnect(m_focusWatch);
+    s_priming.remove(m_own);
+    m_bDone = true;
+}
+
+CInputContextPrimer::~CInputContextPrimer()
+{
+    s_priming.remove(m_own);
 }

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 class QTimer;
 class QWidget;
@@ -25,6 +26,11 @@ public:
     static constexpr int kHandBackDelayMs = 100;
 
     explicit CInputContextPrimer(QWidget *window);
+    ~CInputContextPrimer() override;
+
+    // Whether some window is being readied now; a focus given meanwhile may be undone by its
+    // activation, which the window system delivers only once the window is on screen.
+    static bool Settling();
 
     // Whether window holds a box that takes typed text.
     static bool TakesTypedText(const QWidget *window);
@@ -35,8 +41,13 @@ protected:
 private:
     void Start();
     void Finish();
+    void Stop();
+
+    // The windows being readied: their activations are not where the keyboard belongs.
+    static QSet<const QWindow *> s_priming;
 
     QWidget *m_window = nullptr;
+    const QWindow *m_own = nullptr;
     QPointer<QWindow> m_focusBack;
     QMetaObject::Connection m_focusWatch;
     QTimer *m_giveUp = nullptr;
