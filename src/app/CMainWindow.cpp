@@ -17,6 +17,7 @@
 #include "core/StringTable.h"
 #include "display/CDlgMain.h"
 #include "display/CModalScope.h"
+#include "input/CInputContextPrimer.h"
 #include "input/IToolWindow.h"
 #include "logs/CDlgCfgLog.h"
 #include "net/CNetController.h"
@@ -33,6 +34,8 @@ namespace {
 constexpr qint32 kBlankLineType = 'i';
 // As long as a desktop commonly lets the text cursor blink after the last key.
 constexpr int kCaretBlinkMs = 10000;
+// How often the first idle pass looks again whether the tool windows are ready for the focus.
+constexpr int kPrimerPollMs = 50;
 const QString kLocalAddress = QStringLiteral("127.0.0.1");
 
 } // namespace
@@ -463,8 +466,14 @@ void CMainWindow::RequestIdlePass()
 void CMainWindow::OnIdle()
 {
     if (m_bCreated) {
-        m_bCreated = false;
-        FocusToolWindow(ToolWindow::Input);
+        // The windows that ready their input contexts at start take the keyboard for a moment;
+        // the first focus comes after them, else one of them would keep it.
+        if (CInputContextPrimer::Settling()) {
+            QTimer::singleShot(kPrimerPollMs, this, &CMainWindow::RequestIdlePass);
+        } else {
+            m_bCreated = false;
+            FocusToolWindow(ToolWindow::Input);
+        }
     }
     if (m_net->TakeRefusalWarning())
         CDialogs::tell(m_display.get(), CDialogs::Icon::Warning, CStringTable::get(129),

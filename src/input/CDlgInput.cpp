@@ -45,12 +45,16 @@ CDlgInput::CDlgInput(ToolWindowHost host, Actions actions, FunctionKeysSource fu
                     m_actions.sendLine(line);
             });
         });
-        connect(box, &CInputBox::monitorTextChanged, this, [this](const QString &text) {
-            post([this, text] {
-                if (m_actions.sendMonitor)
-                    m_actions.sendMonitor(text);
-            });
-        });
+        // Both boxes feed one gate: the peers show one text per member, whichever box it came from.
+        connect(box, &CInputBox::monitorTextRefreshed, this,
+                [this](const QString &text, CMonitorTextGate::Cause cause) {
+                    if (!m_monitorGate.Pass(text, cause))
+                        return;
+                    post([this, text] {
+                        if (m_actions.sendMonitor)
+                            m_actions.sendMonitor(text);
+                    });
+                });
         connect(box, &CInputBox::tabPressed, this, [this, box] {
             QMetaObject::invokeMethod(
                 this, [this, box] { OnTab(box); }, Qt::QueuedConnection);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "input/CMonitorTextGate.h"
 #include "input/CToolWindow.h"
 #include "net/IInputSource.h"
 
@@ -65,4 +66,5 @@ private:
     CInputBox *m_box1 = nullptr;
     CInputBox *m_box2 = nullptr;
     CInputBox *m_current = nullptr;
+    CMonitorTextGate m_monitorGate;
 };

@@ -6,6 +6,7 @@
 #include "config/CPaletteColorDialog.h"
 #include "config/LogFont.h"
 #include "core/CommandIds.h"
+#include "input/CInputContextPrimer.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -31,6 +32,7 @@ CToolWindow::CToolWindow(ToolWindowHost host, const QString &prefix, int fontCom
             {m_nBackgroundCommand, QCoreApplication::translate("CToolWindow", "背景色... (&B)")});
     // Closing only hides; the window lives until the main window ends.
     setAttribute(Qt::WA_DeleteOnClose, false);
+    new CInputContextPrimer(this);
 }
 
 CToolWindow::~CToolWindow() = default;

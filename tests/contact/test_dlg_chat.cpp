@@ -6,11 +6,13 @@
 #include "core/CommandIds.h"
 
 #include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocumentFragment>
 #include <QToolButton>
+#include <QWindow>
 
 // The contact window applies the turn timer (its rules have their own tests) and shows the log.
 class DlgChatTest final : public QObject
@@ -121,6 +123,26 @@ private slots:
         QCOMPARE(config.GetStringOr(QStringLiteral("chat.color.flash")), QStringLiteral("0000ff"));
         QCOMPARE(config.GetStringOr(QStringLiteral("chat.message.active")), QStringLiteral("on"));
         QCOMPARE(config.GetIntOr(QStringLiteral("chat.time_i"), -1), 2);
+    }
+
+    // An input method that makes a window's context at its first focus must have it before the
+    // member first types there: the window gets the keyboard once when first shown, and gives it
+    // back at once to the window that had it.
+    void firstShowingGivesTheKeyboardBack()
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        m_bed->config().SetInt(QStringLiteral("chat.display_i"), 0);
+        CDlgChat chat(m_bed->host(), [](const QString &) {});
+        chat.CopyConfigToWindow();
+        QSignalSpy focused(qApp, &QGuiApplication::focusWindowChanged);
+        chat.ShowWindow();
+        QTRY_VERIFY(focused.size() >= 2);
+        QCOMPARE(focused.first().first().value<QWindow *>(), chat.windowHandle());
+        QTRY_VERIFY(other.isActiveWindow());
+        QCOMPARE(focused.last().first().value<QWindow *>(), other.windowHandle());
     }
 
     void inputBoxTakesOneLineAtTheBottom()

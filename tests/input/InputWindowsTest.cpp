@@ -5,6 +5,7 @@
 #include "input/CFunctionKeyRules.h"
 #include "input/CInputBox.h"
 
+#include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -120,6 +121,106 @@ private slots:
         // A confirmed composition leaves the plain text.
         compose(lower, QString(), u"仮名"_qs);
         QCOMPARE(m_monitors.last(), u"x仮名yzw"_qs);
+    }
+
+    // A real input method reports a key as a composition change (sometimes twice) and then the
+    // key's release; the other members get each change once.
+    void monitorTextOncePerChange()
+    {
+        auto window = makeWindow();
+        CInputBox *upper = window->box(0);
+        const auto step = [upper](const QString &preedit, const QString &commit = QString()) {
+            compose(upper, preedit, commit);
+            QTest::keyRelease(upper, Qt::Key_K);
+            QCoreApplication::processEvents();
+        };
+        step(u"ｋ"_qs);
+        compose(upper, u"き"_qs);
+        step(u"き"_qs);
+        step(u"今日"_qs);
+        QCOMPARE(m_monitors, (QStringList{u"ｋ"_qs, u"き"_qs, u"今日"_qs}));
+        // The commit leaves the same text: its release hands it over once more, as any release
+        // that changed nothing does.
+        step(QString(), u"今日"_qs);
+        QCOMPARE(upper->text(), u"今日"_qs);
+        QCOMPARE(m_monitors.size(), 4);
+        m_monitors.clear();
+        press(upper, Qt::Key_Return);
+        QCOMPARE(m_monitors, QStringList{QString()});
+        // The other box holds the same (empty) text: the focus moving there sends nothing new;
+        // a box with other text is sent when it gets the focus.
+        window->box(1)->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_monitors.size(), 1);
+        upper->setText(QStringLiteral("next"));
+        upper->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_monitors, (QStringList{QString(), QStringLiteral("next")}));
+    }
+
+    void typedTextPastTheLimit_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<QString>("notTaken");
+        const QString kana(130, QChar(0x3042));
+        QTest::newRow("130 committed into an empty box")
+            << 0 << 0 << u"commit"_qs << kana << 127 << kana.left(3);
+        QTest::newRow("commit that just fits")
+            << 120 << 0 << u"commit"_qs << kana.left(7) << 127 << QString();
+        QTest::newRow("commit over a selection that fits")
+            << 127 << 3 << u"commit"_qs << kana.left(3) << 127 << QString();
+        QTest::newRow("key typed at the limit") << 127 << 0 << u"key"_qs << u"y"_qs << 127 << u"y"_qs;
+        QTest::newRow("paste past the limit") << 125 << 0 << u"paste"_qs << u"abcd"_qs << 127 << u"cd"_qs;
+        QTest::newRow("commit into a phrase-lengthened line")
+            << 140 << 0 << u"commit"_qs << kana.left(2) << 140 << kana.left(2);
+    }
+    void typedTextPastTheLimit()
+    {
+        QFETCH(int, length);
+        QFETCH(int, selected);
+        QFETCH(QString, how);
+        QFETCH(QString, input);
+        QFETCH(QString, notTaken);
+        auto window = makeWindow();
+        CInputBox *box = window->box(0);
+        box->PutText(QString(length, QLatin1Char('x')), length);
+        if (selected)
+            box->setSelection(0, selected);
+        QSignalSpy cut(box, &CInputBox::typedTextCut);
+        if (how == u"commit") {
+            // The whole composition reaches the peers' monitors up to the composition limit.
+            compose(box, input);
+            if (length == 0)
+                QCOMPARE(m_monitors.last(), input.left(CInputBox::kCompositionLimit));
+            compose(box, QString(), input);
+        } else if (how == u"paste") {
+            QGuiApplication::clipboard()->setText(input);
+            press(box, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::keyClicks(box, input);
+        }
+        QTEST(int(box->text().size()), "kept");
+        QCOMPARE(cut.size(), notTaken.isEmpty() ? 0 : 1);
+        QCOMPARE(box->notTaken(), notTaken);
+        QCOMPARE(box->limitMark()->isVisible(), !notTaken.isEmpty());
+        if (notTaken.isEmpty())
+            return;
+        QCOMPARE(cut.first().first().toString(), notTaken);
+        // Red on any background the member chose.
+        const QColor mark =
+            box->grab().toImage().pixelColor(box->limitMark()->geometry().topLeft() + QPoint(1, 1));
+        QVERIFY2(mark.red() > 150 && mark.green() < 100 && mark.blue() < 100, qPrintable(mark.name()));
+        QVERIFY2(box->limitMark()->text().contains(notTaken.left(12)), qPrintable(box->limitMark()->text()));
+        // The mark stays while the box is full and goes once there is room again.
+        press(box, Qt::Key_End);
+        QVERIFY(box->limitMark()->isVisible());
+        press(box, Qt::Key_Backspace);
+        QVERIFY(!box->limitMark()->isVisible());
+        QVERIFY(box->notTaken().isEmpty());
     }
 
     void linesInOrderTabEscapeAndUndoneLine()
