@@ -41,6 +41,9 @@ constexpr char kStreamHead[] = "HTTP/1.1 200 OK\r\n"
                                "\r\n"
                                "retry: 2000\n\n";
 constexpr char kKeepAlive[] = ": ka\n\n";
+// Streams sent to in one go of the event loop: an event for a thousand readers must not hold up
+// the display's scroll steps, which run on the same thread.
+constexpr int kFlushSlice = 64;
 
 int gaiToCode(int result)
 {
@@ -112,6 +115,10 @@ CHttpSock::CHttpSock(IHttpPageSource &source, CHttpSockOptions options, QObject 
     m_resumeTimer->setSingleShot(true);
     m_resumeTimer->setInterval(kAcceptRetryMs);
     connect(m_resumeTimer, &QTimer::timeout, this, &CHttpSock::ResumeAccept);
+    m_flushTimer = new QTimer(this);
+    m_flushTimer->setSingleShot(true);
+    m_flushTimer->setInterval(0);
+    connect(m_flushTimer, &QTimer::timeout, this, &CHttpSock::OnFlushSlice);
     m_keepAliveTimer = new QTimer(this);
     m_keepAliveTimer->setInterval(std::clamp(m_options.keepAliveMs / 4, 10, 1000));
     connect(m_keepAliveTimer, &QTimer::timeout, this, &CHttpSock::OnKeepAlive);
@@ -478,15 +485,36 @@ void CHttpSock::WaitWritable(int socket, Connection &connection)
 
 void CHttpSock::OnLiveEvent(const QByteArray &bytes)
 {
-    // A stream that fails is closed and leaves the list while it is walked.
-    const QList<int> streams = m_streams;
-    for (const int socket : streams) {
+    // Queuing shares the bytes with every reader and costs next to nothing; the sends follow in
+    // slices.
+    for (const int socket : std::as_const(m_streams)) {
         const auto found = m_connections.find(socket);
         if (found == m_connections.end())
             continue;
         QueueOut(found.value(), bytes);
+        if (!found->flushQueued) {
+            found->flushQueued = true;
+            m_flushQueue.push_back(socket);
+        }
+    }
+    if (!m_flushQueue.empty() && !m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void CHttpSock::OnFlushSlice()
+{
+    for (int n = 0; n < kFlushSlice && !m_flushQueue.empty(); ++n) {
+        const int socket = m_flushQueue.front();
+        m_flushQueue.pop_front();
+        const auto found = m_connections.find(socket);
+        // Closed meanwhile, and perhaps the number taken by a new connection.
+        if (found == m_connections.end() || !found->flushQueued)
+            continue;
+        found->flushQueued = false;
         Flush(socket, found.value());
     }
+    if (!m_flushQueue.empty())
+        m_flushTimer->start();
 }
 
 void CHttpSock::OnKeepAlive()

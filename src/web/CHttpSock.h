@@ -103,6 +103,8 @@ private:
         qint64 lastQueued = 0;
         // The client has ended its sending half: a stream ends once its bytes are out.
         bool peerDone = false;
+        // Waits in the queue of streams to be sent to.
+        bool flushQueued = false;
     };
     struct Deadline
     {
@@ -128,6 +130,7 @@ private:
     bool Flush(int socket, Connection &connection);
     void WaitWritable(int socket, Connection &connection);
     void OnLiveEvent(const QByteArray &bytes);
+    void OnFlushSlice();
     void OnKeepAlive();
     int TakeSlot(int socket);
     void SendPage(int socket, Connection &connection);
@@ -164,6 +167,9 @@ private:
     std::vector<std::unique_ptr<CHttpResponseSock>> m_slots;
     QHash<int, Connection> m_connections;
     QList<int> m_streams;
+    // Streams with an event queued, sent to a slice at a time.
+    std::deque<int> m_flushQueue;
+    QTimer *m_flushTimer = nullptr;
     QTimer *m_keepAliveTimer = nullptr;
     quint64 m_nextSerial = 1;
     std::deque<Deadline> m_deadlines;

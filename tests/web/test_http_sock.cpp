@@ -483,6 +483,25 @@ private slots:
         QCOMPARE(server.streamCount(), 0);
     }
 
+    void manyReadersGetEveryEventInOrder()
+    {
+        LiveSource source;
+        CHttpSock server(source, loopbackOptions());
+        // More readers than are sent to in one go of the event loop.
+        std::vector<std::unique_ptr<Client>> readers;
+        for (int i = 0; i < 150; ++i) {
+            readers.push_back(std::make_unique<Client>(server.port()));
+            QVERIFY(readers.back()->waitConnected());
+            readers.back()->send("GET /live/events HTTP/1.1\r\n\r\n");
+        }
+        QTRY_COMPARE(server.streamCount(), 150);
+        const QStringList typed{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs};
+        for (const QString &text : typed)
+            source.type(text);
+        for (const auto &reader : readers)
+            QTRY_COMPARE(reader->addedTexts(), typed);
+    }
+
     void reconnectingReaderMissesNothing_data()
     {
         QTest::addColumn<QByteArray>("header");
