@@ -3,6 +3,7 @@
 #include "config/CConfig.h"
 #include "web/CHttpPage.h"
 #include "web/CHttpPortProbe.h"
+#include "web/CLiveEvents.h"
 
 #include <QCoreApplication>
 
@@ -32,18 +33,23 @@ QString portList(const QList<int> &ports)
 
 } // namespace
 
-CWebServer::CWebServer(CConfig &config, const ReceivedMain &captions, CHttpSockOptions options)
-    : m_config(config), m_captions(captions), m_options(std::move(options))
+CWebServer::CWebServer(CConfig &config, const ReceivedMain &captions, CCaptionFeed &feed,
+                       CHttpSockOptions options)
+    : m_config(config), m_captions(captions), m_feed(feed), m_options(std::move(options))
 {
 }
 
-CWebServer::~CWebServer() = default;
+CWebServer::~CWebServer()
+{
+    Stop();
+}
 
 void CWebServer::Start()
 {
     if (isListening())
         return;
     m_sock.reset();
+    m_live = std::make_unique<CLiveEvents>(m_feed, m_captions);
     m_sock = std::make_unique<CHttpSock>(*this, m_options);
     ApplySettings();
 }
@@ -51,6 +57,7 @@ void CWebServer::Start()
 void CWebServer::Stop()
 {
     m_sock.reset();
+    m_live.reset();
 }
 
 void CWebServer::ApplySettings()

@@ -4,6 +4,7 @@
 #include "TestHome.h"
 
 #include "config/CConfig.h"
+#include "timeline/CCaptionFeed.h"
 #include "timeline/ReceivedMain.h"
 #include "web/CWebServer.h"
 
@@ -45,7 +46,8 @@ private slots:
         QVERIFY(next != 0);
         CConfig config;
         ReceivedMain store;
-        CWebServer web(config, store, loopbackPorts({busy.serverPort(), next}));
+        CCaptionFeed feed(store);
+        CWebServer web(config, store, feed, loopbackPorts({busy.serverPort(), next}));
 
         // Not the 0 of a stopped server: the address given out before the start must answer after it.
         QCOMPARE(web.expectedPort(), next);

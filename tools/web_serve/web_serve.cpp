@@ -1,5 +1,6 @@
-// Serves the caption page from a store of made-up lines on 127.0.0.1, for trying the page in a
-// browser and for the load measurement. Prints "port N" once listening.
+// Serves the caption page, the live pages and their event stream from a store of made-up lines on
+// 127.0.0.1, for trying the pages in a browser and for the load measurements. Prints "port N"
+// once listening.
 //
 //   tavrin_web_serve [--port N] [--records N] [--lines L] [--letters W] [--add-every MS]
 //                    [--body-file PATH] [--text-file PATH] [--tick-ms MS --tick-file PATH]
@@ -10,10 +11,13 @@
 // server's thread, as the display's scroll timer runs beside the server in the program, and
 // appends once a second to --tick-file: "ticks N mean M p99 P max X" (intervals in ms).
 
+#include "core/DescriptorLimit.h"
 #include "core/StringTable.h"
+#include "timeline/CCaptionFeed.h"
 #include "timeline/ReceivedMain.h"
 #include "web/CHttpPage.h"
 #include "web/CHttpSock.h"
+#include "web/CLiveEvents.h"
 #include "web/IHttpPageSource.h"
 
 #include <QCommandLineParser>
@@ -34,13 +38,16 @@ public:
     ReceivedMain store;
     int lines = 7;
     int letters = 16;
+    CLiveEvents *live = nullptr;
     QString HttpPageText() override { return CHttpPage::BuildPageText(store, lines, letters); }
+    CLiveEvents *LiveEvents() override { return live; }
 };
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    RaiseDescriptorLimit();
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addHelpOption();
@@ -82,6 +89,10 @@ int main(int argc, char *argv[])
         for (int i = parser.value(recordsOption).toInt(); i > 0; --i)
             addLine();
     }
+
+    CCaptionFeed feed(page.store);
+    CLiveEvents live(feed, page.store);
+    page.live = &live;
 
     CHttpSockOptions options;
     options.bindAddress = u"127.0.0.1"_qs;
