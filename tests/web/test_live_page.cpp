@@ -437,6 +437,14 @@ void TestLivePage::overlay()
                  u"0px"_qs,
              outlined);
 
+    // A long line that wraps shows its newest rows; nothing older peeks out above.
+    m_events->add(QString(400, u'長'));
+    QTRY_VERIFY_WITH_TIMEOUT(js(rows).contains(u"長長"_qs), 1000);
+    const double height =
+        js(u"String(document.getElementById('lines').getBoundingClientRect().height)"_qs).toDouble();
+    QVERIFY2(height <= (shown.size() * 1.3 + 0.25) * size.chopped(2).toDouble() + 1,
+             qPrintable(QString::number(height)));
+
     // A screen clear empties it; a gross block counts as its lines.
     m_events->add(u"\n\n"_qs, 'E');
     QTRY_COMPARE_WITH_TIMEOUT(jsonStrings(js(rows)), QStringList(), 1000);
