@@ -20,7 +20,7 @@ void CHttpResponseSock::Free()
 
 bool CHttpResponseSock::SetResponse(QByteArrayView response)
 {
-    if (response.size() > kBufferSize) {
+    if (response.size() > static_cast<qsizetype>(m_buffer.size())) {
         m_nLength = 0;
         m_nOffset = -1;
         return false;

@@ -3,7 +3,10 @@
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "net/CSocketError.h"
+#include "web/CHttpRequest.h"
 #include "web/CHttpResponseSock.h"
+#include "web/CLiveEvents.h"
+#include "web/CLivePages.h"
 #include "web/IHttpPageSource.h"
 
 #include <QSocketNotifier>
@@ -27,6 +30,17 @@ constexpr int kAcceptBatch = 64;
 constexpr int kDrainLimit = 16 * 1024;
 // When the process runs out of descriptors, accepting waits for a close or this long.
 constexpr int kAcceptRetryMs = 1000;
+// A request head is read until it ends or reaches this size; what it holds by then is answered.
+constexpr qsizetype kMaxRequestHead = 8 * 1024;
+
+// The event stream is close-delimited: no length, and no end until either side closes.
+constexpr char kStreamHead[] = "HTTP/1.1 200 OK\r\n"
+                               "Content-Type: text/event-stream; charset=utf-8\r\n"
+                               "Cache-Control: no-store\r\n"
+                               "Connection: keep-alive\r\n"
+                               "\r\n"
+                               "retry: 2000\n\n";
+constexpr char kKeepAlive[] = ": ka\n\n";
 
 int gaiToCode(int result)
 {
@@ -82,6 +96,11 @@ CHttpSock::CHttpSock(IHttpPageSource &source, CHttpSockOptions options, QObject 
     m_text501 = CStringTable::get(139).toUtf8();
     m_text200 = CStringTable::get(140).toUtf8();
     m_pageTemplate = CStringTable::get(141);
+    m_livePage = CLivePages::livePage();
+    m_overlayPage = CLivePages::overlayPage();
+    m_pLive = m_source.LiveEvents();
+    if (m_pLive)
+        connect(m_pLive, &CLiveEvents::eventAppended, this, &CHttpSock::OnLiveEvent);
     for (int i = 0; i < kInitialSlots; ++i)
         m_slots.push_back(std::make_unique<CHttpResponseSock>());
     m_clock.start();
@@ -93,6 +112,9 @@ CHttpSock::CHttpSock(IHttpPageSource &source, CHttpSockOptions options, QObject 
     m_resumeTimer->setSingleShot(true);
     m_resumeTimer->setInterval(kAcceptRetryMs);
     connect(m_resumeTimer, &QTimer::timeout, this, &CHttpSock::ResumeAccept);
+    m_keepAliveTimer = new QTimer(this);
+    m_keepAliveTimer->setInterval(std::clamp(m_options.keepAliveMs / 4, 10, 1000));
+    connect(m_keepAliveTimer, &QTimer::timeout, this, &CHttpSock::OnKeepAlive);
 
     for (const int port : std::as_const(m_options.ports)) {
         if (ListenOn(port))
@@ -247,7 +269,7 @@ void CHttpSock::OnAccept()
                             m_options.maxConnections);
                 m_bAtLimitLogged = true;
             }
-            SendShort(socket, m_text503);
+            SendBusy(socket);
             drainAndClose(socket);
             continue;
         }
@@ -267,26 +289,28 @@ void CHttpSock::OnReadable(int socket)
     if (found == m_connections.end())
         return;
     Connection &connection = found.value();
-    if (connection.slot >= 0) {
+    if (connection.kind != Kind::Asking) {
         // Answered already; anything more is not looked at.
         char sink[512];
         const ssize_t n = ::recv(socket, sink, sizeof sink, 0);
         if (n == 0) {
             // The client has finished sending, which does not mean it stopped reading: the rest
-            // of the page still goes out, and a client that is gone fails the next send.
+            // of the page still goes out, and a client that is gone fails the next send. A stream
+            // ends with what is queued for it.
+            connection.peerDone = true;
             if (connection.read)
                 connection.read->setEnabled(false);
+            if (connection.kind == Kind::Stream && connection.outSent >= connection.out.size())
+                CloseConnection(socket);
             return;
         }
-        if (n < 0 && !wouldBlock(errno) && errno != EINTR) {
-            m_slots[static_cast<size_t>(connection.slot)]->Free();
+        if (n < 0 && !wouldBlock(errno) && errno != EINTR)
             CloseConnection(socket);
-        }
         return;
     }
     switch (HandleRequest(socket, connection)) {
     case 200:
-        SendPage(socket, connection);
+        Answer(socket, connection);
         return;
     case 0:
         WatchRead(socket, connection);
@@ -299,11 +323,9 @@ void CHttpSock::OnReadable(int socket)
 
 int CHttpSock::HandleRequest(int socket, Connection &connection)
 {
-    std::copy(connection.head, connection.head + connection.headLength, m_requestBuffer);
     ssize_t received = -1;
     do {
-        received = ::recv(socket, m_requestBuffer + connection.headLength,
-                          static_cast<size_t>(kRequestBufferSize - connection.headLength), 0);
+        received = ::recv(socket, m_requestBuffer, static_cast<size_t>(kRequestBufferSize), 0);
     } while (received < 0 && errno == EINTR);
     if (received < 0) {
         const int error = errno;
@@ -315,24 +337,171 @@ int CHttpSock::HandleRequest(int socket, Connection &connection)
                      .arg(CSocketError::fromErrno(error)));
         return -1;
     }
-    if (received == 0)
-        return -1;
+    QByteArray &request = connection.request;
+    if (received == 0) {
+        // The client has said all it will: a GET is answered with what it holds.
+        if (request.size() < 3)
+            return -1;
+        connection.peerDone = true;
+        return 200;
+    }
+    request.append(m_requestBuffer, received);
 
-    const int length = connection.headLength + static_cast<int>(received);
     static constexpr char kGet[] = {'G', 'E', 'T'};
-    const int compared = std::min(length, 3);
-    if (!std::equal(m_requestBuffer, m_requestBuffer + compared, kGet)) {
+    const qsizetype compared = std::min<qsizetype>(request.size(), 3);
+    if (!std::equal(request.constData(), request.constData() + compared, kGet)) {
         SendShort(socket, m_text501);
         return 501;
     }
-    if (length < 3) {
-        // Only a piece of "GET" so far: wait for the rest.
-        std::copy(m_requestBuffer, m_requestBuffer + length, connection.head);
-        connection.headLength = length;
+    // Only a piece of "GET" so far: wait for the rest.
+    if (request.size() < 3)
         return 0;
-    }
-    connection.slot = TakeSlot(socket);
+    // The path picks the answer; the event stream also reads the headers.
+    if (request.size() >= kMaxRequestHead)
+        return 200;
+    if (!CHttpRequest::HasRequestLine(request))
+        return 0;
+    if (CHttpRequest(request).target() == CHttpRequest::Target::LiveEvents &&
+        !CHttpRequest::IsComplete(request))
+        return 0;
     return 200;
+}
+
+void CHttpSock::Answer(int socket, Connection &connection)
+{
+    const CHttpRequest request(connection.request);
+    connection.request = QByteArray();
+    const CHttpRequest::Target target = request.target();
+    if (target == CHttpRequest::Target::ClassicPage) {
+        connection.kind = Kind::Classic;
+        connection.slot = TakeSlot(socket);
+        SendPage(socket, connection);
+        return;
+    }
+    if (target == CHttpRequest::Target::LiveEvents) {
+        if (!m_pLive) {
+            SendBusy(socket);
+            CloseConnection(socket);
+            return;
+        }
+        // Telling the reader what it missed may push a new event to the other readers, and
+        // closing one of them moves the connections about.
+        const QByteArray missed = m_pLive->catchUp(request.header("Last-Event-ID"));
+        const auto found = m_connections.find(socket);
+        if (found == m_connections.end())
+            return;
+        Connection &stream = found.value();
+        stream.kind = Kind::Stream;
+        m_streams.append(socket);
+        if (!m_keepAliveTimer->isActive())
+            m_keepAliveTimer->start();
+        QueueOut(stream, QByteArray(kStreamHead) + missed);
+        // A reader that goes away is noticed at once, not at the next event.
+        if (!stream.peerDone)
+            WatchRead(socket, stream);
+        Flush(socket, stream);
+        return;
+    }
+    const QByteArray &page = target == CHttpRequest::Target::LivePage ? m_livePage : m_overlayPage;
+    QByteArray response;
+    response.reserve(page.size() + 200);
+    response.append(m_text200).append(CurrentDateLine());
+    response.append("\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: ");
+    response.append(QByteArray::number(page.size())).append("\r\nCache-Control: no-store\r\n\r\n");
+    response.append(page);
+    connection.kind = Kind::Page;
+    QueueOut(connection, response);
+    Flush(socket, connection);
+}
+
+void CHttpSock::QueueOut(Connection &connection, const QByteArray &bytes)
+{
+    if (connection.outSent >= connection.out.size()) {
+        // Shared, not copied, with every other reader of the same event.
+        connection.out = bytes;
+        connection.outSent = 0;
+    } else {
+        connection.out.append(bytes);
+    }
+    connection.lastQueued = m_clock.elapsed();
+}
+
+bool CHttpSock::Flush(int socket, Connection &connection)
+{
+    while (connection.outSent < connection.out.size()) {
+        const qint64 sent = SendBytes(socket, connection.out.constData() + connection.outSent,
+                                      connection.out.size() - connection.outSent);
+        if (sent >= 0) {
+            connection.outSent += sent;
+            continue;
+        }
+        const int error = errno;
+        if (error == EINTR)
+            continue;
+        if (!wouldBlock(error)) {
+            // A reader that has gone away; it is nothing to log.
+            CloseConnection(socket);
+            return false;
+        }
+        if (connection.kind == Kind::Stream &&
+            connection.out.size() - connection.outSent > m_options.maxStreamBacklog) {
+            if (m_slowLog.count())
+                WriteLog(QStringLiteral("http socket %1 closed: the reader is too slow.").arg(socket));
+            CloseConnection(socket);
+            return false;
+        }
+        if (connection.outSent > 0) {
+            connection.out.remove(0, connection.outSent);
+            connection.outSent = 0;
+        }
+        WaitWritable(socket, connection);
+        return true;
+    }
+    connection.out = QByteArray();
+    connection.outSent = 0;
+    if (connection.kind == Kind::Page || connection.peerDone) {
+        CloseConnection(socket);
+        return false;
+    }
+    return true;
+}
+
+void CHttpSock::WaitWritable(int socket, Connection &connection)
+{
+    if (!connection.write) {
+        connection.write = new QSocketNotifier(socket, QSocketNotifier::Write, this);
+        connect(connection.write, &QSocketNotifier::activated, this, [this, socket] { OnWritable(socket); });
+    } else {
+        connection.write->setEnabled(true);
+    }
+}
+
+void CHttpSock::OnLiveEvent(const QByteArray &bytes)
+{
+    // A stream that fails is closed and leaves the list while it is walked.
+    const QList<int> streams = m_streams;
+    for (const int socket : streams) {
+        const auto found = m_connections.find(socket);
+        if (found == m_connections.end())
+            continue;
+        QueueOut(found.value(), bytes);
+        Flush(socket, found.value());
+    }
+}
+
+void CHttpSock::OnKeepAlive()
+{
+    if (m_pLive)
+        m_pLive->Refresh();
+    const qint64 now = m_clock.elapsed();
+    const QList<int> streams = m_streams;
+    for (const int socket : streams) {
+        const auto found = m_connections.find(socket);
+        if (found == m_connections.end() || now - found->lastQueued < m_options.keepAliveMs)
+            continue;
+        QueueOut(found.value(), QByteArray::fromRawData(kKeepAlive, sizeof kKeepAlive - 1));
+        Flush(socket, found.value());
+    }
 }
 
 int CHttpSock::TakeSlot(int socket)
@@ -353,13 +522,19 @@ int CHttpSock::TakeSlot(int socket)
 void CHttpSock::SendPage(int socket, Connection &connection)
 {
     CHttpResponseSock &slot = *m_slots[static_cast<size_t>(connection.slot)];
+    const QByteArray body =
+        CHttpPage::FillTemplate(m_pageTemplate, m_style, m_source.HttpPageText()).toUtf8();
     QByteArray response;
-    response.reserve(CHttpResponseSock::kBufferSize);
+    response.reserve(CHttpResponseSock::kBufferSize + CHttpResponseSock::kHeadRoom);
     response.append(m_text200);
     response.append(CurrentDateLine());
-    response.append("\r\n\r\n");
-    response.append(CHttpPage::FillTemplate(m_pageTemplate, m_style, m_source.HttpPageText()).toUtf8());
-    if (!slot.SetResponse(response)) {
+    // The limit stays on the response as it was without the length and cache lines, so that no
+    // page that was served before is refused now.
+    const qsizetype plainSize = response.size() + 4 + body.size();
+    response.append("\r\nContent-Length: ").append(QByteArray::number(body.size()));
+    response.append("\r\nCache-Control: no-store\r\n\r\n");
+    response.append(body);
+    if (plainSize > CHttpResponseSock::kBufferSize || !slot.SetResponse(response)) {
         SendShort(socket, m_text503);
         slot.Free();
         connection.slot = -1;
@@ -381,13 +556,7 @@ void CHttpSock::ContinueSend(int socket, Connection &connection)
             if (error == EINTR)
                 continue;
             if (wouldBlock(error)) {
-                if (!connection.write) {
-                    connection.write = new QSocketNotifier(socket, QSocketNotifier::Write, this);
-                    connect(connection.write, &QSocketNotifier::activated, this,
-                            [this, socket] { OnWritable(socket); });
-                } else {
-                    connection.write->setEnabled(true);
-                }
+                WaitWritable(socket, connection);
                 return;
             }
             WriteLog(QStringLiteral("socket error in send. No:%1").arg(CSocketError::fromErrno(error)));
@@ -408,8 +577,10 @@ void CHttpSock::OnWritable(int socket)
     Connection &connection = found.value();
     if (connection.write)
         connection.write->setEnabled(false);
-    if (connection.slot >= 0)
+    if (connection.kind == Kind::Classic && connection.slot >= 0)
         ContinueSend(socket, connection);
+    else if (connection.kind == Kind::Page || connection.kind == Kind::Stream)
+        Flush(socket, connection);
 }
 
 void CHttpSock::SendShort(int socket, const QByteArray &status)
@@ -417,6 +588,15 @@ void CHttpSock::SendShort(int socket, const QByteArray &status)
     QByteArray response = status;
     response.append(CurrentDateLine());
     // Fits any socket buffer; a send that fails here has nobody left to tell.
+    SendBytes(socket, response.constData(), response.size());
+}
+
+void CHttpSock::SendBusy(int socket)
+{
+    // A full status head, so that a browser sees the answer and not a broken connection.
+    QByteArray response("HTTP/1.1 503 Service Unavailable\r\n");
+    response.append(CurrentDateLine());
+    response.append("\r\nRetry-After: 2\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     SendBytes(socket, response.constData(), response.size());
 }
 
@@ -449,6 +629,11 @@ void CHttpSock::CloseConnection(int socket)
     }
     if (found->slot >= 0)
         m_slots[static_cast<size_t>(found->slot)]->Free();
+    if (found->kind == Kind::Stream) {
+        m_streams.removeOne(socket);
+        if (m_streams.isEmpty())
+            m_keepAliveTimer->stop();
+    }
     m_connections.erase(found);
     drainAndClose(socket);
     if (m_connections.size() < m_options.maxConnections)
@@ -488,7 +673,8 @@ void CHttpSock::OnTimeout()
         const Deadline due = m_deadlines.front();
         m_deadlines.pop_front();
         const auto found = m_connections.constFind(due.socket);
-        if (found == m_connections.cend() || found->serial != due.serial)
+        // An open event stream has no idle time: readers hold it for hours.
+        if (found == m_connections.cend() || found->serial != due.serial || found->kind == Kind::Stream)
             continue;
         // Anybody can open connections and say nothing, as fast as they like.
         if (m_idleLog.count())

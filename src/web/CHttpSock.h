@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <deque>
@@ -15,7 +16,9 @@
 #include <memory>
 #include <vector>
 
+class CHttpRequest;
 class CHttpResponseSock;
+class CLiveEvents;
 class IHttpPageSource;
 class QSocketNotifier;
 class QTimer;
@@ -30,17 +33,24 @@ struct CHttpSockOptions
     QString bindAddress;
     // Tried in order until one can be listened on. Port 80 needs privileges on most systems.
     QList<int> ports = {0, 8080, 8081, 8082, 8083, 8084, 8085, 8086, 8087, 8088, 8089};
-    // A connection that has not been answered by then is closed.
+    // A connection that has not been answered by then is closed; an open event stream is not.
     int requestTimeoutMs = 10000;
+    // An event stream that has sent nothing for this long gets a comment line, so that NATs and
+    // phones' power saving keep it open.
+    int keepAliveMs = 15000;
+    // An event stream whose reader lets this much pile up is closed; it reconnects and names the
+    // last event it has.
+    qsizetype maxStreamBacklog = 1024 * 1024;
     // Held at once; a connection beyond them is answered 503 and closed.
     int maxConnections = 1024;
     // Like ::send on a non-blocking socket (errno set on -1); empty means ::send itself.
     std::function<qint64(int socket, const char *data, qint64 size)> send;
 };
 
-// The built-in HTTP/1.0 server: one listening socket and the connection slots. Every GET gets
-// the caption page, anything else 501; one response per connection. Everything runs on the
-// thread that owns the object, driven by socket readiness; no call blocks.
+// The built-in HTTP/1.0 server: one listening socket and the connection slots. A GET of /live or
+// /overlay gets that page, /live/events a stream of caption events that stays open, every other
+// path the classic caption page; anything else 501. One response per connection. Everything runs
+// on the thread that owns the object, driven by socket readiness; no call blocks.
 class CHttpSock final : public QObject
 {
     Q_OBJECT
@@ -51,7 +61,7 @@ public:
     static constexpr int kSlotGrowth = 5;
     static constexpr int kRequestBufferSize = 1500;
 
-    // The page source must outlive the server.
+    // The page source (and the live events it gives) must outlive the server.
     explicit CHttpSock(IHttpPageSource &source, CHttpSockOptions options = {}, QObject *parent = nullptr);
     ~CHttpSock() override;
 
@@ -60,6 +70,7 @@ public:
     int port() const { return m_nPort; }
     int slotCount() const { return static_cast<int>(m_slots.size()); }
     int connectionCount() const { return static_cast<int>(m_connections.size()); }
+    int streamCount() const { return static_cast<int>(m_streams.size()); }
 
     // A colour that is not six hexadecimal digits keeps the colour it replaces: it goes into the
     // page unescaped.
@@ -70,15 +81,28 @@ public:
     static QByteArray DateLine(qint64 secondsSinceEpoch);
 
 private:
+    enum class Kind
+    {
+        Asking,  // the request is still arriving
+        Classic, // the classic page, from a slot
+        Page,    // a live page, from the connection's own buffer
+        Stream,  // the event stream
+    };
     struct Connection
     {
         quint64 serial = 0;
         QSocketNotifier *read = nullptr;
         QSocketNotifier *write = nullptr;
         int slot = -1;
-        // The first bytes of a request that has not yet shown whether it is a GET.
-        char head[2] = {};
-        int headLength = 0;
+        Kind kind = Kind::Asking;
+        // The request head so far, until it is answered.
+        QByteArray request;
+        // A live page or the stream's events not yet sent, from outSent on.
+        QByteArray out;
+        qsizetype outSent = 0;
+        qint64 lastQueued = 0;
+        // The client has ended its sending half: a stream ends once its bytes are out.
+        bool peerDone = false;
     };
     struct Deadline
     {
@@ -96,10 +120,20 @@ private:
     void ArmTimeout();
     // 200, 501, 503, 0 (request incomplete, wait) or -1 (receive failed or peer gone).
     int HandleRequest(int socket, Connection &connection);
+    // Answers a whole request (or all of it there will be). The connection may be gone after.
+    void Answer(int socket, Connection &connection);
+    void StartStream(int socket, Connection &connection, const CHttpRequest &request);
+    void QueueOut(Connection &connection, const QByteArray &bytes);
+    // Sends what is queued; false when the connection was closed.
+    bool Flush(int socket, Connection &connection);
+    void WaitWritable(int socket, Connection &connection);
+    void OnLiveEvent(const QByteArray &bytes);
+    void OnKeepAlive();
     int TakeSlot(int socket);
     void SendPage(int socket, Connection &connection);
     void ContinueSend(int socket, Connection &connection);
     void SendShort(int socket, const QByteArray &status);
+    void SendBusy(int socket);
     void WatchRead(int socket, Connection &connection);
     void CloseConnection(int socket);
     void ResumeAccept();
@@ -113,6 +147,9 @@ private:
     QByteArray m_text501;
     QByteArray m_text200;
     QString m_pageTemplate;
+    QByteArray m_livePage;
+    QByteArray m_overlayPage;
+    QPointer<CLiveEvents> m_pLive;
     char m_requestBuffer[kRequestBufferSize] = {};
 
     int m_listenSocket = -1;
@@ -122,9 +159,12 @@ private:
     bool m_bAcceptPaused = false;
     bool m_bAtLimitLogged = false;
     CFailureLogLimit m_idleLog;
+    CFailureLogLimit m_slowLog;
 
     std::vector<std::unique_ptr<CHttpResponseSock>> m_slots;
     QHash<int, Connection> m_connections;
+    QList<int> m_streams;
+    QTimer *m_keepAliveTimer = nullptr;
     quint64 m_nextSerial = 1;
     std::deque<Deadline> m_deadlines;
     QTimer *m_timeoutTimer = nullptr;

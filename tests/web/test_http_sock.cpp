@@ -1,15 +1,21 @@
 // The built-in HTTP server on 127.0.0.1: answers, partial sends, idle connections, slot growth,
 // port fallback; and the web server that serves the caption store with the settings' style.
+#include "SseEvents.h"
+#include "StoreEnvironment.h"
 #include "TestHome.h"
 
 #include "config/CConfig.h"
 #include "core/StringTable.h"
+#include "timeline/CCaptionFeed.h"
 #include "timeline/ReceivedMain.h"
 #include "web/CHttpPage.h"
 #include "web/CHttpSock.h"
+#include "web/CLiveEvents.h"
+#include "web/CLivePages.h"
 #include "web/CWebServer.h"
 #include "web/IHttpPageSource.h"
 
+#include <QJsonArray>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
@@ -32,6 +38,23 @@ public:
     {
         ++requests;
         return text;
+    }
+};
+
+// A caption store whose changes go out as live events, as the main window's does.
+class LiveSource final : public IHttpPageSource
+{
+public:
+    StoreEnvironment env;
+    CCaptionFeed feed{env.store};
+    CLiveEvents events{feed, env.store, "5eed0001"};
+    qint32 sent = 1000;
+    QString HttpPageText() override { return u"classic"_qs; }
+    CLiveEvents *LiveEvents() override { return &events; }
+    void type(const QString &text)
+    {
+        sent += 10;
+        env.store.AppendData(env.line(u"192.0.2.1"_qs, sent, sent + 5, text));
     }
 };
 
@@ -68,6 +91,17 @@ public:
     }
     // The page body, after the blank line that ends the head.
     QByteArray body() const { return received.mid(received.indexOf("\r\n\r\n") + 4); }
+    QList<SseEvent> events() const { return parseSse(body()); }
+    QStringList addedTexts() const
+    {
+        QStringList texts;
+        for (const SseEvent &event : events()) {
+            if (event.type == "add")
+                texts.append(event.json().value(u"text").toString());
+        }
+        return texts;
+    }
+    void close() { m_socket.abort(); }
 
     QByteArray received;
     bool closed = false;
@@ -110,6 +144,17 @@ void verifyShortAnswer(const QByteArray &response, const QByteArray &statusLine)
 {
     QVERIFY2(response.startsWith(statusLine), response.constData());
     QVERIFY2(isDateLine(response.mid(statusLine.size())), response.constData());
+}
+
+// The answer beyond the connection limit: a whole head, so that a page's script sees the status.
+void verifyBusyAnswer(const QByteArray &response)
+{
+    const QList<QByteArray> head = response.split('\n');
+    QCOMPARE(head.size(), 7);
+    QCOMPARE(head.at(0), QByteArray("HTTP/1.1 503 Service Unavailable\r"));
+    QVERIFY(isDateLine(head.at(1).chopped(1)));
+    QCOMPARE(head.mid(2),
+             (QList<QByteArray>{"Retry-After: 2\r", "Content-Length: 0\r", "Connection: close\r", "\r", ""}));
 }
 
 CHttpSockOptions loopbackOptions()
@@ -159,9 +204,13 @@ private slots:
         QVERIFY(server.isListening());
         const QByteArray response = exchange(server.port(), request);
         const QList<QByteArray> head = response.left(response.indexOf("\r\n\r\n")).split('\n');
-        QCOMPARE(head.size(), 2);
+        QCOMPARE(head.size(), 4);
         QCOMPARE(head.at(0), QByteArray("HTTP/1.0 200 OK\r"));
-        QVERIFY2(isDateLine(head.at(1)), head.at(1).constData());
+        QVERIFY2(isDateLine(head.at(1).chopped(1)), head.at(1).constData());
+        // The length lets load tools and browsers tell a whole page from a cut one; phones must
+        // not show a cached page instead of the newest lines.
+        QCOMPARE(head.at(2), "Content-Length: " + QByteArray::number(expectedBody(page.text).size()) + '\r');
+        QCOMPARE(head.at(3), QByteArray("Cache-Control: no-store"));
         QCOMPARE(body(response), expectedBody(page.text));
         QCOMPARE(page.requests, 1);
         QCOMPARE(server.connectionCount(), 0);
@@ -343,7 +392,7 @@ private slots:
         QTRY_COMPARE(server.connectionCount(), 2);
         Client third(server.port());
         QVERIFY(third.waitClosed());
-        verifyShortAnswer(third.received, "HTTP/1.0 503 Service Unavailable\r\n");
+        verifyBusyAnswer(third.received);
         QCOMPARE(countLog(u"http connections at the limit, answering 503 : 2"_qs), 1);
 
         // Those held are still answered, and a freed place takes the next connection.
@@ -352,6 +401,218 @@ private slots:
         QCOMPARE(first.body(), expectedBody(page.text));
         QTRY_COMPARE(server.connectionCount(), 1);
         QCOMPARE(body(exchange(server.port())), expectedBody(page.text));
+    }
+
+    void livePagesAreServed_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("page");
+        QTest::newRow("live") << QByteArray("GET /live HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")
+                              << CLivePages::livePage();
+        QTest::newRow("overlay with parameters")
+            << QByteArray("GET /overlay?lines=3&size=48 HTTP/1.0\r\n\r\n") << CLivePages::overlayPage();
+        QTest::newRow("no version") << QByteArray("GET /live\r\n") << CLivePages::livePage();
+    }
+
+    void livePagesAreServed()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, page);
+        LiveSource source;
+        CHttpSock server(source, loopbackOptions());
+        const QByteArray response = exchange(server.port(), request);
+        const QList<QByteArray> head = response.left(response.indexOf("\r\n\r\n")).split('\n');
+        QCOMPARE(head.size(), 5);
+        QCOMPARE(head.at(0), QByteArray("HTTP/1.0 200 OK\r"));
+        QCOMPARE(head.mid(2), (QList<QByteArray>{"Content-Type: text/html; charset=utf-8\r",
+                                                 "Content-Length: " + QByteArray::number(page.size()) + '\r',
+                                                 "Cache-Control: no-store"}));
+        QVERIFY(!page.isEmpty());
+        QCOMPARE(body(response), page);
+        // Other paths near them keep the classic page.
+        QCOMPARE(body(exchange(server.port(), "GET /live/ HTTP/1.0\r\n\r\n")), expectedBody(u"classic"_qs));
+        QCOMPARE(body(exchange(server.port(), "GET /LIVE HTTP/1.0\r\n\r\n")), expectedBody(u"classic"_qs));
+    }
+
+    void streamFollowsTheCaptions_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::newRow("HTTP/1.1") << QByteArray("GET /live/events HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: "
+                                                "text/event-stream\r\nCache-Control: no-cache\r\n\r\n");
+        QTest::newRow("HTTP/1.0") << QByteArray("GET /live/events HTTP/1.0\r\n\r\n");
+        QTest::newRow("with a query, in pieces")
+            << QByteArray("GET /live/events?x=1 HTTP/1.1\r\nHost: a\r\n\r\n");
+    }
+
+    void streamFollowsTheCaptions()
+    {
+        QFETCH(QByteArray, request);
+        LiveSource source;
+        source.type(u"before"_qs);
+        CHttpSockOptions options = loopbackOptions();
+        options.requestTimeoutMs = 100;
+        CHttpSock server(source, options);
+        Client reader(server.port());
+        QVERIFY(reader.waitConnected());
+        if (QByteArray(QTest::currentDataTag()).contains("pieces")) {
+            for (qsizetype at = 0; at < request.size(); at += 7) {
+                reader.send(request.mid(at, 7));
+                QTest::qWait(5);
+            }
+        } else {
+            reader.send(request);
+        }
+        QTRY_COMPARE(reader.events().size(), 1);
+        QVERIFY(reader.received.startsWith("HTTP/1.1 200 OK\r\nContent-Type: text/event-stream; "
+                                           "charset=utf-8\r\nCache-Control: no-store\r\nConnection: "
+                                           "keep-alive\r\n\r\nretry: 2000\n\n"));
+        QCOMPARE(reader.events().first().type, QByteArray("reset"));
+        QCOMPARE(reader.events().first().json().value(u"lines").toArray().at(0).toObject().value(u"text"),
+                 QJsonValue(u"before"_qs));
+
+        // Well past the time a request may take, the stream stays open and follows the store.
+        QTest::qWait(300);
+        QVERIFY(!reader.closed);
+        source.type(u"one"_qs);
+        source.type(u"two"_qs);
+        QTRY_COMPARE(reader.addedTexts(), (QStringList{u"one"_qs, u"two"_qs}));
+        QCOMPARE(server.streamCount(), 1);
+        // A reader that leaves is forgotten.
+        reader.close();
+        QTRY_COMPARE(server.connectionCount(), 0);
+        QCOMPARE(server.streamCount(), 0);
+    }
+
+    void reconnectingReaderMissesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("header");
+        QTest::newRow("as browsers send it") << QByteArray("Last-Event-ID");
+        QTest::newRow("lower case") << QByteArray("last-event-id");
+        QTest::newRow("upper case, no space") << QByteArray("LAST-EVENT-ID");
+    }
+
+    void reconnectingReaderMissesNothing()
+    {
+        QFETCH(QByteArray, header);
+        LiveSource source;
+        CHttpSock server(source, loopbackOptions());
+        auto reader = std::make_unique<Client>(server.port());
+        QVERIFY(reader->waitConnected());
+        reader->send("GET /live/events HTTP/1.1\r\n\r\n");
+        QTRY_COMPARE(server.streamCount(), 1);
+        source.type(u"1"_qs);
+        source.type(u"2"_qs);
+        QTRY_COMPARE(reader->addedTexts().size(), 2);
+        const QByteArray lastId = reader->events().last().id;
+        reader->close();
+        QTRY_COMPARE(server.streamCount(), 0);
+
+        // Typed while the reader was away.
+        source.type(u"3"_qs);
+        source.type(u"4"_qs);
+        reader = std::make_unique<Client>(server.port());
+        QVERIFY(reader->waitConnected());
+        const QByteArray separator = header == "LAST-EVENT-ID" ? ":" : ": ";
+        reader->send("GET /live/events HTTP/1.1\r\nHost: x\r\n" + header + separator + lastId + "\r\n\r\n");
+        QTRY_COMPARE(reader->addedTexts(), (QStringList{u"3"_qs, u"4"_qs}));
+        source.type(u"5"_qs);
+        QTRY_COMPARE(reader->addedTexts(), (QStringList{u"3"_qs, u"4"_qs, u"5"_qs}));
+        for (const SseEvent &event : reader->events())
+            QVERIFY(event.type != "reset");
+    }
+
+    void silentStreamGetsKeepAlives()
+    {
+        LiveSource source;
+        CHttpSockOptions options = loopbackOptions();
+        options.keepAliveMs = 150;
+        CHttpSock server(source, options);
+        Client reader(server.port());
+        QVERIFY(reader.waitConnected());
+        reader.send("GET /live/events HTTP/1.1\r\n\r\n");
+        QTRY_VERIFY(reader.received.contains(": ka\n\n"));
+        // Events count as traffic; only silence brings the comment.
+        const qsizetype comments = reader.received.count(": ka\n");
+        for (int i = 0; i < 6; ++i) {
+            source.type(QString::number(i));
+            QTest::qWait(50);
+        }
+        QCOMPARE(reader.received.count(": ka\n"), comments);
+        QTRY_VERIFY(reader.received.count(": ka\n") > comments);
+        QCOMPARE(reader.addedTexts().size(), 6);
+    }
+
+    void slowReaderIsClosed()
+    {
+        LiveSource source;
+        bool blocked = false;
+        CHttpSockOptions options = loopbackOptions();
+        options.maxStreamBacklog = 2000;
+        options.send = [&blocked](int socket, const char *data, qint64 size) -> qint64 {
+            if (blocked) {
+                errno = EAGAIN;
+                return -1;
+            }
+            return ::send(socket, data, static_cast<size_t>(size), MSG_NOSIGNAL);
+        };
+        CHttpSock server(source, options);
+        Client slow(server.port());
+        QVERIFY(slow.waitConnected());
+        slow.send("GET /live/events HTTP/1.1\r\n\r\n");
+        QTRY_COMPARE(server.streamCount(), 1);
+        // What does not go out waits, up to the limit.
+        blocked = true;
+        source.type(QString(300, u'x'));
+        source.type(QString(300, u'y'));
+        QTest::qWait(50);
+        QCOMPARE(server.streamCount(), 1);
+        blocked = false;
+        QTRY_COMPARE(slow.addedTexts().size(), 2);
+        blocked = true;
+        for (int i = 0; i < 6; ++i)
+            source.type(QString(300, u'z'));
+        QTRY_COMPARE(server.streamCount(), 0);
+        QVERIFY(slow.waitClosed());
+        QCOMPARE(countLog(u" closed: the reader is too slow."_qs), 1);
+    }
+
+    void streamsCountAgainstTheLimit()
+    {
+        LiveSource source;
+        CHttpSockOptions options = loopbackOptions();
+        options.maxConnections = 1;
+        CHttpSock server(source, options);
+        Client reader(server.port());
+        QVERIFY(reader.waitConnected());
+        reader.send("GET /live/events HTTP/1.1\r\n\r\n");
+        QTRY_COMPARE(server.streamCount(), 1);
+        Client next(server.port());
+        QVERIFY(next.waitClosed());
+        verifyBusyAnswer(next.received);
+        QVERIFY(!reader.closed);
+    }
+
+    void streamWithoutEventsIsRefused()
+    {
+        FixedPage page;
+        CHttpSock server(page, loopbackOptions());
+        verifyBusyAnswer(exchange(server.port(), "GET /live/events HTTP/1.1\r\n\r\n"));
+        QCOMPARE(server.connectionCount(), 0);
+    }
+
+    void unfinishedStreamRequestTimesOut()
+    {
+        LiveSource source;
+        CHttpSockOptions options = loopbackOptions();
+        options.requestTimeoutMs = 100;
+        CHttpSock server(source, options);
+        Client reader(server.port());
+        QVERIFY(reader.waitConnected());
+        // The headers never end.
+        reader.send("GET /live/events HTTP/1.1\r\nHost: x\r\n");
+        QVERIFY(reader.waitClosed());
+        QCOMPARE(reader.received, QByteArray());
+        QCOMPARE(server.streamCount(), 0);
     }
 
     void pageTooLargeGets503()
