@@ -65,6 +65,23 @@ void FakeLiveEvents::withdraw(qint64 id)
     publish("withdraw", {{QStringLiteral("id"), id}});
 }
 
+void FakeLiveEvents::replaceAll(const QStringList &texts)
+{
+    m_lines.clear();
+    QJsonArray lines;
+    for (const QString &text : texts) {
+        m_lines.append(
+            {{QStringLiteral("id"), m_nextId++},
+             {QStringLiteral("after"), lines.isEmpty() ? 0 : m_lines.constLast().value(QLatin1String("id"))},
+             {QStringLiteral("before"), 0},
+             {QStringLiteral("type"), QStringLiteral("D")},
+             {QStringLiteral("text"), text},
+             {QStringLiteral("t"), QDateTime::currentMSecsSinceEpoch()}});
+        lines.append(m_lines.constLast());
+    }
+    publish("reset", {{QStringLiteral("lines"), lines}});
+}
+
 void FakeLiveEvents::dropReaders()
 {
     for (const QPointer<QTcpSocket> &socket : std::as_const(m_streams)) {

@@ -29,6 +29,8 @@ public:
     // An add event exactly as given (ids not checked), for neighbours the page does not have.
     void addRaw(const QJsonObject &line);
     void withdraw(qint64 id);
+    // The whole state replaced (another channel or group): new lines, sent as a reset event.
+    void replaceAll(const QStringList &texts);
     // Closes every open event stream under the readers.
     void dropReaders();
     // A restarted server: another run token, ids from 1 again, nothing stored.

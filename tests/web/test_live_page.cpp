@@ -42,6 +42,7 @@ private slots:
     void droppedStreamMissesNothing();
     void refusedStreamIsOpenedAgain();
     void restartedServerKeepsScrollback();
+    void otherChannelLeavesTheLiveView();
     void readingBackHoldsTheView();
     void settingsSurviveAReload();
     void fitsANarrowPhone();
@@ -279,6 +280,34 @@ void TestLivePage::restartedServerKeepsScrollback()
     // An undo of the new run's line 1 is not the old run's line 1.
     m_events->withdraw(fresh);
     QTRY_COMPARE_WITH_TIMEOUT(lines(), QStringList({u"old one"_qs, u"old two"_qs}), 1000);
+}
+
+void TestLivePage::otherChannelLeavesTheLiveView()
+{
+    m_events->add(u"channel 1, first"_qs);
+    m_events->add(u"channel 1, second"_qs);
+    QVERIFY(open(u"/live"_qs));
+    QTRY_COMPARE_WITH_TIMEOUT(lines().size(), 2, 5000);
+
+    // The server moved to another channel: its lines replace the old ones on the live view, and
+    // the old ones stay in scrollback above a separator.
+    m_events->replaceAll({u"channel 2, first"_qs});
+    QTRY_COMPARE_WITH_TIMEOUT(
+        lines(), QStringList({u"channel 1, first"_qs, u"channel 1, second"_qs, u"channel 2, first"_qs}),
+        1000);
+    QCOMPARE(js(u"String(document.querySelectorAll('#log .sep').length)"_qs), u"1"_qs);
+    QVERIFY(viewTop(u"channel 1, second"_qs) < 0);
+    QVERIFY(viewTop(u"channel 2, first"_qs) >= 0);
+
+    // A reconnect that finds the same state changes nothing.
+    m_events->add(u"channel 2, second"_qs);
+    m_events->refuse = 1;
+    m_events->dropReaders();
+    QTRY_COMPARE_WITH_TIMEOUT(m_events->openStreams(), 1, 10000);
+    QTRY_COMPARE(connection(), u"live"_qs);
+    QTRY_COMPARE(lines(), QStringList({u"channel 1, first"_qs, u"channel 1, second"_qs,
+                                       u"channel 2, first"_qs, u"channel 2, second"_qs}));
+    QCOMPARE(js(u"String(document.querySelectorAll('#log .sep').length)"_qs), u"1"_qs);
 }
 
 void TestLivePage::readingBackHoldsTheView()
