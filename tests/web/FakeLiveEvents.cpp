@@ -171,8 +171,10 @@ void FakeLiveEvents::openStream(QTcpSocket *socket, const QByteArray &lastEventI
         QJsonArray lines;
         for (const QJsonObject &line : m_lines.mid(qMax<qsizetype>(0, m_lines.size() - resetLines)))
             lines.append(line);
-        socket->write(
-            eventBytes("reset", static_cast<int>(m_events.size()), {{QStringLiteral("lines"), lines}}));
+        QJsonObject state{{QStringLiteral("lines"), lines}};
+        if (!display.isEmpty())
+            state.insert(QStringLiteral("display"), display);
+        socket->write(eventBytes("reset", static_cast<int>(m_events.size()), state));
         ++resetsSent;
     }
     m_streams.append(socket);

@@ -40,6 +40,9 @@ public:
     int refuse = 0;
     // How many of the newest lines a reset carries (the server's memory).
     int resetLines = 200;
+    // The display window's colours ("text", "background" as "#rrggbb") sent with a reset; none
+    // when empty.
+    QJsonObject display;
     // The Last-Event-ID of every event stream request, "" when it had none, in order.
     QStringList lastEventIds;
     int resetsSent = 0;

@@ -46,6 +46,8 @@ private slots:
     void readingBackHoldsTheView();
     void settingsSurviveAReload();
     void fitsANarrowPhone();
+    void displayColours_data();
+    void displayColours();
     void overlay_data();
     void overlay();
 
@@ -421,6 +423,38 @@ void TestLivePage::fitsANarrowPhone()
     QCOMPARE(js(u"String([...document.querySelectorAll('button')].filter(b => !b.hidden && b.offsetParent)"
                 ".every(b => b.offsetHeight >= 44 && b.offsetWidth >= 44))"_qs),
              u"true"_qs);
+}
+
+void TestLivePage::displayColours_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("background");
+    QTest::addColumn<QString>("colour");
+    QTest::addColumn<QString>("backdrop");
+
+    QTest::newRow("sent by the server")
+        << u"#ffff00"_qs << u"#000080"_qs << u"rgb(255, 255, 0)"_qs << u"rgb(0, 0, 128)"_qs;
+    QTest::newRow("not sent: white on black")
+        << QString() << QString() << u"rgb(255, 255, 255)"_qs << u"rgb(0, 0, 0)"_qs;
+    QTest::newRow("malformed: white on black")
+        << u"yellow"_qs << u"#12"_qs << u"rgb(255, 255, 255)"_qs << u"rgb(0, 0, 0)"_qs;
+}
+
+void TestLivePage::displayColours()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, background);
+    QFETCH(QString, colour);
+    QFETCH(QString, backdrop);
+    if (!text.isEmpty())
+        m_events->display = {{u"text"_qs, text}, {u"background"_qs, background}};
+    m_events->add(u"表示画面の色"_qs);
+    QVERIFY(open(u"/live"_qs));
+    QTRY_COMPARE_WITH_TIMEOUT(lines().size(), 1, 5000);
+    click(u"#settings"_qs);
+    click(u"#themes [data-value=display]"_qs);
+    QCOMPARE(js(u"getComputedStyle(document.querySelector('#log .line')).color"_qs), colour);
+    QCOMPARE(js(u"getComputedStyle(document.body).backgroundColor"_qs), backdrop);
 }
 
 void TestLivePage::overlay_data()
