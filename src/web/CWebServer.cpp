@@ -2,18 +2,24 @@
 
 #include "config/CConfig.h"
 #include "web/CHttpPage.h"
+#include "web/CLiveEvents.h"
 
-CWebServer::CWebServer(CConfig &config, const ReceivedMain &captions, CHttpSockOptions options)
-    : m_config(config), m_captions(captions), m_options(std::move(options))
+CWebServer::CWebServer(CConfig &config, const ReceivedMain &captions, CCaptionFeed &feed,
+                       CHttpSockOptions options)
+    : m_config(config), m_captions(captions), m_feed(feed), m_options(std::move(options))
 {
 }
 
-CWebServer::~CWebServer() = default;
+CWebServer::~CWebServer()
+{
+    Stop();
+}
 
 void CWebServer::Start()
 {
     if (m_sock)
         return;
+    m_live = std::make_unique<CLiveEvents>(m_feed, m_captions);
     m_sock = std::make_unique<CHttpSock>(*this, m_options);
     ApplySettings();
 }
@@ -21,6 +27,7 @@ void CWebServer::Start()
 void CWebServer::Stop()
 {
     m_sock.reset();
+    m_live.reset();
 }
 
 void CWebServer::ApplySettings()

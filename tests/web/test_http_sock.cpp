@@ -713,7 +713,8 @@ private slots:
         for (const char16_t *text : {u"one", u"two", u"three"})
             store.AddString(QString::fromUtf16(text), u"192.0.2.1"_qs, 'i');
 
-        CWebServer web(config, store, loopbackOptions());
+        CCaptionFeed feed(store);
+        CWebServer web(config, store, feed, loopbackOptions());
         QVERIFY(!web.isRunning());
         QCOMPARE(web.port(), 0);
         web.Start();
@@ -724,16 +725,32 @@ private slots:
         style.textColor = u"112233"_qs;
         style.reloadMs = 1500;
         QCOMPARE(body(exchange(port)), expectedBody(u"two<br>three"_qs, style));
+        Client reader(port);
+        QVERIFY(reader.waitConnected());
+        reader.send("GET /live/events HTTP/1.1\r\n\r\n");
+        QTRY_COMPARE(reader.events().size(), 1);
+        QCOMPARE(reader.events().first().json().value(u"lines").toArray().size(), 3);
 
         config.SetInt(u"communication.http.line_i"_qs, 1);
         web.ApplySettings();
         store.AddString(u"four"_qs, u"192.0.2.1"_qs, 'i');
         QCOMPARE(body(exchange(port)), expectedBody(u"four"_qs, style));
+        QTRY_COMPARE(reader.addedTexts(), QStringList{u"four"_qs});
 
         web.Stop();
         QVERIFY(!web.isRunning());
         QCOMPARE(web.port(), 0);
+        QVERIFY(reader.waitClosed());
         QCOMPARE(exchange(port), QByteArray());
+
+        // A new start is a new run: the ids of the last one get the state.
+        web.Start();
+        Client back(web.port());
+        QVERIFY(back.waitConnected());
+        back.send("GET /live/events HTTP/1.1\r\nLast-Event-ID: " + reader.events().last().id + "\r\n\r\n");
+        QTRY_COMPARE(back.events().size(), 1);
+        QCOMPARE(back.events().first().type, QByteArray("reset"));
+        QCOMPARE(back.events().first().json().value(u"lines").toArray().size(), 4);
     }
 
 private:
