@@ -1,5 +1,5 @@
-// A real main window on loopback, logged in, with the web server's live events on 127.0.0.1, and
-// the live page in headless Chromium: what is typed, undone, repaired by a late datagram and
+// A real main window on loopback, logged in, with its web server on 127.0.0.1, and the live page
+// in headless Chromium: what is typed, undone, repaired by a late datagram and
 // cleared reaches the reader's page as the display shows it. Skipped where Chromium is missing.
 
 #include "ChromiumPipe.h"
@@ -9,8 +9,7 @@
 #include "input/CDlgInput.h"
 #include "input/CInputBox.h"
 #include "web/CHttpSock.h"
-#include "web/CLiveEvents.h"
-#include "web/IHttpPageSource.h"
+#include "web/CWebServer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,17 +24,6 @@ constexpr int kPhoneHeight = 844;
 const QString kOwnAddress = QStringLiteral("127.0.30.21");
 const QString kPeerAddress = QStringLiteral("127.0.30.22");
 
-// The web server's view of the main window, as the program gives it: the live events of its feed.
-class LiveSource final : public IHttpPageSource
-{
-public:
-    explicit LiveSource(CMainWindow &window) : live(window.captionFeed(), window.captions()) {}
-    QString HttpPageText() override { return {}; }
-    CLiveEvents *LiveEvents() override { return &live; }
-
-    CLiveEvents live;
-};
-
 } // namespace
 
 class TestMainWindowLive final : public QObject
@@ -49,6 +37,7 @@ private slots:
 
     void typedUndoneRepairedAndCleared();
     void readingBackAndSettingsOverAReload();
+    void overlayShowsTheNewestRows();
 
 private:
     void type(const QString &line)
@@ -90,8 +79,7 @@ private:
 
     std::unique_ptr<ChromiumPipe> m_chromium;
     std::unique_ptr<MainWindowUnderTest> m_main;
-    std::unique_ptr<LiveSource> m_source;
-    std::unique_ptr<CHttpSock> m_server;
+    std::unique_ptr<CWebServer> m_server;
     QString m_session;
 };
 
@@ -116,12 +104,15 @@ void TestMainWindowLive::init()
     drainEvents();
     QVERIFY(m_main->window.net().isOnline());
 
-    m_source = std::make_unique<LiveSource>(m_main->window);
+    // The server the main window holds, listening on loopback only.
     CHttpSockOptions options;
     options.bindAddress = u"127.0.0.1"_qs;
     options.ports = {CHttpSockOptions::kAnyPort};
-    m_server = std::make_unique<CHttpSock>(*m_source, options);
-    QVERIFY(m_server->isListening());
+    CMainWindow &window = m_main->window;
+    m_server =
+        std::make_unique<CWebServer>(window.config(), window.captions(), window.captionFeed(), options);
+    m_server->Start();
+    QVERIFY(m_server->port() > 0);
 }
 
 void TestMainWindowLive::cleanup()
@@ -130,7 +121,6 @@ void TestMainWindowLive::cleanup()
         js(u"location.replace('about:blank'), ''"_qs);
     m_session.clear();
     m_server.reset();
-    m_source.reset();
     m_main.reset();
 }
 
@@ -204,6 +194,21 @@ void TestMainWindowLive::readingBackAndSettingsOverAReload()
     QCOMPARE(js(u"document.documentElement.dataset.theme"_qs), u"yb"_qs);
     type(u"line 42"_qs);
     QTRY_COMPARE_WITH_TIMEOUT(shown().value(41), u"line 42"_qs, 1000);
+}
+
+void TestMainWindowLive::overlayShowsTheNewestRows()
+{
+    m_session =
+        m_chromium->openPage(u"http://127.0.0.1:%1/overlay?lines=2"_qs.arg(m_server->port()), 1280, 720);
+    QVERIFY(!m_session.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(js(u"document.readyState"_qs), u"complete"_qs, 20000);
+    const QString rows = u"[...document.querySelectorAll('#lines div')].map(e => e.textContent).join('|')"_qs;
+    for (const char16_t *line : {u"one", u"two", u"three"})
+        type(QString::fromUtf16(line));
+    // Whether the stream opened before or after the typing, the newest two are there.
+    QTRY_COMPARE_WITH_TIMEOUT(js(rows), u"two|three"_qs, 10000);
+    QTest::keyClick(m_main->tool<CDlgInput>(CMainWindow::ToolWindow::Input)->box(0), Qt::Key_F9);
+    QTRY_COMPARE_WITH_TIMEOUT(js(rows), u"one|two"_qs, 1000);
 }
 
 QTEST_MAIN(TestMainWindowLive)
