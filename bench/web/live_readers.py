@@ -16,6 +16,8 @@ prints:
     with the same clock; p50, p99 and max over every (reader, line) pair, and the p99 of the
     moment the last reader had each line;
   * the node's resident memory with 0 and with N readers, and ((RSS N) - (RSS 0)) / N;
+  * the processor time the node's main thread (the one the web server shares with the display in
+    the program) spent per line typed, pushing it to every reader included;
   * whether every reader got every line exactly once, in order.
 
 The second form only connects the readers to a server that is already running (the display's
@@ -196,6 +198,11 @@ class Node:
         self.proc.stdin.flush()
         return self.expect(answer) if answer else None
 
+    def thread_cpu_ns(self):
+        """Time the main thread has run so far (the first field of its schedstat)."""
+        with open("/proc/%d/task/%d/schedstat" % (self.proc.pid, self.proc.pid)) as f:
+            return int(f.read().split()[0])
+
     def rss_kb(self):
         return int(self.command("rss", "RSS ").split()[1])
 
@@ -229,6 +236,7 @@ def measure(args):
 
         stored = {}
         texts = []
+        cpu_before = node.thread_cpu_ns()
         for k in range(args.lines):
             text = "本日はお集まりいただきありがとうございます。第%03d行" % k
             texts.append(text)
@@ -240,6 +248,7 @@ def measure(args):
                     stored[parts[4]] = int(parts[1])
             time.sleep(args.interval)
         time.sleep(1)
+        cpu_per_line = (node.thread_cpu_ns() - cpu_before) / 1e6 / args.lines
         got, resets = readers.stop()
     finally:
         node.quit()
@@ -271,6 +280,7 @@ def measure(args):
     lasts = list(last_per_line.values())
     print("stored -> event at the last of the readers: p50 %.2f ms, max %.2f ms"
           % (statistics.median(lasts), max(lasts)))
+    print("node's main thread: %.2f ms of processor time per line" % cpu_per_line)
     print("load average while measuring: %s" % open("/proc/loadavg").read().split()[0])
     print("node RSS: %d kB with 0 readers, %d kB with %d: %.1f kB per reader"
           % (rss0, rssn, args.readers, (rssn - rss0) / args.readers))
