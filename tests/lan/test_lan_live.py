@@ -65,7 +65,7 @@ class LiveStreamAcrossADrop(LanTestCase):
         reader.expect(r"^OPEN -$")
         reader.expect(r"^EVENT reset ")
         type_line("live")
-        reader.expect(r"^EVENT add .*live")
+        reader.expect(r'^EVENT add .*"text": ?"live"')
 
         # The reader's network goes away; the room goes on typing and takes one line back.
         self.lan.add_loss(h2, 100, protocol="tcp")
@@ -83,7 +83,7 @@ class LiveStreamAcrossADrop(LanTestCase):
         resumed = reader.expect(r"^OPEN (\S+)$", timeout=10).group(1)
         self.assertNotEqual(resumed, "-", "the reader reconnected without its last event id")
         type_line("after")
-        reader.expect(r"^EVENT add .*after")
+        reader.expect(r'^EVENT add .*"text": ?"after"')
 
         events = [Event(l) for l in reader.snapshot() if l.startswith("EVENT ")]
         self.assertEqual([e.kind for e in events].count("reset"), 1, "a second full state was sent")
