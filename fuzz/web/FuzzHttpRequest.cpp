@@ -1,28 +1,37 @@
-// The web server on whatever clients send, through real sockets on loopback, and the page text
-// built from whatever captions arrived. The input, byte by byte:
+// The web server on whatever clients send, through real sockets on loopback: the classic page
+// built from whatever captions arrived, the live pages, and the live event stream with whatever
+// Last-Event-ID a client names. The input, byte by byte:
 //   0: the number of clients (low three bits, plus one); bit 3: they close instead of ending
 //      their sending half, bit 4: they get no chance to send before the server first looks;
 //   1: how sends of the page go (low four bits: at most that many 64-byte pieces per send, 0 for
 //      all at once; high four bits: every n-th send would block, 0 or 1 for never);
 //   2, 3: the page's line budget and letters per line;
 //   4: the number of caption records (low four bits), each a flag byte (bits 0-1 the
-//      withdrawal flags, bit 2 another channel, bit 3 a screen clear), a length byte and that
-//      many bytes of UTF-8 text;
+//      withdrawal flags, bit 2 another channel, bit 3 a screen clear; for the live events, which
+//      keep one store across inputs: bit 4 withdrawn after it was stored, bit 5 inserted in the
+//      middle instead of appended), a length byte and that many bytes of UTF-8 text;
 //   then request pieces, each a client byte, a length byte and that many bytes, sent in order.
-// Every client must get exactly the answer its bytes call for, and the server must end up with
-// no connection and no slot beyond what the most clients at once needed.
+// Every client must get exactly the answer its bytes call for (a stream: exactly the events after
+// the id it named, or the state), and the server must end up with no connection and no slot
+// beyond what the most clients at once needed.
 #include "FuzzEnvironment.h"
 
 #include "core/ContinuousTime.h"
 #include "core/StringTable.h"
+#include "timeline/CCaptionFeed.h"
 #include "timeline/CReceivedMainData.h"
 #include "timeline/ReceivedMain.h"
 #include "web/CHttpPage.h"
+#include "web/CHttpRequest.h"
 #include "web/CHttpResponseSock.h"
 #include "web/CHttpSock.h"
+#include "web/CLiveEvents.h"
+#include "web/CLivePages.h"
 #include "web/IHttpPageSource.h"
 
 #include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QThread>
 
 #include <arpa/inet.h>
@@ -48,6 +57,10 @@ constexpr int kMaxClients = 8;
 constexpr int kMaxRounds = 4000;
 // Status lines and the Date line fit one send; only the page is sent in pieces.
 constexpr qint64 kShortAnswer = 256;
+// The live events' run, so that the dictionary can name ids of it.
+constexpr char kRun[] = "f0220001";
+// Inputs are far shorter than the most of a request head the server reads.
+constexpr qsizetype kMaxRequestHead = 8 * 1024;
 
 [[noreturn]] void fail(const char *what)
 {
@@ -75,11 +88,23 @@ private:
     size_t m_pos = 0;
 };
 
+// A store that lives across inputs, so that its events run into thousands and ids grow old.
+struct LiveStore
+{
+    ReceivedMain store;
+    // Logged in before the events see the store.
+    bool loggedIn = (store.Configure(32, 8), store.SetChannelGroup(1, 0), true);
+    CCaptionFeed feed{store};
+    CLiveEvents events{feed, store, QByteArray(kRun)};
+};
+
 class PageSource final : public IHttpPageSource
 {
 public:
     QString text;
+    LiveStore *live = nullptr;
     QString HttpPageText() override { return text; }
+    CLiveEvents *LiveEvents() override { return &live->events; }
 };
 
 // How the server's sends behave in this run.
@@ -92,6 +117,7 @@ struct SendPlan
 
 struct Harness
 {
+    LiveStore live;
     PageSource page;
     SendPlan plan;
     CHttpSock *server = nullptr;
@@ -157,23 +183,78 @@ void pump(std::vector<Client> &clients)
         readClient(client);
 }
 
-void fillStore(ReceivedMain &store, Input &in)
+struct Record
+{
+    uint8_t flags = 0;
+    QString text;
+};
+
+std::vector<Record> readRecords(Input &in)
+{
+    std::vector<Record> records(in.byte() & 0x0F);
+    for (Record &record : records) {
+        record.flags = in.byte();
+        record.text = QString::fromUtf8(in.bytes(in.byte()));
+    }
+    return records;
+}
+
+CReceivedMainData makeRecord(const Record &from, const ReceivedMain &store)
+{
+    CReceivedMainData record;
+    record.strRaw = from.text;
+    record.nStrLength = static_cast<qint32>(from.text.size());
+    record.nType = (from.flags & 8) ? 'E' : 'i';
+    record.nFlag = from.flags & 3;
+    record.nChannel = (from.flags & 4) ? 2 : store.channel();
+    record.nGroup = store.group();
+    return record;
+}
+
+void fillStore(ReceivedMain &store, const std::vector<Record> &records)
 {
     store.Configure(32, 8);
     store.SetChannelGroup(1, 0);
-    const int records = in.byte() & 0x0F;
-    for (int i = 0; i < records; ++i) {
-        const uint8_t flags = in.byte();
-        const QString text = QString::fromUtf8(in.bytes(in.byte()));
-        CReceivedMainData record;
-        record.strRaw = text;
-        record.nStrLength = static_cast<qint32>(text.size());
-        record.nType = (flags & 8) ? 'E' : 'i';
-        record.nFlag = flags & 3;
-        record.nChannel = (flags & 4) ? 2 : store.channel();
-        record.nGroup = store.group();
-        store.AppendData(record);
+    for (const Record &record : records)
+        store.AppendData(makeRecord(record, store));
+}
+
+// The same records change the live store, with undo and repaired lines too; every event must be
+// one whole event of this run whose line round-trips.
+void changeLiveStore(LiveStore &live, const std::vector<Record> &records)
+{
+    QByteArray pushed;
+    const auto connection = QObject::connect(&live.events, &CLiveEvents::eventAppended,
+                                             [&pushed](const QByteArray &bytes) { pushed += bytes; });
+    const qint64 first = live.events.lastEvent() + 1;
+    for (const Record &from : records) {
+        const CReceivedMainData record = makeRecord(from, live.store);
+        if ((from.flags & 32) && live.store.count() > 1)
+            live.store.InsertData(live.store.count() / 2, record);
+        else
+            live.store.AppendData(record);
+        if (from.flags & 16)
+            live.store.RemoveLastString(true);
     }
+    QObject::disconnect(connection);
+    qint64 number = first;
+    qsizetype at = 0;
+    while (at < pushed.size()) {
+        const qsizetype end = pushed.indexOf("\n\n", at);
+        check(end > at);
+        const QList<QByteArray> lines = pushed.mid(at, end - at).split('\n');
+        check(lines.size() == 3);
+        check(lines.at(0) == "event: add" || lines.at(0) == "event: withdraw");
+        check(lines.at(1) == "id: " + QByteArray(kRun) + '-' + QByteArray::number(number));
+        check(lines.at(2).startsWith("data: {"));
+        const QJsonObject data = QJsonDocument::fromJson(lines.at(2).mid(6)).object();
+        check(data.value(QStringLiteral("id")).toInteger() > 0);
+        if (lines.at(0) == "event: add")
+            check(data.value(QStringLiteral("text")).isString() && data.contains(QStringLiteral("t")));
+        ++number;
+        at = end + 2;
+    }
+    check(number == live.events.lastEvent() + 1);
 }
 
 // The page text is HTML: the only markup is the line break between lines, and the lines fit
@@ -202,9 +283,16 @@ bool isShortAnswer(const QByteArray &response, const QByteArray &status)
            response.mid(status.size()).startsWith("Date: ") && response.endsWith(" GMT");
 }
 
-void checkAnswer(const Client &client, const QByteArray &body)
+// "HTTP/1.0 200 OK\r\n" and the Date line; the rest after it.
+QByteArray afterOkDate(const QByteArray &response)
 {
     static const QByteArray ok = CStringTable::get(140).toUtf8();
+    check(isShortAnswer(response.left(ok.size() + 35), ok));
+    return response.mid(ok.size() + 35);
+}
+
+void checkAnswer(const Client &client, const QByteArray &body, LiveStore &live)
+{
     static const QByteArray notImplemented = CStringTable::get(139).toUtf8();
     static const QByteArray unavailable = CStringTable::get(138).toUtf8();
     const QByteArray &request = client.sent;
@@ -219,15 +307,46 @@ void checkAnswer(const Client &client, const QByteArray &body)
         check(response.isEmpty());
         return;
     }
-    const qsizetype head = ok.size() + 35 + 4;
-    if (head + body.size() > CHttpResponseSock::kBufferSize) {
-        check(isShortAnswer(response, unavailable));
+    if (request.size() >= kMaxRequestHead)
+        return;
+    const CHttpRequest head(request);
+    switch (head.target()) {
+    case CHttpRequest::Target::ClassicPage: {
+        const qsizetype plain = CStringTable::get(140).toUtf8().size() + 35 + 4;
+        if (plain + body.size() > CHttpResponseSock::kBufferSize) {
+            check(isShortAnswer(response, unavailable));
+            return;
+        }
+        check(afterOkDate(response) == "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                                           "\r\nCache-Control: no-store\r\n\r\n" + body);
         return;
     }
-    check(response.size() == head + body.size());
-    check(isShortAnswer(response.left(ok.size() + 35), ok));
-    check(response.mid(ok.size() + 35, 4) == "\r\n\r\n");
-    check(response.mid(head) == body);
+    case CHttpRequest::Target::LivePage:
+    case CHttpRequest::Target::OverlayPage: {
+        const QByteArray page = head.target() == CHttpRequest::Target::LivePage ? CLivePages::livePage()
+                                                                                : CLivePages::overlayPage();
+        check(afterOkDate(response) == "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " +
+                                           QByteArray::number(page.size()) +
+                                           "\r\nCache-Control: no-store\r\n\r\n" + page);
+        return;
+    }
+    case CHttpRequest::Target::LiveEvents: {
+        // Nothing changed the store while the clients talked, so the reader got what it would
+        // get now.
+        const QByteArray missed = live.events.catchUp(head.header("Last-Event-ID"));
+        check(response == "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream; charset=utf-8\r\n"
+                          "Cache-Control: no-store\r\nConnection: keep-alive\r\n\r\nretry: 2000\n\n" +
+                              missed);
+        // The state, or the events after the id named, up to the newest.
+        const QByteArray newest =
+            "\nid: " + QByteArray(kRun) + '-' + QByteArray::number(live.events.lastEvent()) + '\n';
+        if (missed.startsWith("event: reset\n"))
+            check(missed == live.events.resetEvent());
+        else if (!missed.isEmpty())
+            check(missed.contains(newest) && missed.endsWith("\n\n"));
+        return;
+    }
+    }
 }
 
 } // namespace
@@ -247,6 +366,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     options.bindAddress = QLatin1String(kServerAddress);
     options.ports = {CHttpSockOptions::kAnyPort};
     options.send = plannedSend;
+    h->page.live = &h->live;
     h->server = new CHttpSock(h->page, options);
     if (!h->server->isListening())
         fail("cannot listen on 127.0.91.2");
@@ -266,8 +386,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int maxLines = in.byte() % 20;
     const int letters = in.byte() % 50;
 
+    const std::vector<Record> records = readRecords(in);
     ReceivedMain store;
-    fillStore(store, in);
+    fillStore(store, records);
+    changeLiveStore(h.live, records);
     h.page.text = CHttpPage::BuildPageText(store, maxLines, letters);
     checkPageText(h.page.text, maxLines, std::max(1, letters));
     const QByteArray body =
@@ -319,7 +441,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (Client &client : clients) {
         if (client.fd < 0)
             continue;
-        checkAnswer(client, body);
+        checkAnswer(client, body, h.live);
         ::close(client.fd);
     }
     return 0;
