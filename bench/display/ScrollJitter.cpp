@@ -1,9 +1,16 @@
 // Scrolls the display continuously for a while and reports how evenly the scroll steps came:
 // the interval between steps against the configured period ("main.scroll.period_i").
 //
-//   xvfb-run -s "-screen 0 1920x1080x24" ./display_jitter [seconds]
+//   xvfb-run -s "-screen 0 1920x1080x24" ./display_jitter [seconds] [--web READERS]
+//
+// With --web the program's web server runs beside the display on the same thread, on 127.0.0.1
+// (it prints "port N"), and the measurement starts once READERS live-page readers hold an event
+// stream (bench/web/live_readers.py --port N): every line fed then goes out to all of them.
 
 #include "DisplayFixture.h"
+#include "timeline/CCaptionFeed.h"
+#include "web/CHttpSock.h"
+#include "web/CWebServer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,7 +19,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -59,7 +68,26 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const int readers = argc > 3 && std::strcmp(argv[2], "--web") == 0 ? std::atoi(argv[3]) : -1;
     DisplayFixture d;
+
+    std::unique_ptr<CCaptionFeed> captionFeed;
+    std::unique_ptr<CWebServer> web;
+    if (readers >= 0) {
+        captionFeed = std::make_unique<CCaptionFeed>(d.store);
+        CHttpSockOptions options;
+        options.bindAddress = QStringLiteral("127.0.0.1");
+        options.ports = {CHttpSockOptions::kAnyPort};
+        web = std::make_unique<CWebServer>(d.config, d.store, *captionFeed, options);
+        web->Start();
+        std::printf("port %d\n", web->port());
+        std::fflush(stdout);
+        QElapsedTimer waiting;
+        waiting.start();
+        while (web->sock()->streamCount() < readers && waiting.elapsed() < 120000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        std::printf("readers %d\n", web->sock()->streamCount());
+    }
     const int period = d.window->scrollPeriod();
 
     // The scroll timer runs only while a line scrolls in: the first line starts it.
@@ -104,6 +132,8 @@ int main(int argc, char **argv)
                 d.window->column().pitch());
     std::printf("steps %zu, lines fed %d, still scrolling %s\n", steps.ticks.size(), n,
                 d.window->isScrolling() ? "yes" : "no");
+    if (web)
+        std::printf("live-page readers at the end %d\n", web->sock()->streamCount());
     std::printf("mean interval %.3f ms\n", count > 0 ? sum / count : 0.0);
     std::printf("|interval - period|: median %.3f ms, p99 %.3f ms, max %.3f ms\n", percentile(deviation, 0.5),
                 percentile(deviation, 0.99), percentile(deviation, 1.0));

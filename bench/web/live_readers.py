@@ -1,111 +1,315 @@
 #!/usr/bin/env python3
-"""Many readers of the live event stream on loopback, as the phones of a room would be.
+"""Many readers of the live page's event stream on loopback, and what a line costs to reach them.
 
-    live_readers.py PORT [readers] [seconds] [server pid]      (defaults 1000, 20)
+    python3 bench/web/live_readers.py [--readers 1000] [--procs 2] [--lines 20] [--interval 0.5]
+                                      [--node build/tools/tavrin_node/tavrin_node]
+    python3 bench/web/live_readers.py --port N [--readers 1000] [--hold 40]
 
-Opens the readers on /live/events, waits until every one has its state, then for the given time
-records, for every "add" event each reader gets, the delay from the line being stored (the event's
-"t", milliseconds since 1970) to its arrival. Prints the delays' p50/p99/max, whether every reader
-got every line exactly once, and, with the server's pid, its memory per connected reader (from
-VmRSS before and after the readers connected) and its processor time per event and reader. Target: p99 under 100 ms, under 20 kB a reader.
+The first form starts tavrin_node on 127.0.0.1 with its web server on (the program's own server
+class, fed by the network controller's caption store as in the main window), connects N readers to
+/live/events, each an asyncio stream in one of P processes, and has the node type K lines. It
+prints:
+
+  * latency from the line being stored to the add event reaching each reader: the node prints
+    "FEED <ns>" (CLOCK_MONOTONIC) the moment the line reaches the feed of the live pages, which
+    is the same call in which the store tells its observers, and each reader stamps its arrival
+    with the same clock; p50, p99 and max over every (reader, line) pair, and the p99 of the
+    moment the last reader had each line;
+  * the node's resident memory with 0 and with N readers, and ((RSS N) - (RSS 0)) / N;
+  * the processor time the node's main thread (the one the web server shares with the display in
+    the program) spent per line typed, pushing it to every reader included;
+  * whether every reader got every line exactly once, in order.
+
+The second form only connects the readers to a server that is already running (the display's
+jitter bench with --web, bench/display/ScrollJitter.cpp), keeps them for --hold seconds and
+counts the add events each got.
+
+The readers run in Python, so the figures include the clients' own work: with 1000 readers on
+2 cores the last reader of a line waits for the others to be parsed first.
 """
+
+import argparse
 import asyncio
 import json
+import multiprocessing
 import os
-import resource
+import queue
+import statistics
+import subprocess
 import sys
+import threading
 import time
 
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    # utime and stime, the 14th and 15th fields of the whole line.
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 
 
-def rss_kb(pid):
-    with open(f"/proc/{pid}/status") as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
-class Reader:
-    def __init__(self):
-        self.ready = asyncio.Event()
-        self.delays = []
-        self.ids = []
-
-    async def run(self, port, stop):
-        reader, writer = await asyncio.open_connection("127.0.0.1", port)
-        writer.write(b"GET /live/events HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: text/event-stream\r\n\r\n")
-        await writer.drain()
-        await reader.readuntil(b"\r\n\r\n")
-        kind = None
-        while not stop.is_set():
-            try:
-                line = await asyncio.wait_for(reader.readline(), 0.5)
-            except asyncio.TimeoutError:
-                continue
+async def read_stream(host, port, on_event, on_open):
+    """One reader: the request, then the events as (kind, id, data) until the stream ends."""
+    reader, writer = await asyncio.open_connection(host, port)
+    writer.write(b"GET /live/events HTTP/1.1\r\nHost: " + host.encode() +
+                 b"\r\nAccept: text/event-stream\r\n\r\n")
+    await writer.drain()
+    head = await reader.readuntil(b"\r\n\r\n")
+    status = head.split(b"\r\n", 1)[0]
+    if b" 200 " not in status:
+        writer.close()
+        raise ConnectionError(status.decode(errors="replace"))
+    on_open()
+    kind, ident, data = "message", "", []
+    try:
+        while True:
+            line = await reader.readline()
             if not line:
-                break
-            arrived = time.time() * 1000.0
-            line = line.rstrip(b"\n")
-            if line.startswith(b"event: "):
-                kind = line[7:]
-            elif line.startswith(b"data: "):
-                if kind == b"reset":
-                    self.ready.set()
-                elif kind == b"add":
-                    event = json.loads(line[6:])
-                    self.delays.append(arrived - event["t"])
-                    self.ids.append(event["id"])
+                return
+            stamp = time.monotonic_ns()
+            line = line.rstrip(b"\n").rstrip(b"\r").decode()
+            if not line:
+                if data:
+                    on_event(kind, ident, "\n".join(data), stamp)
+                kind, data = "message", []
+                continue
+            if line.startswith(":"):
+                continue
+            field, _, value = line.partition(":")
+            value = value[1:] if value.startswith(" ") else value
+            if field == "event":
+                kind = value
+            elif field == "id":
+                ident = value
+            elif field == "data":
+                data.append(value)
+    finally:
         writer.close()
 
 
-async def main():
-    port = int(sys.argv[1])
-    count = int(sys.argv[2]) if len(sys.argv) > 2 else 1000
-    seconds = float(sys.argv[3]) if len(sys.argv) > 3 else 20
-    pid = int(sys.argv[4]) if len(sys.argv) > 4 else 0
-    soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
-    resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
-    before = rss_kb(pid) if pid else 0
-    stop = asyncio.Event()
-    readers = [Reader() for _ in range(count)]
-    tasks = []
-    for r in readers:
-        tasks.append(asyncio.create_task(r.run(port, stop)))
-        await asyncio.sleep(0.001)
-    await asyncio.wait_for(asyncio.gather(*(r.ready.wait() for r in readers)), 60)
-    after = rss_kb(pid) if pid else 0
-    cpu_before = cpu_seconds(pid) if pid else 0
-    await asyncio.sleep(seconds)
-    cpu_used = cpu_seconds(pid) - cpu_before if pid else 0
-    stop.set()
-    await asyncio.gather(*tasks, return_exceptions=True)
+def worker(host, port, count, control):
+    """A process holding `count` readers: says "ready" when all have had their first state, and
+    at "stop" sends back, per reader, the add events it got as (text, arrival ns)."""
 
-    # Lines stored while every reader was connected: the first and last may be cut by the window.
-    common = set(readers[0].ids)
-    for r in readers[1:]:
-        common &= set(r.ids)
-    duplicates = sum(len(r.ids) - len(set(r.ids)) for r in readers)
-    delays = sorted(d for r in readers for d in r.delays)
-    if not delays:
-        print("no lines arrived")
-        return 1
-    pick = lambda q: delays[min(len(delays) - 1, int(len(delays) * q))]
-    print(f"readers {count} lines {len(common)} events {len(delays)} duplicates {duplicates}")
-    print(f"delay ms p50 {pick(0.5):.1f} p99 {pick(0.99):.1f} max {delays[-1]:.1f}")
-    if pid:
-        print(f"server rss kB before {before} after {after} per reader {(after - before) / count:.1f}")
-        # Processor time, which other load on the machine does not inflate as it does the delays.
-        print(f"server cpu {cpu_used:.2f} s for {len(delays)} events sent, "
-              f"{1e6 * cpu_used / max(1, len(delays)):.1f} us an event and reader")
+    async def main():
+        got = [[] for _ in range(count)]
+        resets = [0] * count
+        ready = asyncio.Event()
+        opened = 0
+        with_state = 0
+        stop = asyncio.Event()
+        loop = asyncio.get_running_loop()
+        loop.add_reader(control.fileno(), lambda: (control.recv(), stop.set()))
+
+        def handler(i):
+            def on_event(kind, _ident, data, stamp):
+                nonlocal with_state
+                if kind == "reset":
+                    resets[i] += 1
+                    if resets[i] == 1:
+                        with_state += 1
+                        if with_state == count:
+                            ready.set()
+                elif kind == "add":
+                    got[i].append((json.loads(data)["text"], stamp))
+            return on_event
+
+        def on_open():
+            nonlocal opened
+            opened += 1
+
+        tasks = []
+        for i in range(count):
+            tasks.append(asyncio.create_task(read_stream(host, port, handler(i), on_open)))
+            # A burst of connections beyond the listen backlog would be refused.
+            if i % 50 == 49:
+                await asyncio.sleep(0.02)
+        waiter = asyncio.create_task(ready.wait())
+        stopper = asyncio.create_task(stop.wait())
+        await asyncio.wait([waiter, stopper] + tasks, return_when=asyncio.FIRST_COMPLETED)
+        failed = [t for t in tasks if t.done()]
+        if failed and not ready.is_set():
+            control.send(("failed", repr(failed[0].exception()) if failed[0].exception() else "closed"))
+            return
+        control.send(("ready", opened))
+        await stopper
+        for t in tasks:
+            t.cancel()
+        control.send(("results", got, resets))
+
+    asyncio.run(main())
+
+
+class Readers:
+    def __init__(self, host, port, total, procs):
+        self.pipes = []
+        self.procs = []
+        share = [total // procs + (1 if i < total % procs else 0) for i in range(procs)]
+        for count in share:
+            ours, theirs = multiprocessing.Pipe()
+            p = multiprocessing.Process(target=worker, args=(host, port, count, theirs), daemon=True)
+            p.start()
+            self.pipes.append(ours)
+            self.procs.append(p)
+
+    def wait_ready(self, timeout):
+        deadline = time.monotonic() + timeout
+        for pipe in self.pipes:
+            if not pipe.poll(max(0.0, deadline - time.monotonic())):
+                raise TimeoutError("readers did not all get the state in time")
+            kind, value = pipe.recv()
+            if kind != "ready":
+                raise ConnectionError(value)
+
+    def stop(self):
+        got, resets = [], []
+        for pipe in self.pipes:
+            pipe.send("stop")
+        for pipe in self.pipes:
+            kind, g, r = pipe.recv()
+            got += g
+            resets += r
+        for p in self.procs:
+            p.join(5)
+        return got, resets
+
+
+class Node:
+    """tavrin_node on loopback with its web server, read line by line from a thread."""
+
+    def __init__(self, binary):
+        self.proc = subprocess.Popen(
+            [binary, "--address", "127.0.0.1", "--name", "bench", "--web", "0"],
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, encoding="utf-8")
+        self.lines = queue.Queue()
+        threading.Thread(target=self._pump, daemon=True).start()
+
+    def _pump(self):
+        for line in self.proc.stdout:
+            self.lines.put(line.rstrip("\n"))
+        self.lines.put(None)
+
+    def expect(self, prefix, timeout=10):
+        deadline = time.monotonic() + timeout
+        while True:
+            line = self.lines.get(timeout=max(0.01, deadline - time.monotonic()))
+            if line is None:
+                raise RuntimeError("tavrin_node ended")
+            if line.startswith(prefix):
+                return line
+
+    def command(self, text, answer=None):
+        self.proc.stdin.write(text + "\n")
+        self.proc.stdin.flush()
+        return self.expect(answer) if answer else None
+
+    def thread_cpu_ns(self):
+        """Time the main thread has run so far (the first field of its schedstat)."""
+        with open("/proc/%d/task/%d/schedstat" % (self.proc.pid, self.proc.pid)) as f:
+            return int(f.read().split()[0])
+
+    def rss_kb(self):
+        return int(self.command("rss", "RSS ").split()[1])
+
+    def quit(self):
+        try:
+            self.command("quit")
+            self.proc.wait(5)
+        except Exception:
+            self.proc.kill()
+
+
+def percentile(values, p):
+    values = sorted(values)
+    return values[min(len(values) - 1, int(p * len(values)))]
+
+
+def measure(args):
+    node = Node(args.node)
+    try:
+        port = int(node.expect("WEB port=").split()[1].split("=")[1])
+        node.expect("LOGIN ok")
+        time.sleep(1)
+        rss0 = node.rss_kb()
+        started = time.monotonic()
+        readers = Readers("127.0.0.1", port, args.readers, args.procs)
+        readers.wait_ready(120)
+        connect_s = time.monotonic() - started
+        streams = node.command("web", "WEB ")
+        time.sleep(1)
+        rssn = node.rss_kb()
+
+        stored = {}
+        texts = []
+        cpu_before = node.thread_cpu_ns()
+        for k in range(args.lines):
+            text = "本日はお集まりいただきありがとうございます。第%03d行" % k
+            texts.append(text)
+            node.command("line " + text)
+            while text not in stored:
+                line = node.expect("FEED ")
+                parts = line.split(" ", 4)
+                if parts[2] == "add":
+                    stored[parts[4]] = int(parts[1])
+            time.sleep(args.interval)
+        time.sleep(1)
+        cpu_per_line = (node.thread_cpu_ns() - cpu_before) / 1e6 / args.lines
+        got, resets = readers.stop()
+    finally:
+        node.quit()
+
+    latencies = []
+    last_per_line = {t: 0 for t in texts}
+    first_per_line = {t: float("inf") for t in texts}
+    complete = 0
+    for events in got:
+        if [t for t, _ in events] == texts:
+            complete += 1
+        for text, stamp in events:
+            if text in stored:
+                ms = (stamp - stored[text]) / 1e6
+                latencies.append(ms)
+                last_per_line[text] = max(last_per_line[text], ms)
+                first_per_line[text] = min(first_per_line[text], ms)
+    print("readers %d in %d processes, connected and given the state in %.1f s; server: %s"
+          % (args.readers, args.procs, connect_s, streams))
+    print("lines %d, one every %.2f s, %d UTF-8 bytes each"
+          % (args.lines, args.interval, len(texts[0].encode())))
+    print("every line once and in order: %d of %d readers; resets beyond the first: %d"
+          % (complete, len(got), sum(r - 1 for r in resets)))
+    print("stored -> event at a reader: p50 %.2f ms, p99 %.2f ms, max %.2f ms (%d events)"
+          % (statistics.median(latencies), percentile(latencies, 0.99), max(latencies), len(latencies)))
+    firsts = list(first_per_line.values())
+    print("stored -> event at the first of the readers: p50 %.2f ms, max %.2f ms"
+          % (statistics.median(firsts), max(firsts)))
+    lasts = list(last_per_line.values())
+    print("stored -> event at the last of the readers: p50 %.2f ms, max %.2f ms"
+          % (statistics.median(lasts), max(lasts)))
+    print("node's main thread: %.2f ms of processor time per line" % cpu_per_line)
+    print("load average while measuring: %s" % open("/proc/loadavg").read().split()[0])
+    print("node RSS: %d kB with 0 readers, %d kB with %d: %.1f kB per reader"
+          % (rss0, rssn, args.readers, (rssn - rss0) / args.readers))
+    return 0 if complete == len(got) else 1
+
+
+def hold(args):
+    readers = Readers("127.0.0.1", args.port, args.readers, args.procs)
+    readers.wait_ready(120)
+    print("ready %d" % args.readers, flush=True)
+    time.sleep(args.hold)
+    got, _ = readers.stop()
+    counts = [len(events) for events in got]
+    print("add events per reader: min %d, max %d" % (min(counts), max(counts)))
     return 0
 
 
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--readers", type=int, default=1000)
+    parser.add_argument("--procs", type=int, default=2)
+    parser.add_argument("--lines", type=int, default=20)
+    parser.add_argument("--interval", type=float, default=0.5)
+    parser.add_argument("--node", default=os.path.join(ROOT, "build/tools/tavrin_node/tavrin_node"))
+    parser.add_argument("--port", type=int, help="only connect to this server on 127.0.0.1")
+    parser.add_argument("--hold", type=float, default=40)
+    args = parser.parse_args()
+    return hold(args) if args.port else measure(args)
+
+
 if __name__ == "__main__":
-    sys.exit(asyncio.run(main()))
+    sys.exit(main())

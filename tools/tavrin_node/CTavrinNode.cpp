@@ -8,6 +8,8 @@
 #include "relay/CRelay.h"
 #include "relay/CRelayFeedAdapter.h"
 #include "timeline/CCaptionFeed.h"
+#include "web/CHttpSock.h"
+#include "web/CWebServer.h"
 
 #include <QFile>
 #include <QTimer>
@@ -47,7 +49,12 @@ CTavrinNode::CTavrinNode(Settings settings, QObject *parent)
     m_pftMonitor.setView(this);
 }
 
-CTavrinNode::~CTavrinNode() = default;
+CTavrinNode::~CTavrinNode()
+{
+    m_web.reset();
+    if (m_feed)
+        m_feed->removeListener(this);
+}
 
 qint64 CTavrinNode::monotonicNs()
 {
@@ -102,13 +109,25 @@ bool CTavrinNode::start()
     connect(m_sweep, &QTimer::timeout, this, [this] { m_watcher.scan(monotonicNs()); });
     m_sweep->start();
 
-    if (!m_settings.relayTargets.isEmpty()) {
+    if (!m_settings.relayTargets.isEmpty() || m_settings.webPort >= 0)
         m_feed = std::make_unique<CCaptionFeed>(m_captions);
+    if (!m_settings.relayTargets.isEmpty()) {
         m_relay = std::make_unique<CRelay>();
         m_relayFeed = std::make_unique<CRelayFeedAdapter>(*m_feed);
         connect(m_relayFeed.get(), &CRelayFeedAdapter::lineShown, m_relay.get(), &CRelay::lineShown);
         connect(m_relayFeed.get(), &CRelayFeedAdapter::lineWithdrawn, m_relay.get(), &CRelay::lineWithdrawn);
         m_relay->ApplySettings(m_settings.relayTargets);
+    }
+
+    if (m_settings.webPort >= 0) {
+        // Heard before the server's own listener, so the stamp is taken before the push.
+        m_feed->addListener(this);
+        CHttpSockOptions options;
+        options.bindAddress = m_settings.address;
+        options.ports = {m_settings.webPort == 0 ? CHttpSockOptions::kAnyPort : m_settings.webPort};
+        m_web = std::make_unique<CWebServer>(m_config, m_captions, *m_feed, options);
+        m_web->Start();
+        printWeb();
     }
 
     m_controller->StartHeartbeat();
@@ -208,6 +227,8 @@ bool CTavrinNode::command(const QString &line)
         }
     } else if (verb == u"relay") {
         printRelay();
+    } else if (verb == u"web") {
+        printWeb();
     } else if (verb == u"quit") {
         shutdown();
         ToolText::emitLine(QStringLiteral("OK quit"));
@@ -376,4 +397,28 @@ void CTavrinNode::pftMonitorChanged()
     const QString &who = m_pftMonitor.currentMember();
     ToolText::emitLine(QStringLiteral("PFTMON %1 former=%2 latter=%3")
                            .arg(who, esc(m_pftMonitor.former(who)), esc(m_pftMonitor.latter(who))));
+}
+
+void CTavrinNode::printWeb()
+{
+    CHttpSock *sock = m_web ? m_web->sock() : nullptr;
+    if (!sock) {
+        ToolText::emitLine(QStringLiteral("WEB off"));
+        return;
+    }
+    ToolText::emitLine(QStringLiteral("WEB port=%1 connections=%2 streams=%3")
+                           .arg(sock->port())
+                           .arg(sock->connectionCount())
+                           .arg(sock->streamCount()));
+}
+
+void CTavrinNode::captionAdded(const CaptionFeedLine &line)
+{
+    ToolText::emitLine(
+        QStringLiteral("FEED %1 add %2 %3").arg(monotonicNs()).arg(line.id).arg(esc(line.text)));
+}
+
+void CTavrinNode::captionWithdrawn(qint64 id)
+{
+    ToolText::emitLine(QStringLiteral("FEED %1 withdraw %2").arg(monotonicNs()).arg(id));
 }

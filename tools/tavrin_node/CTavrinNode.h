@@ -14,6 +14,7 @@
 #include "preroll/CPftMonitorModel.h"
 #include "preroll/IPftMonitorView.h"
 #include "relay/RelayTypes.h"
+#include "timeline/ICaptionFeedListener.h"
 #include "timeline/ReceivedMain.h"
 
 #include <QObject>
@@ -25,6 +26,7 @@ class CCaptionFeed;
 class CNetController;
 class CRelay;
 class CRelayFeedAdapter;
+class CWebServer;
 class QTimer;
 
 // A member without windows: the network controller with its stores, driven by commands and
@@ -37,7 +39,8 @@ class CTavrinNode final : public QObject,
                           private IInputSource,
                           private IMemberMonitorView,
                           private IMemberView,
-                          private IPftMonitorView
+                          private IPftMonitorView,
+                          private ICaptionFeedListener
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CTavrinNode)
@@ -54,6 +57,8 @@ public:
         bool login = true;
         // Targets the captions are relayed to, through the caption feed as in the program.
         QList<RelayTargetSettings> relayTargets;
+        // The built-in web server on the node's address: -1 off, 0 any free port, else that port.
+        int webPort = -1;
     };
 
     explicit CTavrinNode(Settings settings, QObject *parent = nullptr);
@@ -95,6 +100,9 @@ private:
     void membersReordered() override {}
     // IPftMonitorView
     void pftMonitorChanged() override;
+    // ICaptionFeedListener: stamps the moment a line reaches the live pages' feed.
+    void captionAdded(const CaptionFeedLine &line) override;
+    void captionWithdrawn(qint64 id) override;
 
     bool login();
     void printState();
@@ -103,6 +111,7 @@ private:
     void dumpMembers();
     void configure(const QString &rest);
     void printRelay();
+    void printWeb();
 
     Settings m_settings;
     CConfig m_config;
@@ -115,6 +124,7 @@ private:
     std::unique_ptr<CCaptionFeed> m_feed;
     std::unique_ptr<CRelay> m_relay;
     std::unique_ptr<CRelayFeedAdapter> m_relayFeed;
+    std::unique_ptr<CWebServer> m_web;
     CStoreWatcher m_watcher;
     QTimer *m_sweep = nullptr;
     QString m_monitorText;

@@ -4,6 +4,7 @@
 #include "CTavrinNode.h"
 #include "TestAddress.h"
 #include "ToolText.h"
+#include "core/DescriptorLimit.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -37,6 +38,7 @@ Commands (stdin, one per line; TEXT may use \n \r \t \\ escapes, LINE lists are 
   heartbeat                  send one heartbeat now
   logoff | login             go offline | log in again on the adapter
   rss                        resident memory (RSS kB)
+  web                        WEB port=N connections=N streams=N (with --web)
   relay                      RELAY N KIND state=sending|retry|stopped waiting=N next_seq=N answer=TEXT
   quit                       log off and end
 Every command is acknowledged with "OK <command>" (or "ERROR ...").
@@ -55,6 +57,8 @@ Events (stdout; monotonic ns are CLOCK_MONOTONIC, shared by all namespaces):
   PUTBACK TEXT               an undone line went back into the input box
   WARNING refusal N          the "group full" warning would be shown now
   LOG PATH                   this run's operation log
+  WEB port=N ...             the web server listens (with --web, at start and on "web")
+  FEED NS add ID TEXT | FEED NS withdraw ID   a change reached the live pages' feed
 )";
 
 int g_signalPipe[2] = {-1, -1};
@@ -117,8 +121,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption anyAddress(
         QStringLiteral("any-address"),
         QStringLiteral("Allow an address outside 127.0.0.0/8 and 198.18.0.0/15."));
+    const QCommandLineOption web(
+        QStringLiteral("web"), QStringLiteral("Run the web server on the node's address (0: any free port)."),
+        QStringLiteral("port"));
     parser.addOption(anyAddress);
-    parser.addOptions({address, broadcast, name, channel, group, settings, home, noLogin, relay, relayHold});
+    parser.addOptions(
+        {address, broadcast, name, channel, group, settings, home, noLogin, relay, relayHold, web});
     parser.process(app);
 
     CTavrinNode::Settings s;
@@ -151,6 +159,16 @@ int main(int argc, char *argv[])
             return 2;
         }
         s.relayTargets.append(t);
+    }
+    if (parser.isSet(web)) {
+        bool ok = false;
+        s.webPort = parser.value(web).toInt(&ok);
+        if (!ok || s.webPort < 0 || s.webPort > 65535) {
+            ToolText::emitLine(QStringLiteral("ERROR --web needs a port (0: any free one)"));
+            return 2;
+        }
+        // Every reader of the live pages holds a descriptor.
+        RaiseDescriptorLimit();
     }
 
     // The operation log and the settings folder follow HOME and XDG_CONFIG_HOME; point them away
