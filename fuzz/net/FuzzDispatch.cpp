@@ -81,7 +81,8 @@ class SingleAdapter final : public IAdapterSource
 public:
     QList<AdapterEntry> adapters() const override
     {
-        return {{1, QStringLiteral("fuzz loopback"), QLatin1String(kMemberAddress), QLatin1String(kBroadcastAddress)}};
+        return {{1, QStringLiteral("fuzz loopback"), QLatin1String(kMemberAddress),
+                 QLatin1String(kBroadcastAddress)}};
     }
 };
 

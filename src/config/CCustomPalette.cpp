@@ -21,8 +21,7 @@ bool CCustomPalette::SaveCustomColors(CConfig &config) const
 bool CCustomPalette::LoadCustomColors(const CConfig &config)
 {
     QString text;
-    if (config.GetString(QStringLiteral("miscellaneous.customcolors"), text) &&
-        text.size() == kTextLength) {
+    if (config.GetString(QStringLiteral("miscellaneous.customcolors"), text) && text.size() == kTextLength) {
         std::array<quint32, kCount> parsed{};
         bool valid = true;
         for (int i = 0; i < kCount && valid; ++i)
@@ -60,8 +59,7 @@ bool CCustomPalette::LoadCustomColors(const CConfig &config)
     return false;
 }
 
-CCustomPalette::ParseResult CCustomPalette::ParseHex6(const QString &text, qsizetype start,
-                                                      quint32 &value)
+CCustomPalette::ParseResult CCustomPalette::ParseHex6(const QString &text, qsizetype start, quint32 &value)
 {
     if (start < 0 || start > text.size())
         return ParseResult::InvalidArgument;

@@ -16,7 +16,12 @@ public:
     // 16 fields of 6 characters and 15 separators.
     static constexpr qsizetype kTextLength = 111;
 
-    enum class ParseResult { Ok, Invalid, InvalidArgument };
+    enum class ParseResult
+    {
+        Ok,
+        Invalid,
+        InvalidArgument
+    };
 
     // Every entry white.
     CCustomPalette();

@@ -127,8 +127,8 @@ void CProfileFile::Parse(const QByteArray &bytes)
         // Lines before the first section header, and lines without a value, name nothing.
         if (!current || equals < 0)
             continue;
-        current->entries.append(Entry{trimBlanks(QStringView(line).left(equals)),
-                                      trimBlanks(QStringView(line).mid(equals + 1))});
+        current->entries.append(
+            Entry{trimBlanks(QStringView(line).left(equals)), trimBlanks(QStringView(line).mid(equals + 1))});
     }
 }
 

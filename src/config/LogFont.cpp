@@ -8,8 +8,8 @@ namespace {
 qint32 mulDiv(qint64 a, qint64 b, qint64 c)
 {
     const qint64 product = a * b;
-    const qint64 magnitude = ((product < 0 ? -product : product) * 2 + (c < 0 ? -c : c)) /
-                             (2 * (c < 0 ? -c : c));
+    const qint64 magnitude =
+        ((product < 0 ? -product : product) * 2 + (c < 0 ? -c : c)) / (2 * (c < 0 ? -c : c));
     const bool negative = (product < 0) != (c < 0);
     return static_cast<qint32>(negative ? -magnitude : magnitude);
 }
@@ -70,8 +70,7 @@ bool LogFontToConfig(CConfig &config, const QString &prefix, int dpiY, const Log
     ok = config.SetInt(key(prefix, QLatin1String(".font.point_i")), point) && ok;
     ok = config.SetInt(key(prefix, QLatin1String(".font.weight_i")), font.weight == 700 ? 1 : 0) && ok;
     ok = config.SetInt(key(prefix, QLatin1String(".font.italic_i")), font.italic != 0 ? 1 : 0) && ok;
-    ok = config.SetInt(key(prefix, QLatin1String(".font.underline_i")), font.underline != 0 ? 1 : 0) &&
-         ok;
+    ok = config.SetInt(key(prefix, QLatin1String(".font.underline_i")), font.underline != 0 ? 1 : 0) && ok;
     ok = config.SetInt(key(prefix, QLatin1String(".font.charset_i")), font.charSet) && ok;
     ok = config.SetString(key(prefix, QLatin1String(".font.name")),
                           font.faceName.left(LogFont::kMaxFaceName)) &&

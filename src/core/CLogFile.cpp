@@ -6,8 +6,8 @@
 #include <QFile>
 
 #include <cerrno>
-#include <cwchar>
 #include <ctime>
+#include <cwchar>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,7 +93,9 @@ int CLogFile::tryCreate()
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (fd < 0)
         return errno;
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         const int error = errno ? errno : EISDIR;
         ::close(fd);

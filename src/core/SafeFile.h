@@ -10,7 +10,8 @@ class CSafeFile final
 public:
     CSafeFile() = delete;
 
-    enum class Result {
+    enum class Result
+    {
         Ok,
         // The temporary file could not be created (missing folder, no permission, a directory
         // of that name); nothing was written.

@@ -13,7 +13,7 @@ public:
     CTextEncoding() = delete;
 
     // The codes stored in settings and passed between windows; never renumber them.
-    static constexpr int kAnsi = 0;    // code page 932
+    static constexpr int kAnsi = 0; // code page 932
     static constexpr int kUtf16Le = 1;
     static constexpr int kUtf8 = 2;
 

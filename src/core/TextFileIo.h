@@ -10,7 +10,15 @@ class CTextFileIo final
 {
 public:
     // Which step failed, so that a caller can choose its own message for the user.
-    enum class Failure { None, Create, GetSize, Allocate, Read, Write };
+    enum class Failure
+    {
+        None,
+        Create,
+        GetSize,
+        Allocate,
+        Read,
+        Write
+    };
 
     CTextFileIo() = default;
     CTextFileIo(const CTextFileIo &) = delete;

@@ -16,7 +16,8 @@ const QString kColorKey = QStringLiteral("hide.color.background");
 
 QRect normalPlacement(const QWidget &window)
 {
-    const bool placed = window.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen);
+    const bool placed =
+        window.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen);
     return placed ? window.normalGeometry() : window.geometry();
 }
 
@@ -140,7 +141,8 @@ void CDlgHide::closeEvent(QCloseEvent *event)
 bool CDlgHide::eventFilter(QObject *watched, QEvent *event)
 {
     // The display moved to another screen: the cover goes with it.
-    if (watched == m_target && m_bShown && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
+    if (watched == m_target && m_bShown &&
+        (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
         QScreen *target = screenOf(*m_target);
         if (target && target != screenOf(*this))
             DoShowMeMaximized();

@@ -11,7 +11,8 @@ public:
     CEndpointTable() = delete;
 
     // Which CUdpSock class serves the endpoint.
-    enum class Class {
+    enum class Class
+    {
         Plain,    // CUdpSock: the whole text is the only field
         Login,    // CUdpSockLogin
         Response, // CUdpSockResponse
@@ -30,16 +31,23 @@ public:
     static constexpr int kCount = 11;
     static constexpr Endpoint kEndpoints[kCount] = {
         {CPortTable::Kind::Login, QLatin1StringView("login"), QLatin1StringView("pSockLogin"), Class::Login},
-        {CPortTable::Kind::Response, QLatin1StringView("response"), QLatin1StringView("pSockResponse"), Class::Response},
+        {CPortTable::Kind::Response, QLatin1StringView("response"), QLatin1StringView("pSockResponse"),
+         Class::Response},
         {CPortTable::Kind::Main, QLatin1StringView("main"), QLatin1StringView("pSockMain"), Class::Plain},
-        {CPortTable::Kind::Monitor, QLatin1StringView("monitor"), QLatin1StringView("pSockMonitor"), Class::Monitor},
+        {CPortTable::Kind::Monitor, QLatin1StringView("monitor"), QLatin1StringView("pSockMonitor"),
+         Class::Monitor},
         {CPortTable::Kind::Chat, QLatin1StringView("chat"), QLatin1StringView("pSockChat"), Class::Plain},
-        {CPortTable::Kind::Logoff, QLatin1StringView("logoff"), QLatin1StringView("pSockLogoff"), Class::Monitor},
-        {CPortTable::Kind::PftFormer, QLatin1StringView("pft-former"), QLatin1StringView("pSockPftFormer"), Class::Plain},
-        {CPortTable::Kind::PftLatter, QLatin1StringView("pft-latter"), QLatin1StringView("pSockPftLatter"), Class::Plain},
+        {CPortTable::Kind::Logoff, QLatin1StringView("logoff"), QLatin1StringView("pSockLogoff"),
+         Class::Monitor},
+        {CPortTable::Kind::PftFormer, QLatin1StringView("pft-former"), QLatin1StringView("pSockPftFormer"),
+         Class::Plain},
+        {CPortTable::Kind::PftLatter, QLatin1StringView("pft-latter"), QLatin1StringView("pSockPftLatter"),
+         Class::Plain},
         {CPortTable::Kind::Undo, QLatin1StringView("undo"), QLatin1StringView("pSockUndo"), Class::Plain},
-        {CPortTable::Kind::MainGross, QLatin1StringView("main-gross"), QLatin1StringView("pSockMainGross"), Class::Plain},
-        {CPortTable::Kind::Native, QLatin1StringView("tavrin"), QLatin1StringView("pSockTavrin"), Class::Tavrin},
+        {CPortTable::Kind::MainGross, QLatin1StringView("main-gross"), QLatin1StringView("pSockMainGross"),
+         Class::Plain},
+        {CPortTable::Kind::Native, QLatin1StringView("tavrin"), QLatin1StringView("pSockTavrin"),
+         Class::Tavrin},
     };
 
     static constexpr const Endpoint &endpoint(CPortTable::Kind kind)

@@ -108,7 +108,7 @@ private:
     int m_nMaxMessageSize = kMaxMessageSize;
     int m_nMessageCounter = 0;
     QHash<QString, int> m_illegalCounts;
-    int m_illegalOthers = 0; // the senders that found the table full
+    int m_illegalOthers = 0;         // the senders that found the table full
     CAddressLogLimit m_malformedLog; // send-time and length errors, each with the whole text
-    QStringList m_wireLines; // reused by every rebuild of a history block
+    QStringList m_wireLines;         // reused by every rebuild of a history block
 };

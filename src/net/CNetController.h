@@ -36,8 +36,9 @@ class CNetController final : public QObject
 
 public:
     // The stores, the member list and the pre-roll monitor model must outlive the controller.
-    CNetController(CConfig &config, IAdapterSource &adapterSource, ReceivedMain &captions, ReceivedChat &contacts,
-                   CMemberList &members, CPftMonitorModel &pftMonitor, QObject *parent = nullptr);
+    CNetController(CConfig &config, IAdapterSource &adapterSource, ReceivedMain &captions,
+                   ReceivedChat &contacts, CMemberList &members, CPftMonitorModel &pftMonitor,
+                   QObject *parent = nullptr);
     ~CNetController() override;
 
     // Windows to tell; nullptr (the default) means there is nobody to tell.

@@ -13,7 +13,8 @@ QList<AdapterEntry> CNetworkInterfaceAdapters::adapters() const
     return select(interfaces);
 }
 
-CNetworkInterfaceAdapters::InterfaceInfo CNetworkInterfaceAdapters::describe(const QNetworkInterface &interface)
+CNetworkInterfaceAdapters::InterfaceInfo
+CNetworkInterfaceAdapters::describe(const QNetworkInterface &interface)
 {
     InterfaceInfo info;
     info.index = interface.index();
@@ -54,6 +55,7 @@ QList<AdapterEntry> CNetworkInterfaceAdapters::select(const QList<InterfaceInfo>
 
 QString CNetworkInterfaceAdapters::broadcastOf(const QHostAddress &address, const QHostAddress &netmask)
 {
-    const quint32 mask = netmask.protocol() == QAbstractSocket::IPv4Protocol ? netmask.toIPv4Address() : 0xFFFFFFFFu;
+    const quint32 mask =
+        netmask.protocol() == QAbstractSocket::IPv4Protocol ? netmask.toIPv4Address() : 0xFFFFFFFFu;
     return QHostAddress(address.toIPv4Address() | ~mask).toString();
 }

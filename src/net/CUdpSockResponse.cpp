@@ -3,7 +3,8 @@
 bool CUdpSockResponse::SendResponse(const QString &destination, const QString &requesterAddress,
                                     const QString &memberName, CSharedProtocol::Answer answer)
 {
-    return SendTo(destination, CSharedProtocol::response(bindAddress(), requesterAddress, memberName, answer));
+    return SendTo(destination,
+                  CSharedProtocol::response(bindAddress(), requesterAddress, memberName, answer));
 }
 
 int CUdpSockResponse::TokenizeMessage(int receivedBytes)

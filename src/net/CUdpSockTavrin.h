@@ -26,8 +26,8 @@ public:
 
     // Builds a native datagram of the given kind and sends it to destination. sendTime receives
     // the time written into the header; the companion text rides along with kinds "A" and "B".
-    bool SendTavrin(const QString &destination, QStringView kind, QStringView text, quint32 *sendTime = nullptr,
-                    std::optional<QStringView> companion = std::nullopt);
+    bool SendTavrin(const QString &destination, QStringView kind, QStringView text,
+                    quint32 *sendTime = nullptr, std::optional<QStringView> companion = std::nullopt);
 
     // Written into every native datagram sent and required of every one received: 1 until login.
     int group() const { return m_nGroup; }

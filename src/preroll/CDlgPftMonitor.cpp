@@ -1,7 +1,7 @@
 #include "preroll/CDlgPftMonitor.h"
 
-#include "core/CommandIds.h"
 #include "config/CConfig.h"
+#include "core/CommandIds.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
 #include "members/CMemberEntry.h"

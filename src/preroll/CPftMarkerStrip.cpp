@@ -45,7 +45,8 @@ void CPftMarkerStrip::paintEvent(QPaintEvent *)
     painter.drawPolygon(outer);
     // The white inner triangle keeps the marker visible on a black background too.
     const double inset = half * 0.45;
-    const QPolygonF inner{QPointF(left + inset * 0.7, y - half + inset * 1.3), QPointF(right - inset * 1.4, y),
+    const QPolygonF inner{QPointF(left + inset * 0.7, y - half + inset * 1.3),
+                          QPointF(right - inset * 1.4, y),
                           QPointF(left + inset * 0.7, y + half - inset * 1.3)};
     painter.setBrush(Qt::white);
     painter.drawPolygon(inner);

@@ -53,7 +53,8 @@ QStringList operationLogLines()
 {
     const QString text = readUtf16File(OperationLogPath());
     QStringList lines = text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    static const QRegularExpression prefix(QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\] "));
+    static const QRegularExpression prefix(
+        QStringLiteral("^\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\] "));
     for (QString &line : lines)
         line.remove(prefix);
     return lines;

@@ -6,8 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-CStdinLines::CStdinLines(QObject *parent)
-    : QObject(parent)
+CStdinLines::CStdinLines(QObject *parent) : QObject(parent)
 {
     const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
     if (flags >= 0)

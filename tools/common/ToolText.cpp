@@ -10,11 +10,21 @@ QString escape(const QString &text)
     out.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case u'\\': out += u"\\\\"; break;
-        case u'\n': out += u"\\n"; break;
-        case u'\r': out += u"\\r"; break;
-        case u'\t': out += u"\\t"; break;
-        default: out += c; break;
+        case u'\\':
+            out += u"\\\\";
+            break;
+        case u'\n':
+            out += u"\\n";
+            break;
+        case u'\r':
+            out += u"\\r";
+            break;
+        case u'\t':
+            out += u"\\t";
+            break;
+        default:
+            out += c;
+            break;
         }
     }
     return out;
@@ -32,10 +42,18 @@ QString unescape(const QString &text)
         }
         const QChar next = text.at(++i);
         switch (next.unicode()) {
-        case u'n': out += u'\n'; break;
-        case u'r': out += u'\r'; break;
-        case u't': out += u'\t'; break;
-        default: out += next; break; // "\\" and "\|" and anything else: the character itself
+        case u'n':
+            out += u'\n';
+            break;
+        case u'r':
+            out += u'\r';
+            break;
+        case u't':
+            out += u'\t';
+            break;
+        default:
+            out += next;
+            break; // "\\" and "\|" and anything else: the character itself
         }
     }
     return out;

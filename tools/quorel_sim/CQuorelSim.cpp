@@ -10,9 +10,11 @@
 namespace {
 
 // Shared ports of channel 1; every further channel adds 100.
-constexpr int kBasePorts[CQuorelSim::PortCount] = {6722, 6718, 6711, 6721, 6724, 6727, 6735, 6734, 6723, 6713};
+constexpr int kBasePorts[CQuorelSim::PortCount] = {6722, 6718, 6711, 6721, 6724,
+                                                   6727, 6735, 6734, 6723, 6713};
 constexpr const char16_t *kPortNames[CQuorelSim::PortCount] = {
-    u"login", u"response", u"main", u"monitor", u"logoff", u"chat", u"pft-former", u"pft-latter", u"undo", u"main-gross"};
+    u"login", u"response",   u"main",       u"monitor", u"logoff",
+    u"chat",  u"pft-former", u"pft-latter", u"undo",    u"main-gross"};
 
 const QString kNewline = QStringLiteral("$改行$");
 const QString kErase = QStringLiteral("$消去$");
@@ -29,9 +31,7 @@ QString dotted(const QHostAddress &address)
 
 } // namespace
 
-CQuorelSim::CQuorelSim(Settings settings, QObject *parent)
-    : QObject(parent)
-    , m_settings(std::move(settings))
+CQuorelSim::CQuorelSim(Settings settings, QObject *parent) : QObject(parent), m_settings(std::move(settings))
 {
 }
 
@@ -207,7 +207,8 @@ bool CQuorelSim::sendTo(int port, const QString &destination, const QByteArray &
     const quint16 number = static_cast<quint16>(portNumber(port, m_settings.channel));
     const qint64 sent = m_own[port]->writeDatagram(bytes, QHostAddress(destination), number);
     if (sent != bytes.size()) {
-        ToolText::emitLine(QStringLiteral("ERROR send %1 %2 %3").arg(portName(port), destination, m_own[port]->errorString()));
+        ToolText::emitLine(QStringLiteral("ERROR send %1 %2 %3")
+                               .arg(portName(port), destination, m_own[port]->errorString()));
         return false;
     }
     return true;
@@ -230,7 +231,9 @@ bool CQuorelSim::command(const QString &line)
     const QString text = ToolText::unescape(rest);
     if (verb == u"login") {
         sendTo(Login, m_settings.broadcast,
-               cp932(QStringLiteral("%1,%2,Req,%3").arg(m_settings.address, m_settings.name).arg(m_settings.group)));
+               cp932(QStringLiteral("%1,%2,Req,%3")
+                         .arg(m_settings.address, m_settings.name)
+                         .arg(m_settings.group)));
     } else if (verb == u"full") {
         m_settings.full = rest.trimmed() != u"off";
     } else if (verb == u"line") {
@@ -268,7 +271,8 @@ bool CQuorelSim::command(const QString &line)
         }
     } else if (verb == u"members") {
         for (const QString &address : std::as_const(m_memberOrder))
-            ToolText::emitLine(QStringLiteral("MEMBER %1 %2").arg(address, ToolText::escape(m_memberNames.value(address))));
+            ToolText::emitLine(
+                QStringLiteral("MEMBER %1 %2").arg(address, ToolText::escape(m_memberNames.value(address))));
     } else if (verb == u"raw") {
         // raw PORTNAME DESTINATION TEXT: any datagram, for malformed and foreign-group cases.
         QString portText;

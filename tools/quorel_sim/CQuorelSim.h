@@ -20,7 +20,8 @@ class CQuorelSim final : public QObject
     Q_DISABLE_COPY_MOVE(CQuorelSim)
 
 public:
-    enum Port {
+    enum Port
+    {
         Login,
         Response,
         Main,

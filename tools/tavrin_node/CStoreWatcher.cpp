@@ -5,10 +5,7 @@
 
 #include <vector>
 
-CStoreWatcher::CStoreWatcher(const ReceivedMain &store)
-    : m_store(store)
-{
-}
+CStoreWatcher::CStoreWatcher(const ReceivedMain &store) : m_store(store) {}
 
 void CStoreWatcher::scan(qint64 stamp)
 {

@@ -90,9 +90,8 @@ void OpenWebSettings(CMainWindow &window, CWebServer &server)
 void InstallWebWindows(CMainWindow &mainWindow, CHttpSockOptions options)
 {
     // The hooks own the server, so it lives exactly as long as the main window keeps them.
-    auto server =
-        std::make_shared<CWebServer>(mainWindow.config(), mainWindow.captions(), mainWindow.captionFeed(),
-                                     std::move(options));
+    auto server = std::make_shared<CWebServer>(mainWindow.config(), mainWindow.captions(),
+                                               mainWindow.captionFeed(), std::move(options));
     CMainWindow *window = &mainWindow;
     mainWindow.setCommandHook(CommandId::WebServerSettings,
                               [window, server] { OpenWebSettings(*window, *server); });
