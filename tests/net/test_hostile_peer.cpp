@@ -5,7 +5,6 @@
 #include "TestHome.h"
 
 #include "core/CodePage932.h"
-#include "net/CFailureLogLimit.h"
 #include "net/CUdpSock.h"
 
 #include <QtTest>
@@ -57,27 +56,6 @@ private slots:
     void initTestCase() { ContinuousTime::Initialize(); }
     void init() { m_home = std::make_unique<TestHome>(); }
     void cleanup() { m_home.reset(); }
-
-    void malformedRecordEndsTheList()
-    {
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        NetPeer typist(addr(7), kChannel);
-        QVERIFY(bob.login());
-        // Typed after the member joined: earlier lines are refused whatever their shape.
-        QTRY_VERIFY(static_cast<qint32>(ContinuousTime::SystemTimeToInt() - bob.captions.baseTick()) > 300);
-        const quint32 t = limitedNow();
-        const QList<NetPeer::Record> records = {{addr(7), t - 100, t - 100, u'D', 0, QStringLiteral("r2")},
-                                                {addr(7), t - 200, t - 200, u'D', 0, QStringLiteral("r1")}};
-        // Two good records, then one whose address is not hexadecimal.
-        const QString bad = QStringLiteral("\n0a0g00010000000100000001D00003bad");
-        QVERIFY(typist.send(Kind::Native, addr(2),
-                            NetPeer::native(1, t, u'D', QStringLiteral("main"), records) + utf16Bytes(bad)));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("main")), 1);
-        const QStringList expected = {QStringLiteral("r1"), QStringLiteral("r2"), QStringLiteral("main")};
-        QCOMPARE(bob.shown(), expected);
-        QCOMPARE(bob.displayLogged, expected);
-        QVERIFY(operationLogLines().filter(QStringLiteral("TokenizeMessage")).isEmpty());
-    }
 
     void badSharedDatagram_data()
     {
@@ -152,18 +130,6 @@ private slots:
         QVERIFY(bob.pft.former(addr(9)).isEmpty() && bob.pft.latter(addr(9)).isEmpty());
         if (const CMemberEntry *peer = bob.members.find(addr(9)))
             QVERIFY(peer->strInput.isEmpty());
-    }
-
-    void failureLogSchedule()
-    {
-        CFailureLogLimit limit;
-        QList<int> logged;
-        for (int i = 1; i <= 200; ++i) {
-            if (limit.count())
-                logged.append(i);
-        }
-        QCOMPARE(logged, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 20, 40, 80, 160}));
-        QCOMPARE(limit.failures(), 200);
     }
 
     void grossBlockWithoutEndKeepsOnlyWhatTheStoreHolds()
@@ -257,12 +223,8 @@ private slots:
         const QString from = QStringLiteral(" from : ") + addr(9);
         const QString main = QStringLiteral("CMainWindow::");
         row("failing main", Kind::Main, {}, main + u"OnSockMain() RecvFrom() failed."_qs, 13);
-        row("failing login", Kind::Login, {}, main + u"OnSockLogin() RecvFrom() failed."_qs, 13);
-        row("failing response", Kind::Response, {}, main + u"OnSockResponse() RecvFrom() failed."_qs, 13);
         row("login of another group", Kind::Login, sjis(addr(9) + u",q,Req,7"_qs),
             main + u"OnSockLogin() reject other group member [q]"_qs + from, 13);
-        row("login of the own group", Kind::Login, sjis(addr(9) + u",q,Req,1"_qs),
-            main + u"OnSockLogin() accept [q]"_qs + from, 13);
         row("refusal", Kind::Response, sjis(addr(9) + u',' + addr(1) + u",q,Ful"_qs),
             main + u"OnSockResponse() received denial response."_qs, 14);
         row("shared logoff", Kind::Logoff, sjis(addr(9) + u",q,離脱"_qs),
@@ -270,9 +232,6 @@ private slots:
         row("native send-time error", Kind::Native,
             NetPeer::native(1, 0, u'H', u"q"_qs).replace(2, 2, QByteArray("x\0", 2)),
             u"CUdpSockTavrin::TokenizeMessage() send-time error!"_qs, 14);
-        row("native string error", Kind::Native,
-            NetPeer::native(1, 12345678, u'H', u"q"_qs).replace(20, 2, QByteArray("9\0", 2)),
-            u"CUdpSockTavrin::TokenizeMessage() string error!"_qs, 14);
         row("native logoff", Kind::Native, NetPeer::native(1, 12345678, u'F', QString()),
             main + u"OnSockTavrin() (logoff) received"_qs + from, 13);
     }

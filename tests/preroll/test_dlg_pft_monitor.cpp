@@ -114,32 +114,18 @@ class DlgPftMonitorTest final : public QObject
     Q_OBJECT
 
 private slots:
-    void markerOnTheLineSentNext_data()
+    void markerBelowAnUnendedLastLine()
     {
-        QTest::addColumn<QString>("former");
-        QTest::addColumn<QString>("latter");
-        QTest::addColumn<int>("line");
-        QTest::addColumn<bool>("below");
-        QTest::newRow("lines of 2, 0 and 5") << u"ab\r\n\r\nabcde\r\n"_qs << u"next\r\n\r\n"_qs << 3 << false;
-        QTest::newRow("no former lines") << QString() << u"first\r\n"_qs << 0 << false;
-        QTest::newRow("no latter lines") << u"a\r\nb\r\n"_qs << QString() << 2 << false;
-        // A native record's former text need not end with a line end; with no latter text the
-        // next line to send is the one after the last character.
-        QTest::newRow("no line end, no latter text") << u"one\r\ntwo"_qs << QString() << 1 << true;
-    }
-    void markerOnTheLineSentNext()
-    {
-        QFETCH(QString, former);
-        QFETCH(QString, latter);
-        QFETCH(int, line);
-        QFETCH(bool, below);
+        // Where the marker stands is the text's rule; the window adds one case: a native record's
+        // former text need not end with a line end, and with no latter text the next line to
+        // send is the one after the last character, below the last line shown.
         Rig rig;
-        rig.model.SetFormer(kAlice, former, 1000, 1100);
-        rig.model.SetLatter(kAlice, latter, 1000, 1100);
+        rig.model.SetFormer(kAlice, u"one\r\ntwo"_qs, 1000, 1100);
+        rig.model.SetLatter(kAlice, QString(), 1000, 1100);
         drainEvents();
-        QCOMPARE(rig.shown(), QString(former + latter).replace(u"\r\n"_qs, u"\n"_qs));
-        const QRect rect = rig.lineRect(line);
-        QCOMPARE(rig.markerY(), rect.center().y() + (below ? rect.height() : 0));
+        QCOMPARE(rig.shown(), u"one\ntwo"_qs);
+        const QRect rect = rig.lineRect(1);
+        QCOMPARE(rig.markerY(), rect.center().y() + rect.height());
     }
 
     void markerFollowsScrollingAndResizing()
