@@ -1,6 +1,8 @@
 // A real main window on loopback, logged in, with its web server on 127.0.0.1, and the live page
-// in headless Chromium: what is typed, undone, repaired by a late datagram and
-// cleared reaches the reader's page as the display shows it. Skipped where Chromium is missing.
+// in headless Chromium: what is typed, undone, repaired by a late datagram and cleared reaches the
+// reader's page as the display shows it. Reading back, reader settings and the overlay are the
+// page's own and tried against a steerable stream (tests/web/test_live_page.cpp). Skipped where
+// Chromium is missing.
 
 #include "ChromiumPipe.h"
 #include "MainWindowTestSupport.h"
@@ -36,8 +38,6 @@ private slots:
     void cleanup();
 
     void typedUndoneRepairedAndCleared();
-    void readingBackAndSettingsOverAReload();
-    void overlayShowsTheNewestRows();
 
 private:
     void type(const QString &line)
@@ -160,55 +160,6 @@ void TestMainWindowLive::typedUndoneRepairedAndCleared()
     QCOMPARE(js(u"String(document.querySelectorAll('#log .clear').length)"_qs), u"1"_qs);
     QVERIFY(viewTop(u"newest"_qs) < 0);
     QVERIFY(viewTop(u"after the clear"_qs) > 0 && viewTop(u"after the clear"_qs) < kPhoneHeight);
-}
-
-void TestMainWindowLive::readingBackAndSettingsOverAReload()
-{
-    QVERIFY(openLive());
-    for (int i = 1; i <= 40; ++i)
-        type(u"line %1"_qs.arg(i));
-    QTRY_COMPARE_WITH_TIMEOUT(shown().size(), 40, 5000);
-
-    js(u"(() => { const log = document.getElementById('log'); "
-       "log.scrollTop = [...log.querySelectorAll('.line')].find(e => e.textContent === 'line 10').offsetTop "
-       "- 40; "
-       "})(), ''"_qs);
-    QTRY_COMPARE(js(u"document.getElementById('jump').hidden ? 'hidden' : 'shown'"_qs), u"shown"_qs);
-    const int held = viewTop(u"line 10"_qs);
-    type(u"line 41"_qs);
-    QTRY_COMPARE_WITH_TIMEOUT(shown().size(), 41, 1000);
-    QCOMPARE(viewTop(u"line 10"_qs), held);
-
-    js(u"document.getElementById('jump').click(), ''"_qs);
-    QTRY_VERIFY(viewTop(u"line 41"_qs) > 0 && viewTop(u"line 41"_qs) < kPhoneHeight);
-    QCOMPARE(js(u"document.getElementById('jump').hidden ? 'hidden' : 'shown'"_qs), u"hidden"_qs);
-
-    // The reader's choice of size and colours outlives a reload, which brings the lines back.
-    js(u"document.getElementById('settings').click(), document.getElementById('larger').click(), "
-       "document.querySelector('#themes [data-value=yb]').click(), ''"_qs);
-    const QString size = u"getComputedStyle(document.getElementById('log')).fontSize"_qs;
-    const QString chosen = js(size);
-    m_chromium->call(u"Page.reload"_qs, {}, m_session);
-    QTRY_COMPARE_WITH_TIMEOUT(shown().size(), 41, 5000);
-    QCOMPARE(js(size), chosen);
-    QCOMPARE(js(u"document.documentElement.dataset.theme"_qs), u"yb"_qs);
-    type(u"line 42"_qs);
-    QTRY_COMPARE_WITH_TIMEOUT(shown().value(41), u"line 42"_qs, 1000);
-}
-
-void TestMainWindowLive::overlayShowsTheNewestRows()
-{
-    m_session =
-        m_chromium->openPage(u"http://127.0.0.1:%1/overlay?lines=2"_qs.arg(m_server->port()), 1280, 720);
-    QVERIFY(!m_session.isEmpty());
-    QTRY_COMPARE_WITH_TIMEOUT(js(u"document.readyState"_qs), u"complete"_qs, 20000);
-    const QString rows = u"[...document.querySelectorAll('#lines div')].map(e => e.textContent).join('|')"_qs;
-    for (const char16_t *line : {u"one", u"two", u"three"})
-        type(QString::fromUtf16(line));
-    // Whether the stream opened before or after the typing, the newest two are there.
-    QTRY_COMPARE_WITH_TIMEOUT(js(rows), u"two|three"_qs, 10000);
-    QTest::keyClick(m_main->tool<CDlgInput>(CMainWindow::ToolWindow::Input)->box(0), Qt::Key_F9);
-    QTRY_COMPARE_WITH_TIMEOUT(js(rows), u"one|two"_qs, 1000);
 }
 
 QTEST_MAIN(TestMainWindowLive)

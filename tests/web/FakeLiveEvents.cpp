@@ -35,19 +35,13 @@ int FakeLiveEvents::openStreams() const
 
 qint64 FakeLiveEvents::add(const QString &text, char type, qint64 before)
 {
-    QJsonObject line{
-        {QStringLiteral("id"), m_nextId++}, {QStringLiteral("after"), 0},
-        {QStringLiteral("before"), 0},      {QStringLiteral("type"), QString(QLatin1Char(type))},
-        {QStringLiteral("text"), text},     {QStringLiteral("t"), QDateTime::currentMSecsSinceEpoch()}};
     qsizetype at = m_lines.size();
     for (qsizetype i = 0; before && i < m_lines.size(); ++i) {
         if (m_lines.at(i).value(QLatin1String("id")).toInteger() == before)
             at = i;
     }
-    if (at < m_lines.size())
-        line.insert(QStringLiteral("before"), before);
-    if (at > 0)
-        line.insert(QStringLiteral("after"), m_lines.at(at - 1).value(QLatin1String("id")));
+    const QJsonObject line = makeLine(at > 0 ? m_lines.at(at - 1).value(QLatin1String("id")) : QJsonValue(0),
+                                      at < m_lines.size() ? before : 0, type, text);
     m_lines.insert(at, line);
     publish("add", line);
     return line.value(QLatin1String("id")).toInteger();
@@ -70,16 +64,18 @@ void FakeLiveEvents::replaceAll(const QStringList &texts)
     m_lines.clear();
     QJsonArray lines;
     for (const QString &text : texts) {
-        m_lines.append(
-            {{QStringLiteral("id"), m_nextId++},
-             {QStringLiteral("after"), lines.isEmpty() ? 0 : m_lines.constLast().value(QLatin1String("id"))},
-             {QStringLiteral("before"), 0},
-             {QStringLiteral("type"), QStringLiteral("D")},
-             {QStringLiteral("text"), text},
-             {QStringLiteral("t"), QDateTime::currentMSecsSinceEpoch()}});
+        m_lines.append(makeLine(
+            lines.isEmpty() ? QJsonValue(0) : m_lines.constLast().value(QLatin1String("id")), 0, 'D', text));
         lines.append(m_lines.constLast());
     }
     publish("reset", {{QStringLiteral("lines"), lines}});
+}
+
+QJsonObject FakeLiveEvents::makeLine(const QJsonValue &after, qint64 before, char type, const QString &text)
+{
+    return {{QStringLiteral("id"), m_nextId++}, {QStringLiteral("after"), after},
+            {QStringLiteral("before"), before}, {QStringLiteral("type"), QString(QLatin1Char(type))},
+            {QStringLiteral("text"), text},     {QStringLiteral("t"), QDateTime::currentMSecsSinceEpoch()}};
 }
 
 void FakeLiveEvents::dropReaders()
@@ -137,8 +133,7 @@ void FakeLiveEvents::onReadable(QTcpSocket *socket)
         lastEventIds.append(hasLastEventId ? QString::fromLatin1(lastEventId) : QString(u""_qs));
         openStream(socket, lastEventId);
     } else {
-        socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-        socket->disconnectFromHost();
+        socket->abort(); // nothing else here, a favicon say
     }
 }
 

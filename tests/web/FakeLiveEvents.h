@@ -54,6 +54,8 @@ private:
     void answerPage(QTcpSocket *socket, const QByteArray &body);
     void openStream(QTcpSocket *socket, const QByteArray &lastEventId);
     void publish(const char *name, const QJsonObject &data);
+    // A new line with the next id.
+    QJsonObject makeLine(const QJsonValue &after, qint64 before, char type, const QString &text);
     QByteArray eventBytes(const char *name, int n, const QJsonObject &data) const;
 
     struct Event

@@ -1,5 +1,4 @@
-// The caption page: which lines of the store it shows, how they are escaped, and the page template.
-#include "core/StringTable.h"
+// The caption page: which lines of the store it shows, how they are escaped, and the template's markers.
 #include "timeline/ReceivedMain.h"
 #include "web/CHttpPage.h"
 
@@ -51,10 +50,10 @@ private slots:
         row("empty record between lines", {u"a"_qs, QString(), u"b"_qs}, 7, u"a<br><br>b"_qs);
         row("empty record costs a line", {u"a"_qs, u"b"_qs, QString(), u"c"_qs}, 3, u"b<br><br>c"_qs);
         row("line feeds only count as one empty line", {u"a"_qs, u"\n\n\n"_qs, u"b"_qs}, 3, u"a<br><br>b"_qs);
-        row("lines of one record in typing order", {u"x"_qs, u"first\r\nsecond\rthird\n\nfourth"_qs}, 7,
+        row("lines of one record in typing order", {u"x"_qs, u"\nfirst\r\nsecond\rthird\n\rfourth\n\n"_qs}, 7,
             u"x<br>first<br>second<br>third<br>fourth"_qs);
         row("budget keeps the newest lines of a record", {u"x"_qs, u"l1\nl2\nl3"_qs}, 2, u"l2<br>l3"_qs);
-        row("escaped", {u"a<b & c"_qs}, 7, u"a&lt;b &amp; c"_qs);
+        row("escaped, quotes kept", {u"a<b & c> &lt; \"'"_qs}, 7, u"a&lt;b &amp; c&gt; &amp;lt; \"'"_qs);
         row("English line costs the rows its words take", {u"a"_qs, u"accessible captions for everyone"_qs},
             3, u"accessible captions for everyone"_qs);
         row("space at a row's end costs nothing", {u"a"_qs, QString(16, u'x') + u' ' + QString(16, u'y')}, 3,
@@ -116,49 +115,6 @@ private slots:
         QCOMPARE(CHttpPage::BuildPageText(store, 7, 16), QString());
         store.AddString(u"after"_qs, u"192.0.2.1"_qs, 'i');
         QCOMPARE(CHttpPage::BuildPageText(store, 7, 16), u"after"_qs);
-    }
-
-    void recordLines_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QStringList>("lines");
-        QTest::newRow("plain") << u"abc"_qs << QStringList{u"abc"_qs};
-        QTest::newRow("empty") << QString() << QStringList{QString()};
-        QTest::newRow("breaks only") << u"\r\n\r\n"_qs << QStringList{QString()};
-        QTest::newRow("CR LF, CR and LF")
-            << u"a\r\nb\rc\nd"_qs << QStringList{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs};
-        QTest::newRow("empty lines dropped") << u"\na\n\n\nb\n"_qs << QStringList{u"a"_qs, u"b"_qs};
-        QTest::newRow("LF CR is two breaks") << u"a\n\rb"_qs << QStringList{u"a"_qs, u"b"_qs};
-    }
-
-    void recordLines()
-    {
-        QFETCH(QString, text);
-        QFETCH(QStringList, lines);
-        QCOMPARE(CHttpPage::RecordLines(text), lines);
-    }
-
-    void escape()
-    {
-        QCOMPARE(CHttpPage::EscapeLine(u"a<b & c>"_qs), u"a&lt;b &amp; c&gt;"_qs);
-        QCOMPARE(CHttpPage::EscapeLine(u"&lt;"_qs), u"&amp;lt;"_qs);
-        QCOMPARE(CHttpPage::EscapeLine(u"\"'"_qs), u"\"'"_qs); // quotes stay
-    }
-
-    void fillTemplate()
-    {
-        const QString page = CHttpPage::FillTemplate(CStringTable::get(141), CHttpPageStyle(), u"a<br>b"_qs);
-        const QString expected = QStringLiteral(
-            "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML "
-            "4.01//EN\"\r\n\"http://www.w3.org/TR/html4/strict.dtd\">\r\n"
-            "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
-            "<title>tavrin情報保障字幕</title><meta name=\"apple-mobile-web-app-capable\" "
-            "content=\"yes\"></head>"
-            "<body style=\"font-family:sans-serif; font-size:xx-large; color:#FFFFFF; "
-            "background-color:#000000;\" "
-            "onLoad=\"setInterval('location.reload()',800)\"><p style=\"font-size:150%; font-weight:bold; "
-            "line-height:140%; margin:0; padding:0;\">a<br>b</p></body></html>");
-        QCOMPARE(page, expected);
     }
 
     void fillTemplateMarkers_data()
