@@ -41,6 +41,8 @@ import threading
 import time
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+sys.path.insert(0, os.path.join(ROOT, "tools", "web_serve"))
+from sse_lines import SseLines  # noqa: E402
 
 
 async def read_stream(host, port, on_event, on_open):
@@ -55,29 +57,16 @@ async def read_stream(host, port, on_event, on_open):
         writer.close()
         raise ConnectionError(status.decode(errors="replace"))
     on_open()
-    kind, ident, data = "message", "", []
+    lines = SseLines()
     try:
         while True:
             line = await reader.readline()
             if not line:
                 return
             stamp = time.monotonic_ns()
-            line = line.rstrip(b"\n").rstrip(b"\r").decode()
-            if not line:
-                if data:
-                    on_event(kind, ident, "\n".join(data), stamp)
-                kind, data = "message", []
-                continue
-            if line.startswith(":"):
-                continue
-            field, _, value = line.partition(":")
-            value = value[1:] if value.startswith(" ") else value
-            if field == "event":
-                kind = value
-            elif field == "id":
-                ident = value
-            elif field == "data":
-                data.append(value)
+            event = lines.feed(line.rstrip(b"\n").rstrip(b"\r").decode())
+            if event and event[0] != "retry":
+                on_event(*event, stamp)
     finally:
         writer.close()
 

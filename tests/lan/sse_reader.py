@@ -14,9 +14,13 @@ After each end it waits the retry time the server named and reconnects with the 
 """
 
 import argparse
+import os
 import socket
 import sys
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "web_serve"))
+from sse_lines import SseLines  # noqa: E402
 
 
 def emit(text):
@@ -25,29 +29,14 @@ def emit(text):
 
 
 def read_events(f, on_event):
-    kind, ident, data = "message", None, []
+    lines = SseLines()
     while True:
         raw = f.readline()
         if not raw:
             return
-        line = raw.decode("utf-8").rstrip("\n").rstrip("\r")
-        if not line:
-            if data:
-                on_event(kind, ident, "\n".join(data))
-            kind, ident, data = "message", None, []
-            continue
-        if line.startswith(":"):
-            continue
-        field, _, value = line.partition(":")
-        value = value[1:] if value.startswith(" ") else value
-        if field == "event":
-            kind = value
-        elif field == "id":
-            ident = value
-        elif field == "data":
-            data.append(value)
-        elif field == "retry" and value.isdigit():
-            on_event("retry", None, value)
+        event = lines.feed(raw.decode("utf-8").rstrip("\n").rstrip("\r"))
+        if event:
+            on_event(*event)
 
 
 def main():
