@@ -103,11 +103,11 @@ void TestStartup::settingsFileAtStart_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("channel");
     QTest::newRow("file in double quotes") << u"\"file\""_qs << true << u"fromfile"_qs << 1;
-    QTest::newRow("file without quotes: the default file is not read")
-        << u"file"_qs << true << u"fromfile"_qs << 1;
+    QTest::newRow("file without quotes") << u"file"_qs << true << u"fromfile"_qs << 1;
     QTest::newRow("no default file: the defaults") << QString() << false << QString() << 1;
     QTest::newRow("default file") << QString() << true << u"fromdefault"_qs << 5;
-    QTest::newRow("long command line is cut, the defaults stay") << u"long"_qs << false << QString() << 1;
+    // Not found: the defaults stay, and the default file is not read instead.
+    QTest::newRow("long command line is cut") << u"long"_qs << true << QString() << 1;
 }
 
 void TestStartup::settingsFileAtStart()
