@@ -1,15 +1,16 @@
 #include "app/CMainWindow.h"
 
 #include "app/CAcceleratorTables.h"
+#include "app/CCaptionStoreStart.h"
 #include "app/CCaretBlink.h"
-#include "app/CDlgCfgLang.h"
+#include "app/CColorSetting.h"
 #include "app/CDlgMessage.h"
 #include "app/CDlgNic.h"
 #include "app/CLanguageResources.h"
+#include "app/CLogSwitches.h"
+#include "app/CModalCancel.h"
 #include "app/CWindowTitle.h"
 #include "app/ToolWindowTable.h"
-#include "config/CConfigGui.h"
-#include "config/CPaletteColorDialog.h"
 #include "core/CDialogs.h"
 #include "core/CommandIds.h"
 #include "core/ContinuousTime.h"
@@ -25,18 +26,15 @@
 #include "net/IMemberMonitorView.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QTimer>
 #include <QWidget>
 
 namespace {
 
-constexpr qint32 kBlankLineType = 'i';
 // As long as a desktop commonly lets the text cursor blink after the last key.
 constexpr int kCaretBlinkMs = 10000;
 // How often the first idle pass looks again whether the tool windows are ready for the focus.
 constexpr int kPrimerPollMs = 50;
-const QString kLocalAddress = QStringLiteral("127.0.0.1");
 
 } // namespace
 
@@ -49,6 +47,7 @@ CMainWindow::CMainWindow(IAdapterSource *adapterSource, QObject *parent)
     }
     m_net = new CNetController(m_config, *m_adapters, m_captions, m_contacts, m_members, m_pftMonitor, this);
     m_net->setCaptionView(this);
+    m_login = std::make_unique<CLoginSequence>(m_config, *m_net);
     connect(m_net, &CNetController::onlineChanged, this, &CMainWindow::UpdateTitle);
     connect(m_net, &CNetController::refusalWarningPending, this, &CMainWindow::RequestIdlePass);
 
@@ -72,15 +71,14 @@ CMainWindow::CMainWindow(IAdapterSource *adapterSource, QObject *parent)
     m_idleTimer->setInterval(0);
     connect(m_idleTimer, &QTimer::timeout, this, &CMainWindow::OnIdle);
 
-    m_loginDialog = [](QWidget *owner, const QList<AdapterEntry> &adapters, CConfig &config) {
+    m_login->setDialog([](QWidget *owner, const QList<AdapterEntry> &adapters, CConfig &config) {
         CDlgNic dialog(adapters, config, owner);
         return dialog.DoModal();
-    };
+    });
 
     using Scope = CSettingsFiles::CopyScope;
     m_settingsFiles.AddStateCopier(Scope::Always, [this](CConfig &config) {
-        config.SetInt(QStringLiteral("miscellaneous.log.display_i"), m_net->displayLogEnabled() ? 1 : 0);
-        config.SetInt(QStringLiteral("miscellaneous.log.chat_i"), m_net->contactLogEnabled() ? 1 : 0);
+        CLogSwitches::Store(*m_net, config);
         if (m_display)
             m_display->CopyWindowToConfig();
     });
@@ -97,7 +95,7 @@ CMainWindow::CMainWindow(IAdapterSource *adapterSource, QObject *parent)
     // The main window's own commands; those of the tool windows are in their table.
     using namespace CommandId;
     const std::pair<int, std::function<void()>> commands[] = {
-        {Connect, [this] { DoFileConnect(true); }},
+        {Connect, [this] { DoFileConnect(); }},
         {FileOpen, [this] { m_settingsFiles.DoFileOpen(m_display.get()); }},
         {FileSaveAs, [this] { m_settingsFiles.DoFileSaveAs(m_display.get()); }},
         {Exit, [this] { Close(); }},
@@ -107,12 +105,6 @@ CMainWindow::CMainWindow(IAdapterSource *adapterSource, QObject *parent)
         {LogSettings, [this] { OnLogSettings(); }},
         {StartupSettings, [this] { m_settingsFiles.DoCfgInit(m_display.get()); }},
         {ResetSettings, [this] { m_settingsFiles.DoReset(m_display.get()); }},
-        {Language, [this] { CDlgCfgLang(m_config, CLanguageResources::instance(), m_display.get()).exec(); }},
-        {About,
-         [this] {
-             CDlgMessage(CDlgMessage::AboutText(CLanguageResources::instance().chosenLcid()), m_display.get())
-                 .exec();
-         }},
         {FocusDisplay, [this] { FocusDisplayWindow(); }},
     };
     for (const auto &[command, handler] : commands)
@@ -147,10 +139,7 @@ bool CMainWindow::Create()
     m_accelerators->install();
     m_caretBlink->install(QCoreApplication::instance());
 
-    const int displayLines = m_config.GetIntOr(QStringLiteral("main.line.max_i"), 50);
-    const int linesKept =
-        std::max(m_config.GetIntOr(QStringLiteral("miscellaneous.log.lines.keep_i"), 0), 2 * displayLines);
-    m_captions.Configure(linesKept, displayLines);
+    const int displayLines = CCaptionStoreStart::Configure(m_config, m_captions);
 
     m_display = std::make_unique<CDlgMain>(m_config, m_captions);
     connect(m_display.get(), &CDlgMain::commandRequested, this, &CMainWindow::PostCommand);
@@ -163,23 +152,14 @@ bool CMainWindow::Create()
     if (m_coverFactory)
         m_cover = m_coverFactory(*this);
 
-    for (int i = 0; i < displayLines; ++i)
-        m_captions.AddString(QString(), kLocalAddress, kBlankLineType);
+    CCaptionStoreStart::FillScreen(m_captions, displayLines);
 
     m_net->StartHeartbeat();
     m_memberMonitorTimer->start(1000);
 
     m_logs.Start(m_config, displayLines);
 
-    const QString memberName = m_config.GetStringOr(QStringLiteral("communication.name"));
-    const int adapterCount = m_net->EnumerateAdapters();
-    bool loggedIn = false;
-    if (adapterCount == 1 && !memberName.isEmpty()) {
-        WriteLog(QStringLiteral("auto login because NIC exists only one."));
-        loggedIn = m_net->DoLogin(0);
-    }
-    if (!loggedIn)
-        DoFileConnect(false);
+    m_login->AtStart(m_display.get());
     UpdateTitle();
 
     WriteLog(QStringLiteral("CMainWindow::OnCreate() finishes."));
@@ -192,7 +172,7 @@ bool CMainWindow::Create()
 void CMainWindow::CopyConfigToApplication()
 {
     WriteLog(QStringLiteral("CMainWindow::CopyConfigToApplication() begins."));
-    CopyLogFlags();
+    CLogSwitches::Apply(m_config, *m_net);
     if (m_display) {
         m_display->CopyConfigToWindow();
         m_display->Redraw();
@@ -221,24 +201,10 @@ void CMainWindow::CopyConfigToApplication()
     WriteLog(QStringLiteral("CMainWindow::CopyConfigToApplication() ends."));
 }
 
-void CMainWindow::CopyLogFlags()
+void CMainWindow::DoFileConnect()
 {
-    m_net->setDisplayLogEnabled(m_config.GetIntOr(QStringLiteral("miscellaneous.log.display_i"), 0) != 0);
-    m_net->setContactLogEnabled(m_config.GetIntOr(QStringLiteral("miscellaneous.log.chat_i"), 0) != 0);
-}
-
-void CMainWindow::DoFileConnect(bool refreshAdapters)
-{
-    WriteLog(QStringLiteral("CMainWindow::DoFileConnect() begins."));
-    if (refreshAdapters)
-        m_net->EnumerateAdapters();
-    const QList<AdapterEntry> adapters = m_net->adapters();
-    const int result = m_loginDialog ? m_loginDialog(m_display.get(), adapters, m_config) : -1;
-    WriteLogInt(QStringLiteral("CMainWindow::DoFileConnect() Dialog return code:"), result);
-    if (result >= 0 && !adapters.isEmpty() && !m_net->DoLogin(result))
-        CDialogs::tell(m_display.get(), CDialogs::Icon::Warning, m_net->errorTitle(), m_net->errorMessage());
+    m_login->Ask(m_display.get(), true);
     UpdateTitle();
-    WriteLog(QStringLiteral("CMainWindow::DoFileConnect() ends."));
 }
 
 void CMainWindow::UpdateTitle()
@@ -268,15 +234,9 @@ void CMainWindow::OnClose()
 {
     if (m_bDestroyed)
         return;
-    // A signal may arrive while a dialog runs its own loop: cancel it and wait until its exec()
-    // has returned, since destroying the windows would delete the dialog under it.
-    if (CModalScope::depth() > 0 || QApplication::activeModalWidget()) {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->reject();
-            else
-                modal->close();
-        }
+    // A signal may arrive while a dialog runs its own loop: wait until its exec() has returned,
+    // since destroying the windows would delete the dialog under it.
+    if (CModalCancel::CancelRunning()) {
         QTimer::singleShot(50, this, &CMainWindow::OnClose);
         return;
     }
@@ -431,16 +391,11 @@ void CMainWindow::HideCover()
 
 void CMainWindow::ChooseCoverColor()
 {
-    const QString key = QStringLiteral("hide.color.background");
-    quint32 current = 0xffffff;
-    m_config.GetColor(key, current);
-    QColor color = CConfigGui::toQColor(current);
-    if (CPaletteColorDialog::Choose(m_display.get(), color, &m_palette)) {
-        m_config.SetColor(key, CConfigGui::fromQColor(color));
-        // The cover takes its new brush from the store.
-        if (m_cover)
-            m_cover->OnForwardedCommand(CommandId::CoverColor);
-    }
+    // The cover takes its new brush from the store.
+    if (CColorSetting::Choose(m_display.get(), m_config, QStringLiteral("hide.color.background"),
+                              m_palette) &&
+        m_cover)
+        m_cover->OnForwardedCommand(CommandId::CoverColor);
     if (m_display)
         m_display->setFocus(Qt::OtherFocusReason);
 }
@@ -450,7 +405,7 @@ void CMainWindow::OnLogSettings()
     bool folderChanged = false;
     if (!CDlgCfgLog::Run(m_display.get(), m_config, folderChanged))
         return;
-    CopyLogFlags();
+    CLogSwitches::Apply(m_config, *m_net);
     if (folderChanged)
         m_logs.SwitchFolder(m_config.GetStringOr(QStringLiteral("miscellaneous.log.folder")));
 }

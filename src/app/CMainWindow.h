@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CLoginSequence.h"
 #include "app/CSettingsFiles.h"
 #include "app/ToolWindowTable.h"
 #include "config/CConfig.h"
@@ -50,8 +51,7 @@ public:
     using ToolWindowFactory = std::function<std::unique_ptr<IToolWindow>(CMainWindow &)>;
     // The login dialog: the index of the chosen adapter entry, or a negative value for cancel.
     // The program shows CDlgNic; a test answers here instead.
-    using LoginDialog =
-        std::function<int(QWidget *owner, const QList<AdapterEntry> &adapters, CConfig &config)>;
+    using LoginDialog = CLoginSequence::LoginDialog;
 
     // adapterSource nullptr: this machine's adapters. A given source must outlive the window.
     explicit CMainWindow(IAdapterSource *adapterSource = nullptr, QObject *parent = nullptr);
@@ -106,7 +106,7 @@ public:
     }
     void setCoverWindowFactory(ToolWindowFactory factory) { m_coverFactory = std::move(factory); }
     IToolWindow *toolWindow(ToolWindow window) const { return slot(window).window.get(); }
-    void setLoginDialog(LoginDialog dialog) { m_loginDialog = std::move(dialog); }
+    void setLoginDialog(LoginDialog dialog) { m_login->setDialog(std::move(dialog)); }
     // Commands whose dialogs belong to other parts (input settings, the web server ...). The main
     // window's own commands are kept here too.
     void setCommandHook(int command, std::function<void()> hook)
@@ -141,8 +141,7 @@ private:
     ToolSlot &slot(ToolWindow window) { return m_tools[static_cast<size_t>(window)]; }
     const ToolSlot &slot(ToolWindow window) const { return m_tools[static_cast<size_t>(window)]; }
     void CopyConfigToApplication();
-    void CopyLogFlags();
-    void DoFileConnect(bool refreshAdapters);
+    void DoFileConnect();
     void UpdateTitle();
     void OnClose();
     void SetChecked(int command, bool checked);
@@ -188,7 +187,7 @@ private:
     std::unique_ptr<IToolWindow> m_cover;
     bool m_bCoverShown = false;
 
-    LoginDialog m_loginDialog;
+    std::unique_ptr<CLoginSequence> m_login;
     QHash<int, std::function<void()>> m_commandHooks;
     QList<std::function<void()>> m_shutdownSteps;
     QList<std::function<void()>> m_settingsSteps;

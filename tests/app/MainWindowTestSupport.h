@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeAdapterSource.h"
 #include "TestHome.h"
 
 #include "app/CMainWindow.h"
@@ -7,28 +8,19 @@
 #include "core/CDialogs.h"
 #include "display/CDlgMain.h"
 #include "input/IToolWindow.h"
-#include "net/IAdapterSource.h"
 #include "timeline/ReceivedMain.h"
 
 #include <QCoreApplication>
 #include <QList>
 #include <QWidget>
 
-// Adapters the test makes up: loopback addresses 127.0.30.x to 127.0.39.x only, so that no main
-// window under test ever binds to this machine's real interfaces.
-class FakeAdapters final : public IAdapterSource
+// A made-up adapter on 127.0.30.x to 127.0.39.x only, so that no main window under test ever binds
+// to this machine's real interfaces.
+inline AdapterEntry loopbackAdapter(int host, int net = 30)
 {
-public:
-    QList<AdapterEntry> entries;
-
-    QList<AdapterEntry> adapters() const override { return entries; }
-
-    static AdapterEntry loopback(int host, int net = 30)
-    {
-        return {1, QStringLiteral("loopback test"), QStringLiteral("127.0.%1.%2").arg(net).arg(host),
-                QStringLiteral("127.255.255.255")};
-    }
-};
+    return {1, QStringLiteral("loopback test"), QStringLiteral("127.0.%1.%2").arg(net).arg(host),
+            QStringLiteral("127.255.255.255")};
+}
 
 // A tool window standing in for the real ones: a plain top-level widget that counts what the main
 // window asks of it.
@@ -122,7 +114,7 @@ struct MainWindowUnderTest
     }
 
     TestHome home;
-    FakeAdapters adapters;
+    FakeAdapterSource adapters;
     CMainWindow window;
     int loginShown = 0;
     qsizetype adaptersOffered = -1;

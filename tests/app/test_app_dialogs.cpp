@@ -71,10 +71,8 @@ private slots:
         m_home.reset();
     }
 
-    void loginListsAdaptersAndStoredChoice_data();
-    void loginListsAdaptersAndStoredChoice();
-    void loginWritesSettings_data();
-    void loginWritesSettings();
+    void loginDialog_data();
+    void loginDialog();
     void startupTypeDialog_data();
     void startupTypeDialog();
     void aboutText_data();
@@ -87,75 +85,53 @@ private:
     std::unique_ptr<TestHome> m_home;
 };
 
-void TestAppDialogs::loginListsAdaptersAndStoredChoice_data()
+void TestAppDialogs::loginDialog_data()
 {
     QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("nicName");
-    QTest::addColumn<int>("adapter");
-    QTest::addColumn<QStringList>("shown");
-    QTest::newRow("none") << 0 << "" << 0 << QStringList{CStringTable::get(115)};
-    QTest::newRow("the stored adapter")
-        << 3 << "Adapter 2" << 1
-        << QStringList{u"Adapter 1 127.0.40.1"_qs, u"Adapter 2 127.0.40.2"_qs, u"Adapter 3 127.0.40.3"_qs};
-    QTest::newRow("unknown adapter: the first")
-        << 2 << "Gone" << 0 << QStringList{u"Adapter 1 127.0.40.1"_qs, u"Adapter 2 127.0.40.2"_qs};
-}
-
-void TestAppDialogs::loginListsAdaptersAndStoredChoice()
-{
-    QFETCH(int, count);
-    QFETCH(QString, nicName);
-    QFETCH(int, adapter);
-    QFETCH(QStringList, shown);
-    CConfig config;
-    config.SetString(u"communication.name"_qs, u"member1"_qs);
-    config.SetString(u"communication.nic.name"_qs, nicName);
-    config.SetInt(u"communication.channel_i"_qs, 12);
-    config.SetInt(u"communication.group_i"_qs, 26);
-    CDlgNic dialog(adapters(count), config);
-
-    QCOMPARE(items(child<QComboBox>(dialog, u"adapters"_qs)), shown);
-    QCOMPARE(child<QComboBox>(dialog, u"adapters"_qs)->currentIndex(), adapter);
-    QCOMPARE(child<QLineEdit>(dialog, u"name"_qs)->text(), u"member1"_qs);
-    QCOMPARE(items(child<QComboBox>(dialog, u"channels"_qs)).size(), 12);
-    QCOMPARE(child<QComboBox>(dialog, u"channels"_qs)->currentText(), u"12"_qs);
-    QCOMPARE(items(child<QComboBox>(dialog, u"groups"_qs)).join(QString()), u"ABCDEFGHIJKLMNOPQRSTUVWXYZ"_qs);
-    QCOMPARE(child<QComboBox>(dialog, u"groups"_qs)->currentText(), u"Z"_qs);
-}
-
-void TestAppDialogs::loginWritesSettings_data()
-{
-    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("storedNic");
+    QTest::addColumn<int>("shown"); // the adapter entry chosen when the dialog opens
     QTest::addColumn<int>("adapter");
     QTest::addColumn<int>("channelIndex");
     QTest::addColumn<int>("groupIndex");
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("nicName");
-    QTest::newRow("first adapter, channel 1, group A") << 3 << 0 << 0 << 0 << "ログイン"
-                                                       << "Adapter 1";
-    QTest::newRow("third adapter, channel 12, group Z") << 3 << 2 << 11 << 25 << "ログイン"
-                                                        << "Adapter 3";
-    QTest::newRow("no adapter: the stored name stays") << 0 << 0 << 7 << 2 << "ログイン"
+    QTest::newRow("no adapter: the stored name stays") << 0 << "Remembered" << 0 << 0 << 7 << 2 << "ログイン"
                                                        << "Remembered";
-    QTest::newRow("cancel writes nothing") << 2 << 1 << 5 << 5 << "キャンセル"
+    QTest::newRow("stored adapter shown, third chosen, channel 1, group A")
+        << 3 << "Adapter 2" << 1 << 2 << 0 << 0 << "ログイン"
+        << "Adapter 3";
+    QTest::newRow("unknown adapter: the first") << 2 << "Gone" << 0 << 0 << 6 << 4 << "ログイン"
+                                                << "Adapter 1";
+    QTest::newRow("cancel writes nothing") << 2 << "Remembered" << 0 << 1 << 5 << 5 << "キャンセル"
                                            << "Remembered";
 }
 
-void TestAppDialogs::loginWritesSettings()
+void TestAppDialogs::loginDialog()
 {
     QFETCH(int, count);
+    QFETCH(QString, storedNic);
     QFETCH(int, adapter);
     QFETCH(int, channelIndex);
     QFETCH(int, groupIndex);
     QFETCH(QString, button);
-    QFETCH(QString, nicName);
     const bool login = button == u"ログイン";
     CConfig config;
-    config.SetString(u"communication.nic.name"_qs, u"Remembered"_qs);
+    config.SetString(u"communication.name"_qs, u"member1"_qs);
+    config.SetString(u"communication.nic.name"_qs, storedNic);
+    config.SetInt(u"communication.channel_i"_qs, 12);
+    config.SetInt(u"communication.group_i"_qs, 26);
     CDlgNic dialog(adapters(count), config);
+    auto *list = child<QComboBox>(dialog, u"adapters"_qs);
+    QCOMPARE(items(list).size(), std::max(count, 1));
+    QCOMPARE(list->itemText(0), count ? u"Adapter 1 127.0.40.1"_qs : CStringTable::get(115));
+    QTEST(list->currentIndex(), "shown");
+    QCOMPARE(child<QLineEdit>(dialog, u"name"_qs)->text(), u"member1"_qs);
+    QCOMPARE(child<QComboBox>(dialog, u"channels"_qs)->currentText(), u"12"_qs);
+    QCOMPARE(child<QComboBox>(dialog, u"groups"_qs)->currentText(), u"Z"_qs);
     pressWhenShown(dialog, button, [&] {
-        child<QComboBox>(dialog, u"adapters"_qs)->setCurrentIndex(adapter);
+        list->setCurrentIndex(adapter);
         // The name is cut at the store's bound while it is typed.
+        child<QLineEdit>(dialog, u"name"_qs)->clear();
         QTest::keyClicks(child<QLineEdit>(dialog, u"name"_qs), u"abcdefghijklmnopqrstu"_qs);
         child<QComboBox>(dialog, u"channels"_qs)->setCurrentIndex(channelIndex);
         child<QComboBox>(dialog, u"groups"_qs)->setCurrentIndex(groupIndex);
@@ -163,10 +139,10 @@ void TestAppDialogs::loginWritesSettings()
 
     QCOMPARE(dialog.DoModal(), login ? adapter : -1);
 
-    QCOMPARE(config.GetStringOr(u"communication.name"_qs), login ? u"abcdefghijklmnop"_qs : QString());
-    QCOMPARE(config.GetIntOr(u"communication.channel_i"_qs, 0), login ? channelIndex + 1 : 1);
-    QCOMPARE(config.GetIntOr(u"communication.group_i"_qs, 0), login ? groupIndex + 1 : 1);
-    QCOMPARE(config.GetStringOr(u"communication.nic.name"_qs), nicName);
+    QCOMPARE(config.GetStringOr(u"communication.name"_qs), login ? u"abcdefghijklmnop"_qs : u"member1"_qs);
+    QCOMPARE(config.GetIntOr(u"communication.channel_i"_qs, 0), login ? channelIndex + 1 : 12);
+    QCOMPARE(config.GetIntOr(u"communication.group_i"_qs, 0), login ? groupIndex + 1 : 26);
+    QTEST(config.GetStringOr(u"communication.nic.name"_qs), "nicName");
 }
 
 void TestAppDialogs::startupTypeDialog_data()

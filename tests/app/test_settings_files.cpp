@@ -17,6 +17,8 @@ struct FakeWindow
 {
     QString font;
     int x = 0;
+
+    bool operator==(const FakeWindow &) const = default;
 };
 
 // One run of the program as far as settings go: the store with its defaults, the start-up load,
@@ -102,10 +104,7 @@ private slots:
 
     void startupTypesAcrossRuns_data();
     void startupTypesAcrossRuns();
-    void saveAsThenOpenRestores();
     void resetRestoresDefaultsAndTouchesNoFile();
-    void resetCommandAsks_data();
-    void resetCommandAsks();
     void fileCommands_data();
     void fileCommands();
 
@@ -167,42 +166,6 @@ void SettingsFilesTest::startupTypesAcrossRuns()
              QStringLiteral("123456"));
 }
 
-void SettingsFilesTest::saveAsThenOpenRestores()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("mine.tvn"));
-    AppRun run;
-    run.start();
-    run.display = {QStringLiteral("Display Font"), 77};
-    run.input = {QStringLiteral("Input Font"), 300};
-    run.palette.setColor(15, 0xABCDEF);
-
-    QVERIFY(run.files.SaveFileAs(path));
-    QVERIFY(run.files.CurrentFile().isEmpty());
-
-    run.display = {QStringLiteral("Other"), 1};
-    run.input = {QStringLiteral("Other"), 2};
-    run.palette.setColor(15, 0);
-    const int appliedBefore = run.applied;
-    QVERIFY(run.files.OpenFile(path));
-
-    QCOMPARE(run.applied, appliedBefore + 1);
-    QCOMPARE(run.display.font, QStringLiteral("Display Font"));
-    QCOMPARE(run.display.x, 77);
-    QCOMPARE(run.input.font, QStringLiteral("Input Font"));
-    QCOMPARE(run.input.x, 300);
-    QCOMPARE(run.palette.color(15), 0xABCDEFu);
-    QCOMPARE(run.files.CurrentFile(), path);
-
-    // A file that cannot be read leaves the store as it is, applies it all the same and is
-    // remembered for the next save.
-    const QString missing = m_home->path() + QStringLiteral("/missing.tvn");
-    run.config.SetString(QStringLiteral("main.font.name"), QStringLiteral("Kept"));
-    QVERIFY(!run.files.OpenFile(missing));
-    QCOMPARE(run.display.font, QStringLiteral("Kept"));
-    QCOMPARE(run.files.CurrentFile(), missing);
-}
-
 void SettingsFilesTest::resetRestoresDefaultsAndTouchesNoFile()
 {
     QTemporaryDir dir;
@@ -216,7 +179,15 @@ void SettingsFilesTest::resetRestoresDefaultsAndTouchesNoFile()
     run.exit();
     const QStringList filesBefore = QDir(m_home->settingsFolder()).entryList(QDir::Files);
 
-    run.files.ResetAll();
+    // The command asks first; cancelled, it changes nothing.
+    CDialogs::queueAnswer(CDialogs::Answer::Cancel);
+    QVERIFY(!run.files.DoReset(nullptr));
+    QCOMPARE(run.config.GetStringOr(QStringLiteral("main.font.name")), QStringLiteral("Display Font"));
+    CDialogs::queueAnswer(CDialogs::Answer::Ok);
+    QVERIFY(run.files.DoReset(nullptr));
+    const QList<CDialogs::Message> asked = CDialogs::takeAsked();
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(asked.first().buttons, CDialogs::Buttons::OkCancel);
 
     QCOMPARE(run.display.font, defaultText(QStringLiteral("main.font.name")));
     QCOMPARE(run.display.x, defaultText(QStringLiteral("main.position.x_i")).toInt());
@@ -231,67 +202,61 @@ void SettingsFilesTest::resetRestoresDefaultsAndTouchesNoFile()
              defaultText(QStringLiteral("main.font.name")));
 }
 
-void SettingsFilesTest::resetCommandAsks_data()
-{
-    QTest::addColumn<int>("answer");
-    QTest::newRow("OK") << int(CDialogs::Answer::Ok);
-    QTest::newRow("cancel") << int(CDialogs::Answer::Cancel);
-}
-
-void SettingsFilesTest::resetCommandAsks()
-{
-    QFETCH(int, answer);
-    const bool confirm = answer == int(CDialogs::Answer::Ok);
-    AppRun run;
-    run.start();
-    run.config.SetString(QStringLiteral("main.font.name"), QStringLiteral("Changed"));
-    CDialogs::queueAnswer(static_cast<CDialogs::Answer>(answer));
-
-    QCOMPARE(run.files.DoReset(nullptr), confirm);
-
-    const QList<CDialogs::Message> asked = CDialogs::takeAsked();
-    QCOMPARE(asked.size(), 1);
-    QCOMPARE(asked.first().buttons, CDialogs::Buttons::OkCancel);
-    QCOMPARE(run.config.GetStringOr(QStringLiteral("main.font.name")),
-             confirm ? defaultText(QStringLiteral("main.font.name")) : QStringLiteral("Changed"));
-}
-
 void SettingsFilesTest::fileCommands_data()
 {
     QTest::addColumn<bool>("save");
-    QTest::addColumn<bool>("chosen");
-    QTest::newRow("open") << false << true;
-    QTest::newRow("open cancelled") << false << false;
-    QTest::newRow("save as") << true << true;
-    QTest::newRow("save as cancelled") << true << false;
+    QTest::addColumn<QString>("chosen"); // none: cancelled
+    QTest::newRow("open") << false << u"other.tvn"_qs;
+    QTest::newRow("open cancelled") << false << QString();
+    // A file that cannot be read leaves the store as it is, applies it all the same and is
+    // remembered for the next save.
+    QTest::newRow("open a missing file") << false << u"missing.tvn"_qs;
+    QTest::newRow("save as") << true << u"other.tvn"_qs;
+    QTest::newRow("save as cancelled") << true << QString();
 }
 
 void SettingsFilesTest::fileCommands()
 {
     QFETCH(bool, save);
-    QFETCH(bool, chosen);
+    QFETCH(QString, chosen);
     QTemporaryDir dir;
     const QString opened = dir.filePath(QStringLiteral("opened.tvn"));
     const QString other = dir.filePath(QStringLiteral("other.tvn"));
     AppRun run;
     run.start();
-    run.display.font = QStringLiteral("In the file");
+    run.display = {QStringLiteral("In the file"), 77};
+    run.input = {QStringLiteral("Input Font"), 300};
+    run.palette.setColor(15, 0xABCDEF);
     run.files.SaveFileAs(opened);
+    QVERIFY(run.files.CurrentFile().isEmpty());
     run.files.SaveFileAs(other);
     run.files.OpenFile(opened);
-    run.display.font = QStringLiteral("Changed");
-    CDialogs::queuePath(chosen ? other : QString());
+    run.display = {QStringLiteral("Changed"), 1};
+    run.input = {QStringLiteral("Changed"), 2};
+    run.palette.setColor(15, 0);
+    run.config.SetString(QStringLiteral("main.font.name"), QStringLiteral("In the store"));
+    const int applied = run.applied;
+    const QString path = chosen.isEmpty() ? QString() : dir.filePath(chosen);
+    CDialogs::queuePath(path);
 
-    QCOMPARE(save ? run.files.DoFileSaveAs(nullptr) : run.files.DoFileOpen(nullptr), chosen);
+    QCOMPARE(save ? run.files.DoFileSaveAs(nullptr) : run.files.DoFileOpen(nullptr), !path.isEmpty());
 
     // The save chooser starts at the file last opened.
     const QList<CDialogs::Message> asked = CDialogs::takeAsked();
     QCOMPARE(asked.size(), 1);
     QCOMPARE(asked.first().text, save ? opened : QString());
-    const QString fontInOther = storedText(other, QStringLiteral("main.font.name"));
-    QCOMPARE(fontInOther, save && chosen ? QStringLiteral("Changed") : QStringLiteral("In the file"));
-    QCOMPARE(run.display.font, !save && chosen ? QStringLiteral("In the file") : QStringLiteral("Changed"));
-    QCOMPARE(run.files.CurrentFile(), !save && chosen ? other : opened);
+    QCOMPARE(storedText(other, QStringLiteral("main.font.name")),
+             save && !path.isEmpty() ? QStringLiteral("Changed") : QStringLiteral("In the file"));
+    const bool opens = !save && !path.isEmpty();
+    QCOMPARE(run.applied, applied + (opens ? 1 : 0));
+    QCOMPARE(run.files.CurrentFile(), opens ? path : opened);
+    const bool restored = opens && path == other;
+    QCOMPARE(run.display.font, restored ? u"In the file"_qs : opens ? u"In the store"_qs : u"Changed"_qs);
+    if (restored) {
+        QCOMPARE(run.display.x, 77);
+        QCOMPARE(run.input, (FakeWindow{QStringLiteral("Input Font"), 300}));
+        QCOMPARE(run.palette.color(15), 0xABCDEFu);
+    }
 }
 
 QTEST_MAIN(SettingsFilesTest)

@@ -1,6 +1,11 @@
 #include "app/wiring/InstallWindows.h"
 
+#include "app/CDlgCfgLang.h"
+#include "app/CDlgMessage.h"
+#include "app/CLanguageResources.h"
 #include "app/CMainWindow.h"
+#include "core/CommandIds.h"
+#include "display/CDlgMain.h"
 
 ToolWindowHost MakeToolWindowHost(CMainWindow &mainWindow)
 {
@@ -22,4 +27,11 @@ void InstallAppWindows(CMainWindow &mainWindow)
     InstallMemberWindows(mainWindow);
     InstallContactWindows(mainWindow);
     InstallPrerollWindows(mainWindow);
+    mainWindow.setCommandHook(CommandId::Language, [&mainWindow] {
+        CDlgCfgLang(mainWindow.config(), CLanguageResources::instance(), mainWindow.displayWindow()).exec();
+    });
+    mainWindow.setCommandHook(CommandId::About, [&mainWindow] {
+        const quint16 language = CLanguageResources::instance().chosenLcid();
+        CDlgMessage(CDlgMessage::AboutText(language), mainWindow.displayWindow()).exec();
+    });
 }

@@ -7,7 +7,8 @@ class CMainWindow;
 
 // The wiring of every part's windows and dialogs into the main window, before it is created:
 // factories for the tool windows and the cover, views for the controller, command hooks and
-// shutdown steps. One file per part; InstallAppWindows gives the main window all of them.
+// shutdown steps. One file per part; InstallAppWindows gives the main window all of them, and
+// the application's own language and About dialogs.
 void InstallAppWindows(CMainWindow &mainWindow);
 
 // What a tool window gets from the main window: its store, its custom colours, its command queue.
