@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -425,16 +426,14 @@ void TestDlgMain::chosenColorsAndFont()
     const int generation = d.store.layoutGeneration();
     const int pitch = d.window->column().pitch();
     QColor shown;
-    d.window->setColorChooser([&shown, accepted](QWidget *, QColor &color) {
-        shown = color;
-        color = QColor(0x12, 0x34, 0x56);
+    const auto choose = [&shown, accepted](QColor &color) {
+        shown = std::exchange(color, QColor(0x12, 0x34, 0x56));
         return accepted;
-    });
-    d.window->setFontChooser([&shown, accepted](QWidget *, QFont &font, QColor &color) {
-        shown = color;
+    };
+    d.window->setColorChooser([&choose](QWidget *, QColor &color) { return choose(color); });
+    d.window->setFontChooser([&choose](QWidget *, QFont &font, QColor &color) {
         font.setPointSize(48);
-        color = QColor(0x12, 0x34, 0x56);
-        return accepted;
+        return choose(color);
     });
 
     d.window->action(command)->trigger();
@@ -622,6 +621,12 @@ void TestDlgMain::framelessKeepsTheTextInPlace()
     QVERIFY(d.store.borderless());
     QCOMPARE(d.window->geometry(), outer);
     QCOMPARE(textOnScreen(), text);
+    // Saved meanwhile, the placement is the framed one.
+    d.window->CopyWindowToConfig();
+    const auto stored = [&d](const char *key) { return d.config.GetIntOr(QString::fromLatin1(key), -1); };
+    QCOMPARE(QRect(stored("main.position.x_i"), stored("main.position.y_i"), stored("main.size.x_i"),
+                   stored("main.size.y_i")),
+             before);
 
     d.window->OnCommand(CommandId::Frameless);
     QVERIFY(!d.window->effects()->IsFrameless());
@@ -730,28 +735,33 @@ void TestDlgMain::translucentBackground()
 void TestDlgMain::qrCodeInACornerStaysWhileTheLinesScroll_data()
 {
     QTest::addColumn<int>("corner");
+    QTest::addColumn<int>("size");
     QTest::addColumn<bool>("right");
     QTest::addColumn<bool>("bottom");
-    QTest::newRow("top left") << 0 << false << false;
-    QTest::newRow("top right") << 1 << true << false;
-    QTest::newRow("bottom left") << 2 << false << true;
-    QTest::newRow("bottom right") << 3 << true << true;
+    QTest::newRow("top left") << 0 << 40 << false << false;
+    QTest::newRow("top right") << 1 << 40 << true << false;
+    QTest::newRow("bottom left") << 2 << 40 << false << true;
+    QTest::newRow("bottom right") << 3 << 40 << true << true;
+    // A phone still reads it from a few metres.
+    QTest::newRow("small, never under 64 px") << 3 << 10 << true << true;
 }
 
 void TestDlgMain::qrCodeInACornerStaysWhileTheLinesScroll()
 {
     QFETCH(int, corner);
+    QFETCH(int, size);
     QFETCH(bool, right);
     QFETCH(bool, bottom);
     ShownDisplay d(
-        u"main.qrcode.display_i=1 main.qrcode.size_i=40 main.scroll.pixel_i=5 main.qrcode.corner_i=%1"_s.arg(
-            corner));
+        u"main.qrcode.display_i=1 main.scroll.pixel_i=5 main.qrcode.corner_i=%1 main.qrcode.size_i=%2"_s
+            .arg(corner)
+            .arg(size));
     d.window->setQrCode(u"http://192.0.2.8:8080/live"_s, QString());
     QVERIFY(d.window->isQrCodeShown());
     const QRect area = d.window->textArea();
     const QRect code = d.window->qrCodeArea();
     QCOMPARE(code.width(), code.height());
-    QCOMPARE(code.width(), std::min(area.width(), area.height()) * 40 / 100);
+    QCOMPARE(code.width(), std::max(std::min(area.width(), area.height()) * size / 100, 64));
     QCOMPARE(right ? code.right() : code.left(), right ? area.right() : area.left());
     QCOMPARE(bottom ? code.bottom() : code.top(), bottom ? area.bottom() : area.top());
 
