@@ -50,8 +50,8 @@ public:
     QRect clientRect() const;
 
     // ---- settings -------------------------------------------------------------------------
-    // The placement of "main.position/size", entered with the frame back; a maximised state is
-    // not restored.
+    // The placement of "main.position/size", with the frame back first; a maximised state is not
+    // restored.
     void RestorePlacement();
     // Translucency and topmost as "main.translucent_i" and "main.topmost_i" say.
     void ApplySettings();

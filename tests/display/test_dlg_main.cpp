@@ -797,6 +797,8 @@ void TestDlgMain::qrCodeInACornerStaysWhileTheLinesScroll()
     contextItem->trigger();
     QVERIFY(!d.window->isQrCodeShown());
     QVERIFY(!d.window->isChecked(CommandId::ToggleQrCode) && !contextItem->isChecked());
+    d.window->CopyWindowToConfig();
+    QCOMPARE(d.config.GetIntOr(u"main.qrcode.display_i"_s, -1), 0);
     d.window->action(CommandId::ToggleQrCode)->trigger();
     QCOMPARE(d.window->qrCodeArea(), code);
     QVERIFY(contextItem->isChecked());
