@@ -5,7 +5,6 @@
 #include "config/CFontColorDialog.h"
 #include "config/CPaletteColorDialog.h"
 #include "core/CDialogs.h"
-#include "core/CQrCodeView.h"
 #include "core/CommandIds.h"
 #include "core/OperationLog.h"
 #include "core/StringTable.h"
@@ -13,6 +12,7 @@
 #include "display/CDlgCfgDisplay.h"
 #include "display/CFontMetricsMeasurer.h"
 #include "display/CModalScope.h"
+#include "display/CQrCorner.h"
 #include "display/CWindowEffects.h"
 #include "timeline/ReceivedMain.h"
 
@@ -61,28 +61,20 @@ CDlgMain::CDlgMain(CConfig &config, ReceivedMain &store, QWidget *parent)
     m_canvas->setFocusPolicy(Qt::NoFocus);
     m_canvas->installEventFilter(this);
     layout->addWidget(m_canvas, 1);
-    // A child of the canvas, so the canvas's scrolling leaves it where it stands; it covers the
-    // captions in its corner only while shown.
-    m_qrCode = new CQrCodeView(m_canvas);
-    m_qrCode->setObjectName(QStringLiteral("qrCode"));
-    m_qrCode->hide();
+    m_qrCorner = std::make_unique<CQrCorner>(*m_canvas);
 
     // Before the window is first shown: a see-through surface cannot be asked for later.
     m_effects = new CWindowEffects(*this, m_menus->menuBar(), m_store, m_config, this);
     connect(m_effects, &CWindowEffects::framelessChanged, this, [this](bool frameless) {
         SetChecked(CommandId::Frameless, frameless);
         InvalidateLayout();
-        placeQrCode();
+        m_qrCorner->place(textArea());
     });
     m_renderer.setBandFilter([this](QImage &band) { m_effects->KeyBackground(band, m_backgroundColor); });
 
     // The window manager's close key, where there is no window manager to supply it.
     auto *closeKey = new QShortcut(QKeySequence(Qt::AltModifier | Qt::Key_F4), this);
     connect(closeKey, &QShortcut::activated, this, &QWidget::close);
-    // The frame's key works without the menu bar, which is gone while frameless: it is the way
-    // back besides the context menu. The tool windows keep F1 for their own use.
-    auto *framelessKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(framelessKey, &QShortcut::activated, this, [this] { OnCommand(CommandId::Frameless); });
 
     setFocusPolicy(Qt::StrongFocus);
 
@@ -170,16 +162,21 @@ void CDlgMain::OnCommand(int command)
         OnFont();
         return;
     case DisplayBackground:
-        OnBackgroundColor();
+        // The see-through colour is the background colour.
+        if (chooseColor(m_backgroundColor) && m_effects->IsTranslucent())
+            m_effects->ApplyTranslucent();
         return;
     case DisplayOutlineColor:
-        OnOutlineColor();
+        chooseColor(m_outlineColor);
         return;
-    case DisplaySettings:
-        OnDisplaySettings();
+    case DisplaySettings: {
+        const CModalScope modal;
+        CDlgCfgDisplay::Run(m_config, this, [this] { ApplyDisplaySettings(); });
         return;
+    }
     case Frameless:
-        OnFrameless();
+        // Its framelessChanged sets the check mark.
+        m_effects->ToggleFrameless();
         return;
     case ToggleQrCode:
         OnToggleQrCode();
@@ -213,94 +210,46 @@ void CDlgMain::OnFont()
     InvalidateLayout();
 }
 
-void CDlgMain::OnBackgroundColor()
+bool CDlgMain::chooseColor(QColor &target)
 {
     const CModalScope modal;
-    QColor color = m_backgroundColor;
+    QColor color = target;
     const bool accepted =
         m_chooseColor ? m_chooseColor(this, color) : CPaletteColorDialog::Choose(this, color, m_palette);
     if (!accepted)
-        return;
-    m_backgroundColor = color.toRgb();
-    m_backgroundColor.setAlpha(255);
+        return false;
+    target = color.toRgb();
+    target.setAlpha(255);
     applyColors();
     InvalidateLayout();
-    // The see-through colour is the background colour.
-    if (m_effects->IsTranslucent())
-        m_effects->ApplyTranslucent();
-}
-
-void CDlgMain::OnOutlineColor()
-{
-    const CModalScope modal;
-    QColor color = m_outlineColor;
-    const bool accepted =
-        m_chooseColor ? m_chooseColor(this, color) : CPaletteColorDialog::Choose(this, color, m_palette);
-    if (!accepted)
-        return;
-    m_outlineColor = color.toRgb();
-    m_outlineColor.setAlpha(255);
-    applyColors();
-    InvalidateLayout();
-}
-
-void CDlgMain::OnDisplaySettings()
-{
-    const CModalScope modal;
-    CDlgCfgDisplay::Run(m_config, this, [this] { ApplyDisplaySettings(); });
-}
-
-void CDlgMain::OnFrameless()
-{
-    // The window is shown anew without taking the focus; the keyboard stays here when it was
-    // here, so that F1 brings the frame back.
-    const bool active = isActiveWindow();
-    m_effects->ToggleFrameless();
-    SetChecked(CommandId::Frameless, m_effects->IsFrameless());
-    if (active && isVisible() && !isMinimized())
-        activateWindow();
+    return true;
 }
 
 void CDlgMain::OnToggleQrCode()
 {
-    m_bQrCode = !m_bQrCode;
-    SetChecked(CommandId::ToggleQrCode, m_bQrCode);
-    placeQrCode();
+    m_qrCorner->toggle();
+    SetChecked(CommandId::ToggleQrCode, m_qrCorner->isOn());
+    m_qrCorner->place(textArea());
 }
 
 void CDlgMain::setQrCode(const QString &url, const QString &note)
 {
-    m_qrCode->setText(url);
-    m_qrCode->setNote(note);
+    m_qrCorner->setCode(url, note);
 }
 
 bool CDlgMain::isQrCodeShown() const
 {
-    return m_bQrCode && !m_qrCode->isHidden();
+    return m_qrCorner->isShown();
 }
 
 QRect CDlgMain::qrCodeArea() const
 {
-    return isQrCodeShown() ? m_qrCode->geometry() : QRect();
+    return m_qrCorner->area();
 }
 
-void CDlgMain::placeQrCode()
+CQrCodeView *CDlgMain::qrCodeView() const
 {
-    if (!m_bQrCode) {
-        m_qrCode->hide();
-        return;
-    }
-    const QRect area = textArea();
-    const int side = std::max(std::min(area.width(), area.height()), 0);
-    // Never smaller than a phone can read from a few metres at one pixel a module.
-    const int size = std::max(side * m_nQrSize / 100, 64);
-    const bool right = m_nQrCorner == 1 || m_nQrCorner == 3;
-    const bool bottom = m_nQrCorner >= 2;
-    const int x = right ? area.right() + 1 - size : area.left();
-    const int y = bottom ? area.bottom() + 1 - size : area.top();
-    m_qrCode->setGeometry(x, y, size, size);
-    m_qrCode->show();
-    m_qrCode->raise();
+    return m_qrCorner->view();
 }
 
 void CDlgMain::ApplyDisplaySettings()
@@ -314,22 +263,8 @@ void CDlgMain::ApplyDisplaySettings()
     readOutline();
     applyColors();
 
-    applyWindowEffects();
+    m_effects->ApplySettings();
     InvalidateLayout();
-}
-
-void CDlgMain::applyWindowEffects()
-{
-    m_bTranslucent = m_config.GetIntOr(QStringLiteral("main.translucent_i"), 0) != 0;
-    if (m_bTranslucent) {
-        if (!m_effects->IsTranslucent())
-            m_effects->BeginTranslucent();
-        m_effects->ApplyTranslucent();
-    } else if (m_effects->IsTranslucent()) {
-        m_effects->EndTranslucent();
-    }
-    m_bTopmost = m_config.GetIntOr(QStringLiteral("main.topmost_i"), 0) != 0;
-    m_effects->ReflectTopmost();
 }
 
 // ---- settings ---------------------------------------------------------------------------------
@@ -390,15 +325,7 @@ void CDlgMain::InvalidateLayout()
 void CDlgMain::CopyConfigToWindow()
 {
     WriteLog(QStringLiteral("DlgMain::CopyConfigToWindow begins."));
-    m_effects->LeaveFrameless();
-    const int x = m_config.GetIntOr(QStringLiteral("main.position.x_i"), 0);
-    const int y = m_config.GetIntOr(QStringLiteral("main.position.y_i"), 0);
-    const int width = m_config.GetIntOr(QStringLiteral("main.size.x_i"), 370);
-    const int height = m_config.GetIntOr(QStringLiteral("main.size.y_i"), 260);
-    // The stored rectangle is the normal placement; a maximised state is not restored.
-    if (isMaximized() || isMinimized() || isFullScreen())
-        showNormal();
-    setGeometry(x, y, width, height);
+    m_effects->RestorePlacement();
 
     m_column->setMargins(m_config.GetIntOr(QStringLiteral("main.margin.x_i"), 4),
                          m_config.GetIntOr(QStringLiteral("main.margin.y_i"), 4));
@@ -423,14 +350,12 @@ void CDlgMain::CopyConfigToWindow()
     readOutline();
     applyColors();
 
-    applyWindowEffects();
+    m_effects->ApplySettings();
 
     SetChecked(CommandId::ToggleCover, m_config.GetIntOr(QStringLiteral("hide.display_i"), 0) == 1);
-    m_bQrCode = m_config.GetIntOr(QStringLiteral("main.qrcode.display_i"), 0) != 0;
-    m_nQrSize = m_config.GetIntOr(QStringLiteral("main.qrcode.size_i"), m_nQrSize);
-    m_nQrCorner = m_config.GetIntOr(QStringLiteral("main.qrcode.corner_i"), m_nQrCorner);
-    SetChecked(CommandId::ToggleQrCode, m_bQrCode);
-    placeQrCode();
+    m_qrCorner->readConfig(m_config);
+    SetChecked(CommandId::ToggleQrCode, m_qrCorner->isOn());
+    m_qrCorner->place(textArea());
     InvalidateLayout();
     WriteLog(QStringLiteral("DlgMain::CopyConfigToWindow finished."));
 }
@@ -438,18 +363,7 @@ void CDlgMain::CopyConfigToWindow()
 void CDlgMain::CopyWindowToConfig()
 {
     WriteLog(QStringLiteral("DlgMain::CopyWindowToConfig begins."));
-    // The normal placement, also while maximised, minimised or frameless.
-    QRect normal = (isMaximized() || isMinimized() || isFullScreen()) ? normalGeometry() : geometry();
-    if (m_effects->IsFrameless())
-        normal = normal.marginsRemoved(m_effects->frameInsets() -
-                                       QMargins(0, menuBar()->sizeHint().height(), 0, 0));
-    if (normal.isValid()) {
-        m_config.SetInt(QStringLiteral("main.position.x_i"), normal.x());
-        m_config.SetInt(QStringLiteral("main.position.y_i"), normal.y());
-        m_config.SetInt(QStringLiteral("main.size.x_i"), normal.width());
-        m_config.SetInt(QStringLiteral("main.size.y_i"), normal.height());
-    }
-    m_config.SetInt(QStringLiteral("main.size.config_i"), isMaximized() ? 1 : 0);
+    m_effects->SaveSettings();
     m_config.SetInt(QStringLiteral("main.scroll.period_i"), m_nScrollPeriod);
     m_config.SetInt(QStringLiteral("main.scroll.pixel_i"), m_column->scrollPixels());
     m_config.SetInt(QStringLiteral("main.line.height_i"), m_nLineHeight);
@@ -459,11 +373,7 @@ void CDlgMain::CopyWindowToConfig()
     m_config.SetColor(QStringLiteral("main.color.outline"), CConfigGui::fromQColor(m_outlineColor));
     m_config.SetInt(QStringLiteral("main.font.outline_i"), m_bOutline ? 1 : 0);
     m_config.SetInt(QStringLiteral("main.font.outline.width_i"), m_nOutlineWidth);
-    m_config.SetInt(QStringLiteral("main.translucent_i"), m_bTranslucent ? 1 : 0);
-    m_config.SetInt(QStringLiteral("main.topmost_i"), m_bTopmost ? 1 : 0);
-    m_config.SetInt(QStringLiteral("main.qrcode.display_i"), m_bQrCode ? 1 : 0);
-    m_config.SetInt(QStringLiteral("main.qrcode.size_i"), m_nQrSize);
-    m_config.SetInt(QStringLiteral("main.qrcode.corner_i"), m_nQrCorner);
+    m_qrCorner->writeConfig(m_config);
     WriteLog(QStringLiteral("DlgMain::CopyWindowToConfig finished."));
 }
 
@@ -550,8 +460,9 @@ void CDlgMain::ScrollWindow(const QRect &area, int pixels)
     m_canvas->scroll(0, -pixels, area);
     // Scrolling moves the code's pixels too: it is drawn again where it stands, and so is the
     // band above it, which received its top rows instead of the lines scrolling out from under it.
-    if (isQrCodeShown() && m_qrCode->geometry().intersects(area))
-        m_canvas->update(m_qrCode->geometry().adjusted(0, -pixels, 0, 0) & area);
+    const QRect code = m_qrCorner->area();
+    if (code.intersects(area))
+        m_canvas->update(code.adjusted(0, -pixels, 0, 0) & area);
 }
 
 void CDlgMain::ScrollStep()
@@ -577,7 +488,7 @@ bool CDlgMain::eventFilter(QObject *watched, QEvent *event)
 void CDlgMain::OnSize()
 {
     InvalidateLayout();
-    placeQrCode();
+    m_qrCorner->place(textArea());
 }
 
 void CDlgMain::OnPaint(const QRegion &exposed)
@@ -589,7 +500,7 @@ void CDlgMain::OnPaint(const QRegion &exposed)
         Render();
         syncScrollTimer();
         // The insets are known now; the code keeps to its corner of the text.
-        placeQrCode();
+        m_qrCorner->place(textArea());
     }
     QPainter painter(m_canvas);
     m_renderer.Present(painter, m_canvas->rect(), textArea(), m_column->scrollOffset(), backgroundFill());

@@ -18,6 +18,7 @@ class CCustomPalette;
 class CDisplayMenus;
 class CFontMetricsMeasurer;
 class CQrCodeView;
+class CQrCorner;
 class CWindowEffects;
 class QAction;
 class QMenu;
@@ -81,7 +82,7 @@ public:
     bool isQrCodeShown() const;
     // The code's square, in canvas coordinates; empty while hidden.
     QRect qrCodeArea() const;
-    CQrCodeView *qrCodeView() const { return m_qrCode; }
+    CQrCodeView *qrCodeView() const;
 
     // Where the lines stand and how far the column has scrolled.
     const CCaptionColumn &column() const { return *m_column; }
@@ -137,21 +138,15 @@ private:
     bool confirmExit();
 
     void OnFont();
-    void OnBackgroundColor();
-    void OnOutlineColor();
-    void OnDisplaySettings();
-    void OnFrameless();
+    // The colour dialog for the background or the outline colour; what it gives is made opaque.
+    bool chooseColor(QColor &target);
     void OnToggleQrCode();
-    // Size and corner from the settings, the canvas's size; shown as the flag says.
-    void placeQrCode();
     void OnSize();
     void OnPaint(const QRegion &exposed);
 
     void setDisplayFont(const QFont &font);
     void applyColors();
     void readOutline();
-    // Translucency and topmost as the settings say.
-    void applyWindowEffects();
     // A new period takes effect at once; the timer runs only while the column scrolls.
     void restartScrollTimer();
     void syncScrollTimer();
@@ -176,10 +171,7 @@ private:
     FontChooser m_chooseFont;
     ColorChooser m_chooseColor;
     bool m_bWasMinimized = false;
-    CQrCodeView *m_qrCode = nullptr;
-    bool m_bQrCode = false;
-    int m_nQrSize = 25;
-    int m_nQrCorner = 1;
+    std::unique_ptr<CQrCorner> m_qrCorner;
 
     // Made with the display font's measurer, replaced with it.
     std::unique_ptr<CFontMetricsMeasurer> m_measurer;
@@ -196,7 +188,5 @@ private:
     QColor m_outlineColor = QColor(0x00, 0xff, 0x33);
     bool m_bOutline = false;
     int m_nOutlineWidth = 2;
-    bool m_bTranslucent = false;
-    bool m_bTopmost = false;
     CCaptionRenderer m_renderer;
 };

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLayout>
+#include <QShortcut>
 #include <QWidget>
 
 #if defined(TAVRIN_HAVE_XCB)
@@ -72,6 +73,10 @@ CWindowEffects::CWindowEffects(QWidget &window, QWidget *menuBar, ReceivedMain &
         window.setAttribute(Qt::WA_TranslucentBackground);
         m_bSurfaceTranslucent = true;
     }
+    // The frame's key works without the menu bar, which is gone while frameless: it is the way
+    // back besides the context menu. The tool windows keep F1 for their own use.
+    auto *framelessKey = new QShortcut(QKeySequence(Qt::Key_F1), &window);
+    connect(framelessKey, &QShortcut::activated, this, &CWindowEffects::ToggleFrameless);
 }
 
 CWindowEffects::~CWindowEffects() = default;
@@ -186,10 +191,64 @@ void CWindowEffects::LeaveFrameless()
 
 void CWindowEffects::ToggleFrameless()
 {
+    const bool active = m_window && m_window->isActiveWindow();
     if (m_bFrameless)
         LeaveFrameless();
     else
         EnterFrameless();
+    if (active && m_window->isVisible() && !m_window->isMinimized())
+        m_window->activateWindow();
+}
+
+// ---- settings ---------------------------------------------------------------------------------
+
+void CWindowEffects::RestorePlacement()
+{
+    LeaveFrameless();
+    if (!m_window)
+        return;
+    QWidget &window = *m_window;
+    const int x = m_config.GetIntOr(QStringLiteral("main.position.x_i"), 0);
+    const int y = m_config.GetIntOr(QStringLiteral("main.position.y_i"), 0);
+    const int width = m_config.GetIntOr(QStringLiteral("main.size.x_i"), 370);
+    const int height = m_config.GetIntOr(QStringLiteral("main.size.y_i"), 260);
+    if (window.windowState() & kPlacementStates)
+        window.showNormal();
+    window.setGeometry(x, y, width, height);
+}
+
+void CWindowEffects::ApplySettings()
+{
+    m_bTranslucentSetting = m_config.GetIntOr(QStringLiteral("main.translucent_i"), 0) != 0;
+    if (m_bTranslucentSetting) {
+        if (!m_bTranslucent)
+            BeginTranslucent();
+        ApplyTranslucent();
+    } else if (m_bTranslucent) {
+        EndTranslucent();
+    }
+    m_bTopmostSetting = m_config.GetIntOr(QStringLiteral("main.topmost_i"), 0) != 0;
+    ReflectTopmost();
+}
+
+void CWindowEffects::SaveSettings()
+{
+    if (!m_window)
+        return;
+    const QWidget &window = *m_window;
+    QRect normal = (window.windowState() & kPlacementStates) ? window.normalGeometry() : window.geometry();
+    if (m_bFrameless)
+        normal = normal.marginsRemoved(m_insets -
+                                       QMargins(0, m_menuBar ? m_menuBar->sizeHint().height() : 0, 0, 0));
+    if (normal.isValid()) {
+        m_config.SetInt(QStringLiteral("main.position.x_i"), normal.x());
+        m_config.SetInt(QStringLiteral("main.position.y_i"), normal.y());
+        m_config.SetInt(QStringLiteral("main.size.x_i"), normal.width());
+        m_config.SetInt(QStringLiteral("main.size.y_i"), normal.height());
+    }
+    m_config.SetInt(QStringLiteral("main.size.config_i"), window.isMaximized() ? 1 : 0);
+    m_config.SetInt(QStringLiteral("main.translucent_i"), m_bTranslucentSetting ? 1 : 0);
+    m_config.SetInt(QStringLiteral("main.topmost_i"), m_bTopmostSetting ? 1 : 0);
 }
 
 // ---- topmost ----------------------------------------------------------------------------------

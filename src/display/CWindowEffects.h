@@ -36,15 +36,28 @@ public:
     // Entering keeps the window's outer rectangle, so the client area and the text stay where
     // they were on screen; the area the frame and the menu bar took becomes the insets, which
     // the store wraps with. Leaving restores the placement saved on entry (normal, maximised or
-    // minimised). Both emit framelessChanged; the caller sets the check mark of the command.
+    // minimised). Both emit framelessChanged; the caller sets the check mark of the command. F1
+    // on the window toggles.
     void EnterFrameless();
     void LeaveFrameless();
+    // The window is shown anew without taking the focus; the keyboard stays where it was, so
+    // that F1 brings the frame back.
     void ToggleFrameless();
     bool IsFrameless() const { return m_bFrameless; }
     // Insets the frame and menu left behind: all 0 while not frameless.
     QMargins frameInsets() const { return m_bFrameless ? m_insets : QMargins(); }
     // The part of the window the captions own: below the menu bar while it shows.
     QRect clientRect() const;
+
+    // ---- settings -------------------------------------------------------------------------
+    // The placement of "main.position/size", with the frame back first; a maximised state is not
+    // restored.
+    void RestorePlacement();
+    // Translucency and topmost as "main.translucent_i" and "main.topmost_i" say.
+    void ApplySettings();
+    // The normal placement (also while maximised, minimised or frameless), "main.size.config_i",
+    // translucency and topmost.
+    void SaveSettings();
 
     // ---- topmost --------------------------------------------------------------------------
     // Applies "main.topmost_i" as read from the settings, without moving, resizing or
@@ -95,6 +108,9 @@ private:
     Qt::WindowStates m_savedState = Qt::WindowNoState;
     bool m_bMenuBarWasVisible = false;
 
+    // As the settings ask; IsTranslucent() follows the first.
+    bool m_bTranslucentSetting = false;
+    bool m_bTopmostSetting = false;
     bool m_bTranslucent = false;
     bool m_bSurfaceTranslucent = false;
     int m_nOpacity = 100;

@@ -23,6 +23,14 @@ QScreen *screenNamed(const QString &name)
     return nullptr;
 }
 
+// The cover's settings and the display window it covers for.
+struct Bed
+{
+    TestHome home;
+    CConfig config;
+    QWidget display{nullptr, Qt::Window};
+};
+
 } // namespace
 
 class TestDlgHide final : public QObject
@@ -30,57 +38,24 @@ class TestDlgHide final : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
-    void colorFromSettings_data();
     void colorFromSettings();
     void coversTheDisplaysScreen();
     void hideAndCloseOnlyHide();
     void noTargetIsLogged();
-
-private:
-    std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<CConfig> m_config;
-    std::unique_ptr<QWidget> m_display;
 };
-
-void TestDlgHide::init()
-{
-    m_home = std::make_unique<TestHome>();
-    m_config = std::make_unique<CConfig>();
-    m_display = std::make_unique<QWidget>(nullptr, Qt::Window);
-}
-
-void TestDlgHide::cleanup()
-{
-    m_display.reset();
-    m_config.reset();
-    m_home.reset();
-}
-
-void TestDlgHide::colorFromSettings_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QColor>("color");
-    // Stored as 0xBBGGRR.
-    QTest::newRow("red") << u"0000ff"_s << QColor(255, 0, 0);
-    QTest::newRow("mixed") << u"806040"_s << QColor(0x40, 0x60, 0x80);
-}
 
 void TestDlgHide::colorFromSettings()
 {
-    QFETCH(QString, stored);
-    QFETCH(QColor, color);
-    m_config->SetString(u"hide.color.background"_s, stored);
-    CDlgHide cover(*m_config, m_display.get());
-    QCOMPARE(cover.color(), color);
+    Bed b;
+    // Stored as 0xBBGGRR.
+    b.config.SetString(u"hide.color.background"_s, u"806040"_s);
+    CDlgHide cover(b.config, &b.display);
+    QCOMPARE(cover.color(), QColor(0x40, 0x60, 0x80));
     cover.resize(40, 30);
-    const QImage painted = cover.grab().toImage();
-    QCOMPARE(painted.pixelColor(20, 15), color);
+    QCOMPARE(cover.grab().toImage().pixelColor(20, 15), QColor(0x40, 0x60, 0x80));
 
     // The cover colour command: the store changes first, then the window follows.
-    m_config->SetColor(u"hide.color.background"_s, 0x00ff00);
+    b.config.SetColor(u"hide.color.background"_s, 0x00ff00);
     cover.CopyConfigToWindow();
     QCOMPARE(cover.color(), QColor(0, 255, 0));
     QCOMPARE(cover.grab().toImage().pixelColor(20, 15), QColor(0, 255, 0));
@@ -88,11 +63,12 @@ void TestDlgHide::colorFromSettings()
 
 void TestDlgHide::coversTheDisplaysScreen()
 {
+    Bed b;
     const QRect display(100, 100, 400, 300);
-    m_display->setGeometry(display);
-    m_display->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_display.get()));
-    CDlgHide cover(*m_config, m_display.get());
+    b.display.setGeometry(display);
+    b.display.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&b.display));
+    CDlgHide cover(b.config, &b.display);
     QVERIFY(!cover.isVisible());
 
     cover.ShowWindow();
@@ -102,33 +78,34 @@ void TestDlgHide::coversTheDisplaysScreen()
     // The test desktop activates whatever is shown; a real one is asked not to.
     QVERIFY(cover.testAttribute(Qt::WA_ShowWithoutActivating));
     QVERIFY(cover.windowFlags().testFlag(Qt::FramelessWindowHint));
-    QCOMPARE(m_display->geometry(), display);
+    QCOMPARE(b.display.geometry(), display);
 
     // It follows the display to another screen, but not while hidden.
-    m_display->move(1000, 100);
+    b.display.move(1000, 100);
     QTRY_COMPARE(cover.frameGeometry(), screenNamed(u"right"_s)->availableGeometry());
     cover.HideWindow();
-    m_display->move(100, 100);
+    b.display.move(100, 100);
     QCOMPARE(cover.frameGeometry(), screenNamed(u"right"_s)->availableGeometry());
 }
 
 void TestDlgHide::hideAndCloseOnlyHide()
 {
-    m_display->show();
-    m_config->SetColor(u"hide.color.background"_s, 0x123456);
+    Bed b;
+    b.display.show();
+    b.config.SetColor(u"hide.color.background"_s, 0x123456);
     int closed = 0;
     {
-        CDlgHide cover(*m_config, m_display.get());
+        CDlgHide cover(b.config, &b.display);
         cover.setClosedHandler([&closed] { ++closed; });
         cover.ShowWindow();
         cover.CopyWindowToConfig();
-        QCOMPARE(m_config->GetIntOr(u"hide.display_i"_s, -1), 1);
+        QCOMPARE(b.config.GetIntOr(u"hide.display_i"_s, -1), 1);
         cover.HideWindow();
         QVERIFY(!cover.isShown());
         QVERIFY(!cover.isVisible());
         QCOMPARE(closed, 0);
         cover.CopyWindowToConfig();
-        QCOMPARE(m_config->GetIntOr(u"hide.display_i"_s, -1), 0);
+        QCOMPARE(b.config.GetIntOr(u"hide.display_i"_s, -1), 0);
 
         // Closed by the user: hidden, and the owner hears of it; it can be shown again.
         cover.ShowWindow();
@@ -139,16 +116,17 @@ void TestDlgHide::hideAndCloseOnlyHide()
         cover.ShowWindow();
         QVERIFY(cover.isVisible());
         // Someone else changes the keys; destruction writes the cover's own state again.
-        m_config->SetInt(u"hide.display_i"_s, 0);
-        m_config->SetColor(u"hide.color.background"_s, 0xabcdef);
+        b.config.SetInt(u"hide.display_i"_s, 0);
+        b.config.SetColor(u"hide.color.background"_s, 0xabcdef);
     }
-    QCOMPARE(m_config->GetIntOr(u"hide.display_i"_s, -1), 1);
-    QCOMPARE(m_config->GetStringOr(u"hide.color.background"_s), u"123456"_s);
+    QCOMPARE(b.config.GetIntOr(u"hide.display_i"_s, -1), 1);
+    QCOMPARE(b.config.GetStringOr(u"hide.color.background"_s), u"123456"_s);
 }
 
 void TestDlgHide::noTargetIsLogged()
 {
-    CDlgHide cover(*m_config);
+    Bed b;
+    CDlgHide cover(b.config);
     cover.ShowWindow();
     QVERIFY(!cover.isVisible());
     QVERIFY(operationLogLines().contains(u"DlgHide::DoShowMeMaximized/GetWindowPlacement failed. Code=0"_s));

@@ -3,6 +3,8 @@
 #include <QFontMetricsF>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QFont ipaGothic(int points)
@@ -28,7 +30,6 @@ private slots:
     void growingPrefixesMatchDrawnWidth_data();
     void growingPrefixesMatchDrawnWidth();
     void anotherTextIsNotTakenForTheLast();
-    void surrogatePairs();
     void fontHeightIsTheFontsHeight();
 };
 
@@ -41,6 +42,8 @@ void TestFontMetricsMeasurer::growingPrefixesMatchDrawnWidth_data()
     QTest::newRow("Latin") << QStringLiteral("The quick brown fox jumps over AV WA To") << 20;
     QTest::newRow("small") << QStringLiteral("小さな字、small text.") << 9;
     QTest::newRow("empty") << QString() << 12;
+    // U+20B9F (𠮟), outside the BMP, between BMP characters.
+    QTest::newRow("surrogate pair") << u"叱る"_s + QString::fromUcs4(U"\U00020B9F") + u"る"_s << 36;
 }
 
 void TestFontMetricsMeasurer::growingPrefixesMatchDrawnWidth()
@@ -49,15 +52,19 @@ void TestFontMetricsMeasurer::growingPrefixesMatchDrawnWidth()
     QFETCH(int, points);
     const QFont font = ipaGothic(points);
     const CFontMetricsMeasurer measurer(font);
-    // As wrapping asks: every prefix from a start, sometimes one character ahead.
+    // As wrapping asks: every prefix from a start, sometimes one character ahead. Half a
+    // surrogate pair may measure anything, as long as nothing breaks.
+    const auto check = [&](qsizetype start, qsizetype end) {
+        const QStringView view = QStringView(text).mid(start, end - start);
+        const int width = measurer.textWidth(view);
+        if (view.isEmpty() || !view.back().isHighSurrogate())
+            QCOMPARE(width, drawnWidth(font, view.toString()));
+    };
     for (qsizetype start = 0; start < text.size(); start += 7) {
         for (qsizetype end = start; end <= text.size(); ++end) {
-            const QStringView view = QStringView(text).mid(start, end - start);
-            QCOMPARE(measurer.textWidth(view), drawnWidth(font, view.toString()));
-            if (end + 1 <= text.size()) {
-                const QStringView ahead = QStringView(text).mid(start, end - start + 1);
-                QCOMPARE(measurer.textWidth(ahead), drawnWidth(font, ahead.toString()));
-            }
+            check(start, end);
+            if (end + 1 <= text.size())
+                check(start, end + 1);
         }
     }
 }
@@ -72,20 +79,6 @@ void TestFontMetricsMeasurer::anotherTextIsNotTakenForTheLast()
     // Shares a prefix with the last text, then differs.
     QCOMPARE(measurer.textWidth(b), drawnWidth(font, b));
     QCOMPARE(measurer.textWidth(QStringView(a).left(4)), drawnWidth(font, a.left(4)));
-}
-
-void TestFontMetricsMeasurer::surrogatePairs()
-{
-    const QFont font = ipaGothic(36);
-    const CFontMetricsMeasurer measurer(font);
-    // U+20B9F (𠮟), outside the BMP, between BMP characters.
-    const QString text = QStringLiteral("叱る") + QString::fromUcs4(U"\U00020B9F") + QStringLiteral("る");
-    for (qsizetype end = 1; end <= text.size(); ++end) {
-        const int width = measurer.textWidth(QStringView(text).left(end));
-        if (QChar::isHighSurrogate(text.at(end - 1).unicode()))
-            continue; // half a character: any width will do, as long as nothing breaks
-        QCOMPARE(width, drawnWidth(font, text.left(end)));
-    }
 }
 
 void TestFontMetricsMeasurer::fontHeightIsTheFontsHeight()
