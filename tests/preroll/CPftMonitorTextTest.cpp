@@ -17,6 +17,7 @@ private slots:
 
         QTest::newRow("former lines of 2, 0 and 5")
             << u"ab\r\n\r\nabcde\r\nnext\r\n"_qs << 13 << u"ab\n\nabcde\nnext\n"_qs << 10 << false;
+        QTest::newRow("in a later line") << u"ab\r\ncd\r\n"_qs << 5 << u"ab\ncd\n"_qs << 4 << false;
         QTest::newRow("nothing yet") << QString() << 0 << QString() << 0 << false;
         QTest::newRow("no former text") << u"x\r\n"_qs << 0 << u"x\n"_qs << 0 << false;
         QTest::newRow("no latter text, line end last") << u"ab\r\n"_qs << 4 << u"ab\n"_qs << 3 << false;
@@ -40,17 +41,6 @@ private slots:
         QCOMPARE(result.text(), text);
         QCOMPARE(result.boundary(), expectedBoundary);
         QCOMPARE(result.boundaryAfterLastLine(), afterLastLine);
-    }
-
-    void sameLineAsTheBoundaryCharacter()
-    {
-        // The marker's line is the line of the character at the boundary, before and after.
-        const QString shown = u"one\r\ntwo\r\nthree\r\n"_qs;
-        for (int boundary = 0; boundary <= shown.size(); ++boundary) {
-            const CPftMonitorText result(shown, boundary);
-            const int linesBefore = static_cast<int>(shown.left(boundary).count(u"\r\n"_qs));
-            QCOMPARE(result.text().left(result.boundary()).count(u'\n'), linesBefore);
-        }
     }
 };
 

@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QTest>
 
-// The pre-roll window's own words around its files: the log lines and messages of a load, the
-// encoding a save takes from the name, the log line of a failed save.
+// The pre-roll window's own words around its files: the messages of a load, the encoding a save
+// takes from the name, the log line of a failed save.
 class PftTextFileTest final : public QObject
 {
     Q_OBJECT
@@ -39,17 +39,11 @@ private slots:
         writeBytes(home.path() + u"/logged.txt"_qs, "abcde");
         qint64 size = 77;
         QString shown;
-        // The read runs elsewhere; the lines from "begins" to the result code come in one order.
-        CPftTextFile::BeginLoad(path);
         const CTextDocument::FileText file = CTextDocument::ReadFile(path);
         QCOMPARE(CPftTextFile::EndLoad(file, size, shown), message == 0 ? 1 : 0);
         QCOMPARE(size, message == 0 ? 5 : 77);
         QCOMPARE(shown, message == 0 ? QString() : CStringTable::get(message));
-        const QStringList log = operationLogLines();
-        QCOMPARE(log.at(log.lastIndexOf(u"CDlgPft::LoadText() begins."_qs) + 1),
-                 u"LoadText : file [%1]"_qs.arg(path));
-        QVERIFY(log.contains(logged.contains(u'%') ? logged.arg(path) : logged));
-        QCOMPARE(log.last(), u"LoadText finished result code : %1"_qs.arg(message == 0 ? 1 : 0));
+        QVERIFY(operationLogLines().contains(logged.contains(u'%') ? logged.arg(path) : logged));
     }
 
     void saveEncodingFromTheName_data()
@@ -79,24 +73,17 @@ private slots:
         QTEST(CPftTextFile::SaveEncodingFor(newPath, currentPath, paneEncoding), "encoding");
     }
 
-    void saveTakesTheNamesEncodingOrLogsTheFailure()
+    // Whether a save fails creating or writing the file goes into the operation log; the
+    // document's own tests cover what is left on disk.
+    void failedSaveLogsWhichStep()
     {
         TestHome home;
         CTextDocument document(u"CDlgPft"_qs, CTextEncoding::kAnsi);
-        const QString path = home.path() + u"/keep.tv8"_qs;
-        QVERIFY(CPftTextFile::SaveText(document, path, u"あ"));
-        QCOMPARE(readBytes(path), QByteArray("\xE3\x81\x82"));
-        QCOMPARE(document.encoding(), CTextEncoding::kUtf8);
-        {
-            // Room for the operation log's few lines, not for the text.
-            const FileSizeLimit limit(8192);
-            QVERIFY(!CPftTextFile::SaveText(document, path, QString(20000, u'x')));
-        }
-        QCOMPARE(readBytes(path), QByteArray("\xE3\x81\x82"));
-        QCOMPARE(operationLogLines().last(), u"CDlgPft::SaveText() Write() failed."_qs);
         QVERIFY(!CPftTextFile::SaveText(document, home.path() + u"/missing/x.txt"_qs, u"x"));
         QCOMPARE(operationLogLines().last(), u"CDlgPft::SaveText() Create() failed."_qs);
-        QCOMPARE(document.path(), path);
+        const FileSizeLimit limit(8192);
+        QVERIFY(!CPftTextFile::SaveText(document, home.path() + u"/x.tv8"_qs, QString(20000, u'x')));
+        QCOMPARE(operationLogLines().last(), u"CDlgPft::SaveText() Write() failed."_qs);
     }
 };
 

@@ -30,11 +30,6 @@ void drainEvents()
     }
 }
 
-QString title(const QString &name)
-{
-    return name + CStringTable::get(159);
-}
-
 QStringList numbered(const QString &stem, int count)
 {
     QStringList lines;
@@ -114,24 +109,18 @@ class DlgPftMonitorTest final : public QObject
     Q_OBJECT
 
 private slots:
-    void markerBelowAnUnendedLastLine()
+    void markerFollowsScrollingAndResizing()
     {
-        // Where the marker stands is the text's rule; the window adds one case: a native record's
-        // former text need not end with a line end, and with no latter text the next line to
-        // send is the one after the last character, below the last line shown.
-        Rig rig;
+        Rig rig(u"shown at once\r\n"_qs);
+        QCOMPARE(rig.shown(), u"shown at once\n"_qs);
+        // A native record's former text need not end with a line end; with no latter text the
+        // next line to send is below the last line shown.
         rig.model.SetFormer(kAlice, u"one\r\ntwo"_qs, 1000, 1100);
         rig.model.SetLatter(kAlice, QString(), 1000, 1100);
         drainEvents();
         QCOMPARE(rig.shown(), u"one\ntwo"_qs);
         const QRect rect = rig.lineRect(1);
         QCOMPARE(rig.markerY(), rect.center().y() + rect.height());
-    }
-
-    void markerFollowsScrollingAndResizing()
-    {
-        Rig rig(u"shown at once\r\n"_qs);
-        QCOMPARE(rig.shown(), u"shown at once\n"_qs);
         rig.lineByLine(kAlice, numbered(u"a line well before the boundary "_qs, 60),
                        numbered(u"a line after the boundary "_qs, 5));
         QScrollBar *bar = rig.dlg->edit()->verticalScrollBar();
@@ -178,7 +167,6 @@ private slots:
     void staleRecordsAndHalfTextsLeaveTheWindow()
     {
         Rig rig;
-        rig.model.SetLatter(kBob, u"b\r\n"_qs, 5000000, 5000020);
         rig.model.SetLatter(kAlice, u"a1\r\n\r\n"_qs, 5001000, 5001010);
         drainEvents();
         QCOMPARE(rig.shown(), u"a1\n\n"_qs);
@@ -186,7 +174,6 @@ private slots:
         rig.dlg->OnForwardedCommand(CDlgPftMonitor::kSelectAllCommand);
         QCOMPARE(rig.dlg->edit()->textCursor().selectionEnd(),
                  rig.dlg->edit()->document()->characterCount() - 1);
-        QVERIFY(!rig.model.SetLatter(kBob, u"old\r\n"_qs, 4999500, 5000500));
         QVERIFY(!rig.model.SetLatter(kAlice, u"stale\r\n"_qs, 5000500, 5001005));
         drainEvents();
         QVERIFY(rig.dlg->edit()->textCursor().hasSelection());
@@ -202,32 +189,23 @@ private slots:
         QCOMPARE(rig.markerLine(), 1);
     }
 
-    void titleNamesTheMember_data()
-    {
-        QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("ownName");
-        QTest::addColumn<QString>("memberName");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("own pre-roll") << kOwn << u"me"_qs << QString() << u"me"_qs;
-        QTest::newRow("own pre-roll, own address also a member")
-            << kOwn << u"me"_qs << u"other"_qs << u"me"_qs;
-        QTest::newRow("known member") << kAlice << u"me"_qs << u"alice"_qs << u"alice"_qs;
-        QTest::newRow("member without a name") << kAlice << u"me"_qs << QString() << kAlice;
-        QTest::newRow("unknown address") << kStranger << u"me"_qs << QString() << kStranger;
-        QTest::newRow("own pre-roll, no name yet") << kOwn << QString() << QString() << kOwn;
-    }
     void titleNamesTheMember()
     {
-        QFETCH(QString, address);
-        QFETCH(QString, memberName);
         Rig rig;
-        QFETCH(QString, ownName);
-        rig.bed.config().SetString(u"communication.name"_qs, ownName);
-        if (address != kStranger)
-            rig.addMember(address, memberName);
-        QTEST(rig.dlg->memberName(address), "expected");
-        rig.lineByLine(address, {u"x"_qs}, {u"y"_qs});
-        QCOMPARE(rig.dlg->windowTitle(), title(rig.dlg->memberName(address)));
+        CConfig &config = rig.bed.config();
+        // Without a name, the address.
+        QCOMPARE(rig.dlg->memberName(kOwn), kOwn);
+        QCOMPARE(rig.dlg->memberName(kStranger), kStranger);
+        rig.addMember(kAlice, QString());
+        QCOMPARE(rig.dlg->memberName(kAlice), kAlice);
+        rig.addMember(kAlice, u"alice"_qs);
+        QCOMPARE(rig.dlg->memberName(kAlice), u"alice"_qs);
+        // The own pre-roll takes the own name, even when the own address is a member too.
+        config.SetString(u"communication.name"_qs, u"me"_qs);
+        rig.addMember(kOwn, u"other"_qs);
+        QCOMPARE(rig.dlg->memberName(kOwn), u"me"_qs);
+        rig.lineByLine(kAlice, {u"x"_qs}, {u"y"_qs});
+        QCOMPARE(rig.dlg->windowTitle(), u"alice"_qs + CStringTable::get(159));
     }
 };
 
