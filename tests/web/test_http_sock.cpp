@@ -54,7 +54,8 @@ public:
 class Client final
 {
 public:
-    explicit Client(int port)
+    // The request, if any, goes out as soon as the connection is made.
+    explicit Client(int port, const QByteArray &request = {})
     {
         QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket,
                          [this] { received += m_socket.readAll(); });
@@ -69,6 +70,8 @@ public:
                                       e == QAbstractSocket::ConnectionRefusedError;
                          });
         m_socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+        if (!request.isEmpty())
+            send(request);
     }
     bool waitConnected()
     {
@@ -106,10 +109,7 @@ private:
 // What came back for the request before the server closed; empty when it stayed open.
 QByteArray exchange(int port, const QByteArray &request = "GET / HTTP/1.0\r\n\r\n")
 {
-    Client client(port);
-    if (!client.waitConnected())
-        return {};
-    client.send(request);
+    Client client(port, request);
     return client.waitClosed() ? client.received : QByteArray();
 }
 
@@ -268,9 +268,7 @@ private slots:
         QCOMPARE(server.slotCount(), 5);
         std::vector<std::unique_ptr<Client>> clients;
         for (int i = 0; i < 6; ++i) {
-            clients.push_back(std::make_unique<Client>(server.port()));
-            QVERIFY(clients.back()->waitConnected());
-            clients.back()->send("GET / HTTP/1.0\r\n\r\n");
+            clients.push_back(std::make_unique<Client>(server.port(), "GET / HTTP/1.0\r\n\r\n"));
             QTRY_COMPARE(page.requests, i + 1);
             QCOMPARE(server.slotCount(), i < 5 ? 5 : 10);
         }
@@ -309,10 +307,8 @@ private slots:
         int pageSends = 0;
         // The page waits for a full socket to drain; the short answers would never block.
         CHttpSock server(page, blockableOptions(blocked, &pageSends));
-        Client client(server.port());
-        QVERIFY(client.waitConnected());
         // The request in two pieces, so that the server watches the socket for reading.
-        client.send("GE");
+        Client client(server.port(), "GE");
         QTRY_COMPARE(server.connectionCount(), 1);
         client.send("T / HTTP/1.0\r\n\r\n");
         QTRY_VERIFY(pageSends > 0);
@@ -362,10 +358,9 @@ private slots:
         options.maxConnections = 2;
         CHttpSock server(source, options);
         Client first(server.port());
-        Client reader(server.port());
-        QVERIFY(first.waitConnected() && reader.waitConnected());
+        QVERIFY(first.waitConnected());
         // An open event stream holds its place like any connection.
-        reader.send("GET /live/events HTTP/1.1\r\n\r\n");
+        Client reader(server.port(), "GET /live/events HTTP/1.1\r\n\r\n");
         QTRY_COMPARE(server.streamCount(), 1);
         QCOMPARE(server.connectionCount(), 2);
         Client third(server.port());
@@ -454,9 +449,7 @@ private slots:
         // More readers than are sent to in one go of the event loop.
         std::vector<std::unique_ptr<Client>> readers;
         for (int i = 0; i < 150; ++i) {
-            readers.push_back(std::make_unique<Client>(server.port()));
-            QVERIFY(readers.back()->waitConnected());
-            readers.back()->send("GET /live/events HTTP/1.1\r\n\r\n");
+            readers.push_back(std::make_unique<Client>(server.port(), "GET /live/events HTTP/1.1\r\n\r\n"));
         }
         QTRY_COMPARE(server.streamCount(), 150);
         const QStringList typed{u"a"_qs, u"b"_qs, u"c"_qs, u"d"_qs};
@@ -472,9 +465,7 @@ private slots:
         CHttpSockOptions options = loopbackOptions();
         options.keepAliveMs = 150;
         CHttpSock server(source, options);
-        Client reader(server.port());
-        QVERIFY(reader.waitConnected());
-        reader.send("GET /live/events HTTP/1.1\r\n\r\n");
+        Client reader(server.port(), "GET /live/events HTTP/1.1\r\n\r\n");
         QTRY_VERIFY(reader.received.contains(": ka\n\n"));
         // Events count as traffic; only silence brings the comment.
         const qsizetype comments = reader.received.count(": ka\n");
@@ -494,9 +485,7 @@ private slots:
         CHttpSockOptions options = blockableOptions(blocked);
         options.maxStreamBacklog = 2000;
         CHttpSock server(source, options);
-        Client slow(server.port());
-        QVERIFY(slow.waitConnected());
-        slow.send("GET /live/events HTTP/1.1\r\n\r\n");
+        Client slow(server.port(), "GET /live/events HTTP/1.1\r\n\r\n");
         QTRY_COMPARE(server.streamCount(), 1);
         // What does not go out waits, up to the limit.
         blocked = true;
@@ -617,11 +606,9 @@ private slots:
         config.SetInt(u"communication.http.line_i"_qs, 2);
         config.SetString(u"communication.http.color"_qs, u"112233"_qs);
         config.SetInt(u"communication.http.reload_i"_qs, 1500);
-        ReceivedMain store;
-        store.Configure(100, 10);
-        store.SetChannelGroup(1, 1);
-        for (const char16_t *text : {u"one", u"two", u"three"})
-            store.AddString(QString::fromUtf16(text), u"192.0.2.1"_qs, 'i');
+        Source source;
+        for (const QString &text : {u"one"_qs, u"two"_qs, u"three"_qs})
+            source.type(text);
 
         // The first port is held busy; the address given out before the start must answer after it.
         QTcpServer busy;
@@ -634,8 +621,7 @@ private slots:
         }
         CHttpSockOptions options = loopbackOptions();
         options.ports = {busy.serverPort(), port};
-        CCaptionFeed feed(store);
-        CWebServer web(config, store, feed, options);
+        CWebServer web(config, source.env.store, source.feed, options);
         QVERIFY(!web.isRunning());
         QCOMPARE(web.port(), 0);
         QCOMPARE(web.expectedPort(), port);
@@ -646,15 +632,13 @@ private slots:
         style.textColor = u"112233"_qs;
         style.reloadMs = 1500;
         QCOMPARE(body(exchange(port)), expectedBody(u"two<br>three"_qs, style));
-        Client reader(port);
-        QVERIFY(reader.waitConnected());
-        reader.send("GET /live/events HTTP/1.1\r\n\r\n");
+        Client reader(port, "GET /live/events HTTP/1.1\r\n\r\n");
         QTRY_COMPARE(reader.events().size(), 1);
         QCOMPARE(reader.events().first().json().value(u"lines").toArray().size(), 3);
 
         config.SetInt(u"communication.http.line_i"_qs, 1);
         web.ApplySettings();
-        store.AddString(u"four"_qs, u"192.0.2.1"_qs, 'i');
+        source.type(u"four"_qs);
         QCOMPARE(body(exchange(port)), expectedBody(u"four"_qs, style));
         QTRY_COMPARE(reader.addedTexts(), QStringList{u"four"_qs});
 
@@ -666,9 +650,8 @@ private slots:
 
         // A new start is a new run: the ids of the last one get the state.
         web.Start();
-        Client back(web.port());
-        QVERIFY(back.waitConnected());
-        back.send("GET /live/events HTTP/1.1\r\nLast-Event-ID: " + reader.events().last().id + "\r\n\r\n");
+        Client back(web.port(),
+                    "GET /live/events HTTP/1.1\r\nLast-Event-ID: " + reader.events().last().id + "\r\n\r\n");
         QTRY_COMPARE(back.events().size(), 1);
         QCOMPARE(back.events().first().type, QByteArray("reset"));
         QCOMPARE(back.events().first().json().value(u"lines").toArray().size(), 4);
