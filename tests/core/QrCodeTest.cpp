@@ -51,7 +51,6 @@ private slots:
         QTest::newRow("26 bytes: version 2") << u"http://10.0.0.21:8080/live"_qs << 2;
         QTest::newRow("27 bytes: version 3") << u"http://10.0.0.210:8080/live"_qs << 3;
         QTest::newRow("longest IPv4 address with a port") << u"http://255.255.255.255:65535/live"_qs << 3;
-        QTest::newRow("no port") << u"http://10.0.0.2/live"_qs << 2;
     }
 
     void shapeOfTheCode()

@@ -77,7 +77,6 @@ private slots:
         const int ansi = CTextEncoding::kAnsi;
         const int utf16 = CTextEncoding::kUtf16Le;
         const int utf8 = CTextEncoding::kUtf8;
-        QTest::newRow("ANSI ASCII") << u"abc\r\n"_qs << ansi << QByteArray("abc\r\n") << ansi;
         QTest::newRow("ANSI Japanese") << u"$消去$"_qs << ansi << QByteArray::fromHex("248fc18b8e24") << ansi;
         QTest::newRow("ANSI unrepresentable") << u"é"_qs << ansi << QByteArray::fromHex("fffee900") << utf16;
         // Code page 932 turns each of these into another character on the way back.

@@ -255,7 +255,6 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("fits exactly") << u"abcde"_qs << 100 << u"abcde"_qs;
         QTest::newRow("one too many keeps the end") << u"abcdef"_qs << 100 << u"bcdef"_qs;
-        QTest::newRow("long text keeps the end") << u"0123456789abcdef"_qs << 90 << u"cdef"_qs;
         QTest::newRow("longest tail that fits") << u"WWWiiiiWiiii"_qs << 100 << u"Wiiii"_qs;
         QTest::newRow("empty") << QString() << 10 << QString();
         QTest::newRow("column narrower than the reserve") << u"abc"_qs << 20 << QString();
