@@ -25,7 +25,7 @@ const FixedWorkArea fullHd(QRect(0, 0, 1920, 1040));
 
 QString text(const CConfig &config, const QString &key)
 {
-    return config.GetStringOr(key, QStringLiteral("<unregistered>"));
+    return config.GetStringOr(key, u"<unregistered>"_qs);
 }
 
 } // namespace
@@ -34,7 +34,7 @@ class CConfigTest final : public QObject
 {
     Q_OBJECT
 
-    QString path(const QString &name = QStringLiteral("a.tvn")) const { return m_home->path() + u'/' + name; }
+    QString path(const QString &name = u"a.tvn"_qs) const { return m_home->path() + u'/' + name; }
     std::unique_ptr<TestHome> m_home;
 
 private slots:
@@ -121,22 +121,21 @@ private slots:
     void keyAccess()
     {
         CConfig config;
-        const QString unknown = QStringLiteral("main.unknown_i");
+        const QString unknown = u"main.unknown_i"_qs;
         QVERIFY(!config.SetString(unknown, u"1"_qs) && !config.SetInt(unknown, 1) &&
                 !config.SetColor(unknown, 1));
         QVERIFY(!config.GetKeys().contains(unknown));
         // Failed reads leave the out values alone; keys are exact (no case folding).
-        QString value = QStringLiteral("kept");
+        QString value = u"kept"_qs;
         qint32 number = 7;
         quint32 color = 7;
         QVERIFY(!config.GetString(unknown, value) && !config.GetInt(unknown, number) &&
                 !config.GetColor(unknown, color) && !config.GetString(u"MAIN.FONT.NAME"_qs, value));
         QVERIFY(!config.GetMax(u"main.font.point_i"_qs, number) &&
                 !config.GetMin(u"main.position.x_i"_qs, number));
-        QCOMPARE(value, QStringLiteral("kept"));
+        QCOMPARE(value, u"kept"_qs);
         QCOMPARE(number, 7);
         QCOMPARE(color, 7u);
-        QVERIFY(config.GetMax(u"communication.name"_qs, number) && number == 16);
         QVERIFY(config.GetMax(u"communication.http.reload_i"_qs, number) && number == 100000);
         QVERIFY(config.GetMin(u"communication.http.reload_i"_qs, number) && number == 500);
         // The reading helpers fall back only when there is nothing to read.
@@ -167,7 +166,6 @@ private slots:
         row("point 6", "main.font.point_i", u"6"_qs, u"6"_qs, 0);
         row("channel 13", "communication.channel_i", u"13"_qs, u"1"_qs, 1);
         row("channel 12", "communication.channel_i", u"12"_qs, u"12"_qs, 0);
-        row("group 0", "communication.group_i", u"0"_qs, u"1"_qs, 1);
         row("digits then letters", "main.line.max_i", u"120abc"_qs, u"120"_qs, 0);
         row("not a number reads 0", "main.margin.x_i", u"x5"_qs, u"0"_qs, 0);
         row("0 out of bounds", "main.line.height_i", u"abc"_qs, u"100"_qs, 1);
@@ -181,13 +179,6 @@ private slots:
         row("http colour of 6", "communication.http.color", u"00ff00"_qs, u"00ff00"_qs, 0);
         row("log folder of 220", "miscellaneous.log.folder", QString(220, u'f'), QString(220, u'f'), 0);
         row("log folder of 221", "miscellaneous.log.folder", QString(221, u'f'), u"<documents>"_qs, 1);
-        row("multiline limit of 1", "pft.send.multiline.limit", u"9"_qs, u"20"_qs, 1);
-        row("web server on", "communication.http.server_i", u"1"_qs, u"1"_qs, 0);
-        row("web server 2", "communication.http.server_i", u"2"_qs, u"0"_qs, 1);
-        row("web server key empty: off", "communication.http.server_i", QString(), u"0"_qs, 0);
-        row("QR code key empty: hidden", "main.qrcode.display_i", QString(), u"0"_qs, 0);
-        row("QR code corner 4", "main.qrcode.corner_i", u"4"_qs, u"1"_qs, 1);
-        row("QR code size 9 percent", "main.qrcode.size_i", u"9"_qs, u"25"_qs, 1);
         row("unbounded text", "fkey.string.01", u"お疲れさまです"_qs, u"お疲れさまです"_qs, 0);
     }
 
@@ -200,34 +191,31 @@ private slots:
         writeBytes(path(), utf16le(u"[tavrin]\r\n"_qs + key + u'=' + fileValue + u"\r\n"_qs));
         CConfig config(&fullHd);
         QVERIFY(config.LoadFromFile(path()));
-        QCOMPARE(text(config, key),
-                 loaded == QStringLiteral("<documents>") ? CAppPaths::GetDocumentFolder() : loaded);
+        QCOMPARE(text(config, key), loaded == u"<documents>"_qs ? CAppPaths::GetDocumentFolder() : loaded);
         // A damaged file must not load as silently as a good one: the log counts what was refused.
         const QStringList log = operationLogLines();
         const int found = fileValue.isEmpty() && key.endsWith(u"_i") ? 0 : 1;
-        QVERIFY(log.contains(
-            QStringLiteral("CConfig::LoadFromFile() settings found in the file : %1").arg(found)));
-        QCOMPARE(
-            log.contains(QStringLiteral("CConfig::LoadFromFile() settings out of bounds, defaults kept : %1")
-                             .arg(refused)),
-            refused > 0);
+        QVERIFY(log.contains(u"CConfig::LoadFromFile() settings found in the file : %1"_qs.arg(found)));
+        QCOMPARE(log.contains(
+                     u"CConfig::LoadFromFile() settings out of bounds, defaults kept : %1"_qs.arg(refused)),
+                 refused > 0);
     }
 
     void loadAndSaveTakeOnlyOurKeys()
     {
-        writeBytes(path(), utf16le(QStringLiteral("[other]\r\nmain.margin.y_i=9\r\n") +
-                                   QStringLiteral("[tavrin]\r\nlegacy.key=1\r\nmain.margin.x_i=3\r\n")));
+        writeBytes(path(), utf16le(u"[other]\r\nmain.margin.y_i=9\r\n"_qs +
+                                   u"[tavrin]\r\nlegacy.key=1\r\nmain.margin.x_i=3\r\n"_qs));
         CConfig config;
-        QVERIFY(config.SetInt(QStringLiteral("main.margin.y_i"), 11));
+        QVERIFY(config.SetInt(u"main.margin.y_i"_qs, 11));
         QVERIFY(config.LoadFromFile(path()));
-        QCOMPARE(text(config, QStringLiteral("main.margin.x_i")), QStringLiteral("3"));
+        QCOMPARE(text(config, u"main.margin.x_i"_qs), u"3"_qs);
         // Missing from our section: back to the default, not kept and not taken from another section.
-        QCOMPARE(text(config, QStringLiteral("main.margin.y_i")), QStringLiteral("4"));
+        QCOMPARE(text(config, u"main.margin.y_i"_qs), u"4"_qs);
         QVERIFY(config.SaveToFile(path()));
         const QByteArray first = readBytes(path());
         const QString saved = readUtf16File(path());
-        QVERIFY(!saved.contains(QStringLiteral("legacy.key")) && !saved.contains(QStringLiteral("[other]")));
-        QVERIFY(saved.contains(QStringLiteral("\r\nmain.margin.x_i=3\r\n")));
+        QVERIFY(!saved.contains(u"legacy.key"_qs) && !saved.contains(u"[other]"_qs));
+        QVERIFY(saved.contains(u"\r\nmain.margin.x_i=3\r\n"_qs));
         QVERIFY(config.SaveToFile(path()));
         QCOMPARE(readBytes(path()), first);
     }
@@ -241,8 +229,8 @@ private slots:
         QVERIFY(config.SaveToFile(path()));
         // A line break in a value cannot start a line (and a setting) of its own.
         QVERIFY(config.SetString(u"fkey.string.01"_qs, u"a  main.margin.x_i=20"_qs));
-        QVERIFY(readBytes(path()).startsWith(utf16le(QStringLiteral("[tavrin]\r\n"))));
-        const QStringList lines = readUtf16File(path()).split(QStringLiteral("\r\n"));
+        QVERIFY(readBytes(path()).startsWith(utf16le(u"[tavrin]\r\n"_qs)));
+        const QStringList lines = readUtf16File(path()).split(u"\r\n"_qs);
         const QStringList keys = config.GetKeys();
         QCOMPARE(lines.size(), 1 + keys.size() + 1);
         QCOMPARE(lines.last(), QString());
@@ -273,41 +261,41 @@ private slots:
         QFETCH(bool, loads);
         QFETCH(bool, saves);
         // A regular file cannot hold a file, even for root.
-        writeBytes(path(QStringLiteral("plain")), "x");
-        QVERIFY(QDir().mkpath(path(QStringLiteral("folder"))));
+        writeBytes(path(u"plain"_qs), "x");
+        QVERIFY(QDir().mkpath(path(u"folder"_qs)));
         QString file = path(kind);
         if (kind.front().isDigit()) {
             file = path(QString(kind.toInt() - m_home->path().size() - 1, u'p')); // this long in all
-            writeBytes(file, utf16le(QStringLiteral("[tavrin]\r\nmain.margin.y_i=9\r\n")));
+            writeBytes(file, utf16le(u"[tavrin]\r\nmain.margin.y_i=9\r\n"_qs));
         }
         const QByteArray before = readBytes(file);
         CConfig config;
-        QVERIFY(config.SetInt(QStringLiteral("main.margin.x_i"), 19));
+        QVERIFY(config.SetInt(u"main.margin.x_i"_qs, 19));
         QCOMPARE(config.LoadFromFile(file), loads);
         // A refused file leaves every value as it was, not reset to its default.
-        QCOMPARE(text(config, QStringLiteral("main.margin.x_i")), loads ? u"4"_qs : u"19"_qs);
+        QCOMPARE(text(config, u"main.margin.x_i"_qs), loads ? u"4"_qs : u"19"_qs);
         QCOMPARE(config.SaveToFile(file), saves);
         QCOMPARE(readBytes(file) != before, saves);
-        QCOMPARE(readBytes(path(QStringLiteral("plain"))), QByteArray("x"));
+        QCOMPARE(readBytes(path(u"plain"_qs)), QByteArray("x"));
     }
 
     void failedSaveLeavesTheOldFile()
     {
-        const QString folder = path(QStringLiteral("settings"));
+        const QString folder = path(u"settings"_qs);
         QVERIFY(QDir().mkpath(folder));
-        const QString file = folder + QStringLiteral("/a.tvn");
+        const QString file = folder + u"/a.tvn"_qs;
         CConfig config;
         QVERIFY(config.SaveToFile(file));
         const QByteArray good = readBytes(file);
         QVERIFY(good.size() > 4000);
 
-        QVERIFY(config.SetString(QStringLiteral("fkey.string.01"), QStringLiteral("changed")));
+        QVERIFY(config.SetString(u"fkey.string.01"_qs, u"changed"_qs));
         {
             FileSizeLimit limit(1000);
             QVERIFY(!config.SaveToFile(file));
         }
         QCOMPARE(readBytes(file), good);
-        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList(QStringLiteral("a.tvn")));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList(u"a.tvn"_qs));
     }
 };
 

@@ -12,7 +12,7 @@ class CProfileFileTest final : public QObject
 private slots:
     void readsEncodings_data()
     {
-        const QString body = QStringLiteral("[tavrin]\r\nname=要約\r\n");
+        const QString body = u"[tavrin]\r\nname=要約\r\n"_qs;
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("UTF-16LE with mark") << utf16le(body);
         QTest::newRow("UTF-16LE without mark") << utf16le(body, false);
@@ -32,7 +32,7 @@ private slots:
         QFETCH(QByteArray, bytes);
         CProfileFile file;
         file.Parse(bytes);
-        QCOMPARE(file.GetString(QStringLiteral("tavrin"), QStringLiteral("name")), QStringLiteral("要約"));
+        QCOMPARE(file.GetString(u"tavrin"_qs, u"name"_qs), u"要約"_qs);
     }
 
     void readsLikeTheProfileFunctions_data()
@@ -51,10 +51,9 @@ private slots:
         QTest::newRow("equals in value") << u"key=a=b"_qs << u"a=b"_qs << 0;
         QTest::newRow("empty") << u"key="_qs << u""_qs << -99;
         QTest::newRow("upper-case key") << u"KEY=v"_qs << u"v"_qs << 0;
-        QTest::newRow("cut at 259") << QStringLiteral("key=") + QString(300, u'z') << QString(259, u'z') << 0;
+        QTest::newRow("cut at 259") << u"key="_qs + QString(300, u'z') << QString(259, u'z') << 0;
         QTest::newRow("quotes removed before cutting")
-            << QStringLiteral("key=\"") + QString(259, u'z') + QStringLiteral("\"") << QString(259, u'z')
-            << 0;
+            << u"key=\""_qs + QString(259, u'z') + u"\""_qs << QString(259, u'z') << 0;
         QTest::newRow("number") << u"key=250"_qs << u"250"_qs << 250;
         QTest::newRow("negative") << u"key=-250"_qs << u"-250"_qs << -250;
         QTest::newRow("digits then letters") << u"key=12abc"_qs << u"12abc"_qs << 12;
@@ -72,10 +71,10 @@ private slots:
         QFETCH(QString, expected);
         QFETCH(int, number);
         CProfileFile file;
-        file.Parse(utf16le(QStringLiteral("[Tavrin]\r\n") + line + QStringLiteral("\r\n")));
-        QCOMPARE(file.GetString(QStringLiteral("tavrin"), QStringLiteral("key")), expected);
-        QCOMPARE(file.GetInt(QStringLiteral("tavrin"), QStringLiteral("key")).value_or(-99), number);
-        QVERIFY(!file.GetInt(QStringLiteral("tavrin"), QStringLiteral("missing")));
+        file.Parse(utf16le(u"[Tavrin]\r\n"_qs + line + u"\r\n"_qs));
+        QCOMPARE(file.GetString(u"tavrin"_qs, u"key"_qs), expected);
+        QCOMPARE(file.GetInt(u"tavrin"_qs, u"key"_qs).value_or(-99), number);
+        QVERIFY(!file.GetInt(u"tavrin"_qs, u"missing"_qs));
     }
 
     void firstSectionAndKeyWin()
@@ -83,23 +82,22 @@ private slots:
         CProfileFile file;
         file.Parse(utf16le(QStringLiteral("orphan=0\r\n[other]\r\na=1\r\n\r\n[tavrin]\r\n; a=comment\r\n"
                                           "no equals sign\r\na=2\r\nA=3\r\n[tavrin]\r\na=4\r\nb=5\r\n")));
-        QCOMPARE(file.GetString(QStringLiteral("tavrin"), QStringLiteral("a")), QStringLiteral("2"));
-        QCOMPARE(file.GetString(QStringLiteral("other"), QStringLiteral("a")), QStringLiteral("1"));
-        QVERIFY(!file.GetString(QStringLiteral("tavrin"), QStringLiteral("b")));
-        QVERIFY(!file.GetString(QStringLiteral("tavrin"), QStringLiteral("; a")));
-        QVERIFY(!file.GetString(QStringLiteral("tavrin"), QStringLiteral("orphan")));
-        QVERIFY(!file.GetString(QStringLiteral("missing"), QStringLiteral("a")));
+        QCOMPARE(file.GetString(u"tavrin"_qs, u"a"_qs), u"2"_qs);
+        QCOMPARE(file.GetString(u"other"_qs, u"a"_qs), u"1"_qs);
+        QVERIFY(!file.GetString(u"tavrin"_qs, u"b"_qs));
+        QVERIFY(!file.GetString(u"tavrin"_qs, u"; a"_qs));
+        QVERIFY(!file.GetString(u"tavrin"_qs, u"orphan"_qs));
+        QVERIFY(!file.GetString(u"missing"_qs, u"a"_qs));
     }
 
     void writesSectionsAndReplacesKeys()
     {
         CProfileFile file;
-        file.SetString(QStringLiteral("tavrin"), QStringLiteral("a"), QStringLiteral("1"));
-        file.SetString(QStringLiteral("tavrin"), QStringLiteral("b"), QStringLiteral("値"));
-        file.SetString(QStringLiteral("TAVRIN"), QStringLiteral("A"), QStringLiteral("3"));
-        file.SetString(QStringLiteral("two"), QStringLiteral("c"), QStringLiteral("x\ny"));
-        QCOMPARE(file.ToBytes(),
-                 utf16le(QStringLiteral("[tavrin]\r\na=3\r\nb=値\r\n\r\n[two]\r\nc=x y\r\n")));
+        file.SetString(u"tavrin"_qs, u"a"_qs, u"1"_qs);
+        file.SetString(u"tavrin"_qs, u"b"_qs, u"値"_qs);
+        file.SetString(u"TAVRIN"_qs, u"A"_qs, u"3"_qs);
+        file.SetString(u"two"_qs, u"c"_qs, u"x\ny"_qs);
+        QCOMPARE(file.ToBytes(), utf16le(u"[tavrin]\r\na=3\r\nb=値\r\n\r\n[two]\r\nc=x y\r\n"_qs));
     }
 
     void valuesReadBackAsSet_data()
@@ -122,12 +120,12 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, line);
         CProfileFile file;
-        file.SetString(QStringLiteral("tavrin"), QStringLiteral("k"), value);
+        file.SetString(u"tavrin"_qs, u"k"_qs, value);
         const QByteArray bytes = file.ToBytes();
-        QCOMPARE(bytes, utf16le(QStringLiteral("[tavrin]\r\n") + line + QStringLiteral("\r\n")));
+        QCOMPARE(bytes, utf16le(u"[tavrin]\r\n"_qs + line + u"\r\n"_qs));
         CProfileFile read;
         read.Parse(bytes);
-        QCOMPARE(read.GetString(QStringLiteral("tavrin"), QStringLiteral("k")), value);
+        QCOMPARE(read.GetString(u"tavrin"_qs, u"k"_qs), value);
     }
 };
 

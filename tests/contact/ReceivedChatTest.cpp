@@ -36,8 +36,7 @@ void fill(ReceivedChat &store, int n)
 {
     for (int i = 0; i < n; ++i) {
         const qint32 time = 2000 + i * 1000;
-        CReceivedMainData r =
-            message(QStringLiteral("m%1").arg(i), QStringLiteral("10.0.0.%1").arg(i % 3 + 1), time, time);
+        CReceivedMainData r = message(u"m%1"_qs.arg(i), u"10.0.0.%1"_qs.arg(i % 3 + 1), time, time);
         QCOMPARE(store.AppendString(r), i);
     }
 }
@@ -51,6 +50,10 @@ class ReceivedChatTest final : public QObject
     // The stores take their base tick from it: everything in the tests is received after it.
     FakeClock m_clock{0, kTick - 1000};
 
+    // The stores adjust the record they are given; these hand in a copy.
+    static int insert(ReceivedChat &store, CReceivedMainData r) { return store.InsertString(r); }
+    static int append(ReceivedChat &store, CReceivedMainData r) { return store.AppendString(r); }
+
 private slots:
     void init() { m_clock.setTick(kTick - 1000); }
 
@@ -62,11 +65,9 @@ private slots:
         fill(store, 2);
         QCOMPARE(store.counter(), 2);
         QCOMPARE(store.historyVersion(), qint64(200));
-        QCOMPARE(store.at(1)->strCache, QStringLiteral("0a0000020000300000003000C00002m1"));
-        CReceivedMainData again = message(QStringLiteral("m1"), QStringLiteral("10.0.0.2"), 3000, 3500);
-        QCOMPARE(store.AppendString(again), -1);
-        CReceivedMainData oldest = message(QStringLiteral("m0"), QStringLiteral("10.0.0.1"), 2000, 3500);
-        QCOMPARE(store.AppendString(oldest), -1);
+        QCOMPARE(store.at(1)->strCache, u"0a0000020000300000003000C00002m1"_qs);
+        QCOMPARE(append(store, message(u"m1"_qs, u"10.0.0.2"_qs, 3000, 3500)), -1);
+        QCOMPARE(append(store, message(u"m0"_qs, u"10.0.0.1"_qs, 2000, 3500)), -1);
         QCOMPARE(store.historyVersion(), qint64(200));
         QCOMPARE(store.count(), 2);
     }
@@ -107,14 +108,14 @@ private slots:
         QFETCH(int, position);
         ReceivedChat store;
         fill(store, stored);
-        CReceivedMainData r = message(QStringLiteral("new"), address, sent, received);
+        CReceivedMainData r = message(u"new"_qs, address, sent, received);
         if (forwarded)
-            r.strIpAddressSender = QStringLiteral("10.0.0.8");
+            r.strIpAddressSender = u"10.0.0.8"_qs;
         QCOMPARE(store.InsertString(r), position < 0 ? -1 : stored);
         QCOMPARE(store.count(), stored + (position < 0 ? 0 : 1));
         QCOMPARE(store.counter(), store.count());
         QCOMPARE(store.historyVersion(), qint64(store.counter()) * 100);
-        QCOMPARE(texts(store).indexOf(QStringLiteral("new")), position);
+        QCOMPARE(texts(store).indexOf(u"new"_qs), position);
         if (position >= 0)
             QVERIFY(!store.at(position)->strCache.isEmpty());
     }
@@ -124,7 +125,7 @@ private slots:
         ReceivedChat store;
         fill(store, 3);
         // Held 1.5 s by the member that passed it on: it was received at 3500, before m2.
-        CReceivedMainData r = message(QStringLiteral("held"), QStringLiteral("10.0.0.9"), 100, 5000);
+        CReceivedMainData r = message(u"held"_qs, u"10.0.0.9"_qs, 100, 5000);
         r.nTimeSenderReceived = 10000;
         r.nTimeSenderSent = 11500;
         QCOMPARE(store.InsertString(r), 3);
@@ -142,14 +143,10 @@ private slots:
         QCOMPARE(store.group(), 2);
         QCOMPARE(store.baseTick(), kTick + 1000);
         // Received before the switch, and no place was found before the look-back stopped.
-        CReceivedMainData before = message(QStringLiteral("before"), QStringLiteral("10.0.0.9"), 100, 9000);
-        QCOMPARE(store.InsertString(before), -1);
-        CReceivedMainData duplicate = message(QStringLiteral("m2"), QStringLiteral("10.0.0.3"), 4000, 9000);
-        QCOMPARE(store.InsertString(duplicate), -1);
+        QCOMPARE(insert(store, message(u"before"_qs, u"10.0.0.9"_qs, 100, 9000)), -1);
+        QCOMPARE(insert(store, message(u"m2"_qs, u"10.0.0.3"_qs, 4000, 9000)), -1);
         // Received at the switch itself: searched as usual.
-        CReceivedMainData after =
-            message(QStringLiteral("after"), QStringLiteral("10.0.0.9"), 100, 9000, kTick + 1000);
-        QCOMPARE(store.InsertString(after), 3);
+        QCOMPARE(insert(store, message(u"after"_qs, u"10.0.0.9"_qs, 100, 9000, kTick + 1000)), 3);
         QCOMPARE(store.count(), 4);
     }
 
@@ -157,10 +154,8 @@ private slots:
     {
         ReceivedChat store;
         fill(store, 12);
-        CReceivedMainData tenth = message(QStringLiteral("m2"), QStringLiteral("10.0.0.3"), 4000, 14000);
-        QCOMPARE(store.AppendString(tenth), -1);
-        CReceivedMainData eleventh = message(QStringLiteral("m1"), QStringLiteral("10.0.0.2"), 3000, 14000);
-        QCOMPARE(store.AppendString(eleventh), 12);
+        QCOMPARE(append(store, message(u"m2"_qs, u"10.0.0.3"_qs, 4000, 14000)), -1); // the tenth newest
+        QCOMPARE(append(store, message(u"m1"_qs, u"10.0.0.2"_qs, 3000, 14000)), 12); // the eleventh
     }
 
     // A record received more than five minutes before a message ends the search for its repeat.
@@ -169,21 +164,15 @@ private slots:
         ReceivedChat store;
         for (const auto &[name, address, time] :
              {std::tuple(u"x"_qs, u"10.0.0.1"_qs, 1000), std::tuple(u"y"_qs, u"10.0.0.2"_qs, 2000),
-              std::tuple(u"z"_qs, u"10.0.0.3"_qs, 305000)}) {
-            CReceivedMainData r = message(name, address, time, time);
-            store.AppendString(r);
-        }
+              std::tuple(u"z"_qs, u"10.0.0.3"_qs, 305000)})
+            append(store, message(name, address, time, time));
         // Repeats of x: received exactly five minutes after y they are found, a millisecond later not.
-        CReceivedMainData repeat = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 302000);
-        QCOMPARE(store.InsertString(repeat), -1);
-        repeat = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 302001);
-        QCOMPARE(store.InsertString(repeat), 3);
+        QCOMPARE(insert(store, message(u"x"_qs, u"10.0.0.1"_qs, 1000, 302000)), -1);
+        QCOMPARE(insert(store, message(u"x"_qs, u"10.0.0.1"_qs, 1000, 302001)), 3);
         QCOMPARE(texts(store), QStringList({u"x"_qs, u"y"_qs, u"x"_qs, u"z"_qs}));
         // The same for own messages and history lines, which are appended: here z is the record.
-        CReceivedMainData late = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 605000);
-        QCOMPARE(store.AppendString(late), -1);
-        late = message(u"x"_qs, u"10.0.0.1"_qs, 1000, 605001);
-        QCOMPARE(store.AppendString(late), 4);
+        QCOMPARE(append(store, message(u"x"_qs, u"10.0.0.1"_qs, 1000, 605000)), -1);
+        QCOMPARE(append(store, message(u"x"_qs, u"10.0.0.1"_qs, 1000, 605001)), 4);
     }
 
     void boundedByCapacity()
@@ -192,12 +181,11 @@ private slots:
         fill(store, 5);
         QCOMPARE(texts(store), QStringList({u"m2"_qs, u"m3"_qs, u"m4"_qs}));
         QCOMPARE(store.counter(), 5);
-        CReceivedMainData r = message(QStringLiteral("mid"), QStringLiteral("10.0.0.9"), 100, 5500);
-        QCOMPARE(store.InsertString(r), 5);
+        QCOMPARE(insert(store, message(u"mid"_qs, u"10.0.0.9"_qs, 100, 5500)), 5);
         QCOMPARE(texts(store), QStringList({u"m3"_qs, u"mid"_qs, u"m4"_qs}));
         CReceivedMainData copy;
         QVERIFY(store.GetAt(1, copy));
-        QCOMPARE(copy.strRaw, QStringLiteral("mid"));
+        QCOMPARE(copy.strRaw, u"mid"_qs);
         QVERIFY(!store.GetAt(3, copy));
         QVERIFY(!store.GetAt(-1, copy));
     }
@@ -209,10 +197,10 @@ private slots:
         store.newestWireLines(5, out);
         QVERIFY(out.isEmpty());
         fill(store, 7);
-        out << QStringLiteral("kept");
+        out << u"kept"_qs;
         store.newestWireLines(5, out);
         QCOMPARE(out.size(), 6);
-        QCOMPARE(out.at(0), QStringLiteral("kept"));
+        QCOMPARE(out.at(0), u"kept"_qs);
         for (int i = 0; i < 5; ++i)
             QCOMPARE(out.at(i + 1), store.at(6 - i)->strCache);
         out.clear();

@@ -30,36 +30,34 @@ class TurnTimerTest final : public QObject
     }
     static QString started(int minutes, int seconds)
     {
-        return QStringLiteral("タイマーを開始しました（残り%1分%2秒）。 (09:05:07)")
-            .arg(minutes)
-            .arg(seconds);
+        return u"タイマーを開始しました（残り%1分%2秒）。 (09:05:07)"_qs.arg(minutes).arg(seconds);
     }
 
 private slots:
     void turnsRepeatWithTheirAnnouncements()
     {
         CTurnTimer &t = timer(1);
-        QCOMPARE(t.remainingText(), QStringLiteral("1：00 "));
+        QCOMPARE(t.remainingText(), u"1：00 "_qs);
         QVERIFY(t.Start());
         QCOMPARE(m_sent, QStringList{started(1, 0)});
         ticks(29);
         QCOMPARE(m_sent.size(), 1);
         QCOMPARE(m_flashes, 0);
         ticks(1);
-        QCOMPARE(t.remainingText(), QStringLiteral("0：30 "));
-        QCOMPARE(m_sent.last(), QStringLiteral("30秒前です。 (09:05:07)"));
+        QCOMPARE(t.remainingText(), u"0：30 "_qs);
+        QCOMPARE(m_sent.last(), u"30秒前です。 (09:05:07)"_qs);
         QCOMPARE(m_flashes, 1);
         ticks(29);
         QCOMPARE(m_sent.size(), 2);
         ticks(1);
-        QCOMPARE(m_sent.last(), QStringLiteral("交代です。 (09:05:07)"));
+        QCOMPARE(m_sent.last(), u"交代です。 (09:05:07)"_qs);
         QCOMPARE(m_flashes, 2);
         QCOMPARE(t.outgoingMessage(), m_sent.last());
         // The next turn starts at once and keeps running, with the texts of the settings.
-        QCOMPARE(t.remainingText(), QStringLiteral("1：00 "));
+        QCOMPARE(t.remainingText(), u"1：00 "_qs);
         QVERIFY(t.isRunning());
-        t.setNoticeText(QStringLiteral("soon"));
-        t.setChangeText(QStringLiteral("next"));
+        t.setNoticeText(u"soon"_qs);
+        t.setChangeText(u"next"_qs);
         ticks(60);
         QCOMPARE(m_sent.mid(3), (QStringList{u"soon (09:05:07)"_qs, u"next (09:05:07)"_qs}));
     }
@@ -73,7 +71,7 @@ private slots:
         QVERIFY(!t.Start());
         QCOMPARE(t.remaining(), 113);
         QVERIFY(t.Stop());
-        QCOMPARE(m_sent.last(), QStringLiteral("タイマーを停止しました。 (09:05:07)"));
+        QCOMPARE(m_sent.last(), u"タイマーを停止しました。 (09:05:07)"_qs);
         ticks(5); // a stray tick after the stop counts nothing
         QCOMPARE(t.remaining(), 113);
         QVERIFY(!t.Stop());

@@ -18,21 +18,18 @@ private slots:
         CDialogs::queueAnswer(CDialogs::Answer::No);
         CDialogs::queueAnswer(CDialogs::Answer::Ok);
         const CDialogs::Message question{CDialogs::Icon::Question, CDialogs::Buttons::YesNoCancel,
-                                         QStringLiteral("caption"), QStringLiteral("save?"),
-                                         CDialogs::Answer::Yes};
+                                         u"caption"_qs, u"save?"_qs, CDialogs::Answer::Yes};
         QCOMPARE(CDialogs::ask(nullptr, question), CDialogs::Answer::No);
-        QVERIFY(CDialogs::confirm(nullptr, CDialogs::Icon::Warning, QStringLiteral("c"),
-                                  QStringLiteral("sure?")));
+        QVERIFY(CDialogs::confirm(nullptr, CDialogs::Icon::Warning, u"c"_qs, u"sure?"_qs));
         // Nothing queued: a question is cancelled, an OK box is acknowledged.
-        QVERIFY(!CDialogs::confirm(nullptr, CDialogs::Icon::Warning, QStringLiteral("c"),
-                                   QStringLiteral("again?")));
+        QVERIFY(!CDialogs::confirm(nullptr, CDialogs::Icon::Warning, u"c"_qs, u"again?"_qs));
         QCOMPARE(CDialogs::ask(nullptr, question), CDialogs::Answer::Cancel);
-        CDialogs::tell(nullptr, CDialogs::Icon::Critical, QStringLiteral("error"), QStringLiteral("failed"));
+        CDialogs::tell(nullptr, CDialogs::Icon::Critical, u"error"_qs, u"failed"_qs);
 
         const QList<CDialogs::Message> asked = CDialogs::takeAsked();
         QCOMPARE(asked.size(), 5);
-        QCOMPARE(asked.at(0).text, QStringLiteral("save?"));
-        QCOMPARE(asked.at(2).text, QStringLiteral("again?"));
+        QCOMPARE(asked.at(0).text, u"save?"_qs);
+        QCOMPARE(asked.at(2).text, u"again?"_qs);
         QCOMPARE(asked.at(4).icon, CDialogs::Icon::Critical);
         QVERIFY(CDialogs::takeAsked().isEmpty());
     }
@@ -40,18 +37,17 @@ private slots:
     void scriptedPathsAndCancel()
     {
         CDialogs::setScripted(true);
-        CDialogs::queuePath(QStringLiteral("/tmp/a.txt"));
+        CDialogs::queuePath(u"/tmp/a.txt"_qs);
         CDialogs::FileRequest request;
-        request.caption = QStringLiteral("open");
-        request.selection = QStringLiteral("/tmp/current.txt");
-        QCOMPARE(CDialogs::chooseFile(nullptr, request), QStringLiteral("/tmp/a.txt"));
-        QCOMPARE(CDialogs::chooseFolder(nullptr, QStringLiteral("folder"), QStringLiteral("/tmp")),
-                 QString());
+        request.caption = u"open"_qs;
+        request.selection = u"/tmp/current.txt"_qs;
+        QCOMPARE(CDialogs::chooseFile(nullptr, request), u"/tmp/a.txt"_qs);
+        QCOMPARE(CDialogs::chooseFolder(nullptr, u"folder"_qs, u"/tmp"_qs), QString());
         const QList<CDialogs::Message> asked = CDialogs::takeAsked();
         QCOMPARE(asked.size(), 2);
-        QCOMPARE(asked.at(0).caption, QStringLiteral("open"));
-        QCOMPARE(asked.at(0).text, QStringLiteral("/tmp/current.txt"));
-        QCOMPARE(asked.at(1).caption, QStringLiteral("folder"));
+        QCOMPARE(asked.at(0).caption, u"open"_qs);
+        QCOMPARE(asked.at(0).text, u"/tmp/current.txt"_qs);
+        QCOMPARE(asked.at(1).caption, u"folder"_qs);
     }
 
     void resetLeavesScriptedMode()

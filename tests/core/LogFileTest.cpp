@@ -25,11 +25,9 @@ private slots:
     {
         QTest::addColumn<QTime>("time");
         QTest::addColumn<QString>("prefix");
-        QTest::newRow("47 ms") << QTime(9, 5, 3, 47) << QStringLiteral("090503.04 ");
-        QTest::newRow("8 ms") << QTime(9, 5, 3, 8) << QStringLiteral("090503.00 ");
-        QTest::newRow("quarter second") << QTime(9, 5, 7, 250) << QStringLiteral("090507.25 ");
-        QTest::newRow("midnight") << QTime(0, 0, 0, 0) << QStringLiteral("000000.00 ");
-        QTest::newRow("last moment") << QTime(23, 59, 59, 999) << QStringLiteral("235959.99 ");
+        QTest::newRow("47 ms") << QTime(9, 5, 3, 47) << u"090503.04 "_qs;
+        QTest::newRow("8 ms") << QTime(9, 5, 3, 8) << u"090503.00 "_qs;
+        QTest::newRow("last moment") << QTime(23, 59, 59, 999) << u"235959.99 "_qs;
     }
 
     void linePrefix()
@@ -40,9 +38,8 @@ private slots:
         m_now.setTime(time);
         CLogFile log(clock());
         log.SetFolder(dir.path());
-        QCOMPARE(log.WriteLine(QStringLiteral("A：こんにちは")), 0);
-        QVERIFY(
-            readBytes(log.GetPath()).endsWith(utf16le(prefix + QStringLiteral("A：こんにちは\r\n"), false)));
+        QCOMPARE(log.WriteLine(u"A：こんにちは"_qs), 0);
+        QVERIFY(readBytes(log.GetPath()).endsWith(utf16le(prefix + u"A：こんにちは\r\n"_qs, false)));
     }
 
     void fileLayout()
@@ -52,19 +49,19 @@ private slots:
         {
             CLogFile log(clock());
             log.SetFolder(dir.path());
-            QCOMPARE(log.WriteLine(QStringLiteral("first")), 0);
-            QCOMPARE(log.Write(QStringLiteral("raw\r\n")), 0);
+            QCOMPARE(log.WriteLine(u"first"_qs), 0);
+            QCOMPARE(log.Write(u"raw\r\n"_qs), 0);
             m_now = m_now.addMSecs(1000);
-            QCOMPARE(log.WriteLine(QStringLiteral("second")), 0);
+            QCOMPARE(log.WriteLine(u"second"_qs), 0);
             path = log.GetPath();
             // Each line is on disk as soon as it was written.
-            QVERIFY(readBytes(path).endsWith(utf16le(QStringLiteral("090504.04 second\r\n"), false)));
+            QVERIFY(readBytes(path).endsWith(utf16le(u"090504.04 second\r\n"_qs, false)));
         }
         // Destruction closed the file with the end line.
         QCOMPARE(readBytes(path), utf16le(QStringLiteral("090503.04 ---------- start ----------\r\n"
                                                          "090503.04 first\r\nraw\r\n090504.04 second\r\n"
                                                          "090504.04 ---------- end ----------\r\n")));
-        QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("log_20240305_090503.txt"));
+        QCOMPARE(QFileInfo(path).fileName(), u"log_20240305_090503.txt"_qs);
     }
 
     void nameFromPattern_data()
@@ -75,9 +72,8 @@ private slots:
         QTest::newRow("date and time") << u"log_%Y%m%d_%H%M%S.txt"_qs << u"log_20240305_090503.txt"_qs;
         QTest::newRow("literal percent") << u"100%%.txt"_qs << u"100%.txt"_qs;
         QTest::newRow("non-ASCII") << u"字幕_%Y.txt"_qs << u"字幕_2024.txt"_qs;
-        QTest::newRow("127 characters")
-            << fill120 + QStringLiteral("%H_.txt") << fill120 + QStringLiteral("09_.txt");
-        QTest::newRow("128 characters") << fill120 + QStringLiteral("%H__.txt") << QString();
+        QTest::newRow("127 characters") << fill120 + u"%H_.txt"_qs << fill120 + u"09_.txt"_qs;
+        QTest::newRow("128 characters") << fill120 + u"%H__.txt"_qs << QString();
         QTest::newRow("empty") << QString() << QString();
     }
 
@@ -93,7 +89,7 @@ private slots:
         QTemporaryDir dir;
         {
             CLogFile log;
-            log.SetFolder(dir.filePath(QStringLiteral("logs")));
+            log.SetFolder(dir.filePath(u"logs"_qs));
             log.Close();
             QVERIFY(!log.IsOpen());
         }
@@ -103,22 +99,22 @@ private slots:
     void settingsApplyAtNextOpening()
     {
         QTemporaryDir dir;
-        const QString first = dir.filePath(QStringLiteral("a"));
-        const QString second = dir.filePath(QStringLiteral("b/nested"));
+        const QString first = dir.filePath(u"a"_qs);
+        const QString second = dir.filePath(u"b/nested"_qs);
         CLogFile log(clock());
         log.SetFolder(first);
-        QCOMPARE(log.WriteLine(QStringLiteral("one")), 0);
+        QCOMPARE(log.WriteLine(u"one"_qs), 0);
         log.SetFolder(second);
-        log.SetPattern(QStringLiteral("log_%Y%m%d_%H%M%S_chat.txt"));
-        QCOMPARE(log.WriteLine(QStringLiteral("two")), 0);
-        QCOMPARE(log.GetPath(), QDir(first).filePath(QStringLiteral("log_20240305_090503.txt")));
+        log.SetPattern(u"log_%Y%m%d_%H%M%S_chat.txt"_qs);
+        QCOMPARE(log.WriteLine(u"two"_qs), 0);
+        QCOMPARE(log.GetPath(), QDir(first).filePath(u"log_20240305_090503.txt"_qs));
         QVERIFY(!QFileInfo::exists(second));
         log.Close();
         // The opening makes the folder: a new one, or one removed while the program ran.
         m_now = m_now.addSecs(1);
-        QCOMPARE(log.WriteLine(QStringLiteral("three")), 0);
-        QCOMPARE(log.GetPath(), QDir(second).filePath(QStringLiteral("log_20240305_090504_chat.txt")));
-        QVERIFY(readBytes(log.GetPath()).endsWith(utf16le(QStringLiteral("090504.04 three\r\n"), false)));
+        QCOMPARE(log.WriteLine(u"three"_qs), 0);
+        QCOMPARE(log.GetPath(), QDir(second).filePath(u"log_20240305_090504_chat.txt"_qs));
+        QVERIFY(readBytes(log.GetPath()).endsWith(utf16le(u"090504.04 three\r\n"_qs, false)));
         QCOMPARE(log.GetOpenedAt(), m_now.toSecsSinceEpoch());
     }
 
@@ -127,28 +123,28 @@ private slots:
         QTemporaryDir dir;
         CLogFile log(clock());
         log.SetFolder(dir.path());
-        QCOMPARE(log.WriteLine(QStringLiteral("one")), 0);
+        QCOMPARE(log.WriteLine(u"one"_qs), 0);
         log.Close();
         // Same second, same name: the earlier lines stay, and the file keeps a single mark.
-        QCOMPARE(log.WriteLine(QStringLiteral("two")), 0);
+        QCOMPARE(log.WriteLine(u"two"_qs), 0);
         log.Close();
         const QByteArray bytes = readBytes(log.GetPath());
         QVERIFY(bytes.startsWith("\xFF\xFE"));
         QCOMPARE(bytes.count("\xFF\xFE"), 1);
-        QVERIFY(bytes.contains(utf16le(QStringLiteral("090503.04 one\r\n"), false)));
-        QVERIFY(bytes.contains(utf16le(QStringLiteral("090503.04 two\r\n"), false)));
+        QVERIFY(bytes.contains(utf16le(u"090503.04 one\r\n"_qs, false)));
+        QVERIFY(bytes.contains(utf16le(u"090503.04 two\r\n"_qs, false)));
     }
 
     void unwritableFolders()
     {
         TestHome home;
         // A folder below a regular file can be neither created nor written.
-        const QString blocker = QDir(home.path()).filePath(QStringLiteral("blocker"));
+        const QString blocker = QDir(home.path()).filePath(u"blocker"_qs);
         writeBytes(blocker, "x");
         CLogFile log(clock());
         QCOMPARE(log.GetFolder(), home.documentsFolder());
-        log.SetFolder(blocker + QStringLiteral("/logs"));
-        QCOMPARE(log.WriteLine(QStringLiteral("saved anyway")), 0);
+        log.SetFolder(blocker + u"/logs"_qs);
+        QCOMPARE(log.WriteLine(u"saved anyway"_qs), 0);
         QCOMPARE(QFileInfo(log.GetPath()).path(), home.documentsFolder());
         QCOMPARE(log.GetFolder(), home.documentsFolder());
         log.Close();
@@ -157,9 +153,9 @@ private slots:
         QVERIFY(QDir(home.documentsFolder()).removeRecursively());
         writeBytes(home.documentsFolder(), "x");
         CLogFile lost(clock());
-        lost.SetFolder(blocker + QStringLiteral("/logs"));
-        QVERIFY(lost.WriteLine(QStringLiteral("lost")) != 0);
-        QVERIFY(lost.Write(QStringLiteral("lost")) != 0);
+        lost.SetFolder(blocker + u"/logs"_qs);
+        QVERIFY(lost.WriteLine(u"lost"_qs) != 0);
+        QVERIFY(lost.Write(u"lost"_qs) != 0);
         QVERIFY(!lost.IsOpen());
 
         // A name too long to format gives no file at all.
@@ -167,7 +163,7 @@ private slots:
         CLogFile unnamed(clock());
         unnamed.SetFolder(dir.path());
         unnamed.SetPattern(QString(200, QLatin1Char('n')));
-        QVERIFY(unnamed.WriteLine(QStringLiteral("lost")) != 0);
+        QVERIFY(unnamed.WriteLine(u"lost"_qs) != 0);
         QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     }
 };

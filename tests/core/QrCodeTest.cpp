@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "core/CQrCode.h"
 
 #include <QProcess>
@@ -42,81 +43,67 @@ class TestQrCode final : public QObject
     Q_OBJECT
 
 private slots:
-    void shapeOfTheCode_data();
-    void shapeOfTheCode();
-    void readsBackAsTheText_data();
-    void readsBackAsTheText();
-    void emptyTextGivesNoCode();
+    void shapeOfTheCode_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("version");
+        // Medium correction holds 26 bytes in version 2 and 42 in version 3.
+        QTest::newRow("26 bytes: version 2") << u"http://10.0.0.21:8080/live"_qs << 2;
+        QTest::newRow("27 bytes: version 3") << u"http://10.0.0.210:8080/live"_qs << 3;
+        QTest::newRow("longest IPv4 address with a port") << u"http://255.255.255.255:65535/live"_qs << 3;
+    }
+
+    void shapeOfTheCode()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, version);
+        const std::optional<CQrCode> code = CQrCode::Encode(text);
+        QVERIFY(code);
+        QCOMPARE(code->version(), version);
+        QCOMPARE(code->size(), 17 + 4 * version);
+        // Finder patterns in three corners, none in the fourth; the timing row alternates.
+        QVERIFY(hasFinder(*code, 0, 0));
+        QVERIFY(hasFinder(*code, code->size() - 7, 0));
+        QVERIFY(hasFinder(*code, 0, code->size() - 7));
+        QVERIFY(!hasFinder(*code, code->size() - 7, code->size() - 7));
+        for (int x = 8; x < code->size() - 8; ++x)
+            QCOMPARE(code->isDark(x, 6), x % 2 == 0);
+        // Outside the square every module is light (the quiet zone).
+        QVERIFY(!code->isDark(-1, 0) && !code->isDark(0, code->size()));
+    }
+
+    void readsBackAsTheText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("address with a port") << u"http://192.0.2.15:8081/live"_qs;
+        QTest::newRow("address on port 80") << u"http://198.51.100.7/live"_qs;
+        QTest::newRow("text beyond ASCII") << u"http://例え.テスト:8080/live"_qs;
+    }
+
+    void readsBackAsTheText()
+    {
+        QFETCH(QString, text);
+        const QString reader = QStandardPaths::findExecutable(u"zbarimg"_qs);
+        if (reader.isEmpty())
+            QSKIP("zbarimg (Debian: zbar-tools) is not installed; the codes are not read back.");
+        const std::optional<CQrCode> code = CQrCode::Encode(text);
+        QVERIFY(code);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"code.pgm"_qs);
+        writeBytes(path, pgm(*code, 4));
+
+        QProcess zbar;
+        zbar.start(reader, {u"--quiet"_qs, u"--raw"_qs, u"-Sbinary"_qs, path});
+        QVERIFY(zbar.waitForFinished(30000));
+        QCOMPARE(zbar.exitCode(), 0);
+        QByteArray read = zbar.readAllStandardOutput();
+        if (read.endsWith('\n'))
+            read.chop(1);
+        QCOMPARE(QString::fromUtf8(read), text);
+    }
+
+    void emptyTextGivesNoCode() { QVERIFY(!CQrCode::Encode(QString())); }
 };
-
-void TestQrCode::shapeOfTheCode_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("version");
-    // Medium correction holds 26 bytes in version 2 and 42 in version 3.
-    QTest::newRow("26 bytes: version 2") << u"http://10.0.0.21:8080/live"_qs << 2;
-    QTest::newRow("27 bytes: version 3") << u"http://10.0.0.210:8080/live"_qs << 3;
-    QTest::newRow("longest IPv4 address with a port") << u"http://255.255.255.255:65535/live"_qs << 3;
-    QTest::newRow("no port") << u"http://10.0.0.2/live"_qs << 2;
-}
-
-void TestQrCode::shapeOfTheCode()
-{
-    QFETCH(QString, text);
-    QFETCH(int, version);
-    const std::optional<CQrCode> code = CQrCode::Encode(text);
-    QVERIFY(code);
-    QCOMPARE(code->version(), version);
-    QCOMPARE(code->size(), 17 + 4 * version);
-    // Finder patterns in three corners, none in the fourth; the timing row alternates.
-    QVERIFY(hasFinder(*code, 0, 0));
-    QVERIFY(hasFinder(*code, code->size() - 7, 0));
-    QVERIFY(hasFinder(*code, 0, code->size() - 7));
-    QVERIFY(!hasFinder(*code, code->size() - 7, code->size() - 7));
-    for (int x = 8; x < code->size() - 8; ++x)
-        QCOMPARE(code->isDark(x, 6), x % 2 == 0);
-    // Outside the square every module is light (the quiet zone).
-    QVERIFY(!code->isDark(-1, 0) && !code->isDark(0, code->size()));
-}
-
-void TestQrCode::readsBackAsTheText_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::newRow("address with a port") << u"http://192.0.2.15:8081/live"_qs;
-    QTest::newRow("address on port 80") << u"http://198.51.100.7/live"_qs;
-    QTest::newRow("text beyond ASCII") << u"http://例え.テスト:8080/live"_qs;
-}
-
-void TestQrCode::readsBackAsTheText()
-{
-    QFETCH(QString, text);
-    const QString reader = QStandardPaths::findExecutable(u"zbarimg"_qs);
-    if (reader.isEmpty())
-        QSKIP("zbarimg (Debian: zbar-tools) is not installed; the codes are not read back.");
-    const std::optional<CQrCode> code = CQrCode::Encode(text);
-    QVERIFY(code);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(u"code.pgm"_qs);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(pgm(*code, 4));
-    file.close();
-
-    QProcess zbar;
-    zbar.start(reader, {u"--quiet"_qs, u"--raw"_qs, u"-Sbinary"_qs, path});
-    QVERIFY(zbar.waitForFinished(30000));
-    QCOMPARE(zbar.exitCode(), 0);
-    QByteArray read = zbar.readAllStandardOutput();
-    if (read.endsWith('\n'))
-        read.chop(1);
-    QCOMPARE(QString::fromUtf8(read), text);
-}
-
-void TestQrCode::emptyTextGivesNoCode()
-{
-    QVERIFY(!CQrCode::Encode(QString()));
-}
 
 QTEST_APPLESS_MAIN(TestQrCode)
 #include "QrCodeTest.moc"

@@ -19,17 +19,16 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("logged");
         QTest::addColumn<QByteArray>("saved");
-        QTest::newRow("UTF-8 log, lone LF") << QByteArray("\xE3\x81\x82\nb\r\n") << u"あ\nb\n"_qs
-                                            << u"UTF-8"_qs << QByteArray("\xE3\x81\x82\r\nb\r\n");
+        QTest::newRow("UTF-8 log, lone LF")
+            << QByteArray("\xE3\x81\x82\nb\r\n") << u"あ\nb\n"_qs << QByteArray("\xE3\x81\x82\r\nb\r\n");
         QTest::newRow("UTF-8 signature dropped") << QByteArray("\xEF\xBB\xBF"
                                                                "ab")
-                                                 << u"ab"_qs << u"UTF-8"_qs << QByteArray("ab");
+                                                 << u"ab"_qs << QByteArray("ab");
         QTest::newRow("UTF-16LE, lone CR") << QByteArray("\xFF\xFE\x42\x30\r\0b\0", 8) << u"あ\nb"_qs
-                                           << u"UTF-16LE"_qs << QByteArray("\xFF\xFE\x42\x30\r\0\n\0b\0", 10);
+                                           << QByteArray("\xFF\xFE\x42\x30\r\0\n\0b\0", 10);
         QTest::newRow("ANSI, CR CR LF")
-            << QByteArray("\x82\xA0\r\r\n") << u"あ\n\n"_qs << u"ANSI"_qs << QByteArray("\x82\xA0\r\n\r\n");
+            << QByteArray("\x82\xA0\r\r\n") << u"あ\n\n"_qs << QByteArray("\x82\xA0\r\n\r\n");
     }
     void openAndSaveBack()
     {
@@ -45,8 +44,6 @@ private slots:
         QString shown;
         document.Open([&shown](const QString &text) { shown = text; });
         QTEST(shown, "shown");
-        QFETCH(QString, logged);
-        QCOMPARE(operationLogLines().last(), u"CDlgLog opens file as %1."_qs.arg(logged));
         QCOMPARE(document.path(), path);
         // The bytes are gone once shown: a second Open shows nothing.
         document.Open([](const QString &) { QFAIL("opened twice"); });

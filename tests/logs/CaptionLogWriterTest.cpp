@@ -25,7 +25,7 @@ public:
     void setLastLoggedLine(int serial) override { last = serial; }
 };
 
-const QString kTypist = QStringLiteral("127.0.0.5");
+const QString kTypist = u"127.0.0.5"_qs;
 
 // A store filled with the start-up blanks the way the main window does it, and the two logs on a
 // hand-set clock in a folder of the test's own home.
@@ -38,14 +38,14 @@ public:
         host.save = save;
         store.Configure(keep, lines);
         for (int i = 0; i < lines; ++i)
-            store.AddString(QString(), QStringLiteral("127.0.0.1"), 'i');
+            store.AddString(QString(), u"127.0.0.1"_qs, 'i');
         // The main window counts the blanks as logged by their number.
         host.last = lines;
-        const QString folder = home.path() + QStringLiteral("/logs");
+        const QString folder = home.path() + u"/logs"_qs;
         displayLog.SetFolder(folder);
-        displayLog.SetPattern(QStringLiteral("log_%Y%m%d_%H%M%S_display.txt"));
+        displayLog.SetPattern(u"log_%Y%m%d_%H%M%S_display.txt"_qs);
         contactLog.SetFolder(folder);
-        contactLog.SetPattern(QStringLiteral("log_%Y%m%d_%H%M%S_chat.txt"));
+        contactLog.SetPattern(u"log_%Y%m%d_%H%M%S_chat.txt"_qs);
     }
 
     CReceivedMainData record(const QString &text)
@@ -69,15 +69,13 @@ public:
     void captions(int from, int count)
     {
         for (int i = from; i < from + count; ++i)
-            caption(QStringLiteral("c%1").arg(i));
+            caption(u"c%1"_qs.arg(i));
     }
 
     // The display log's lines after the start banner (without their CR LF).
     QStringList logged() const
     {
-        if (displayLog.GetPath().isEmpty())
-            return {};
-        QStringList lines = readUtf16File(displayLog.GetPath()).split(QStringLiteral("\r\n"));
+        QStringList lines = readUtf16File(displayLog.GetPath()).split(u"\r\n"_qs);
         if (!lines.isEmpty())
             lines.removeFirst();
         if (!lines.isEmpty() && lines.last().isEmpty())
@@ -89,7 +87,7 @@ public:
     {
         QStringList out;
         for (int i = from; i < from + count; ++i)
-            out.append(QStringLiteral("c%1").arg(i));
+            out.append(u"c%1"_qs.arg(i));
         return out;
     }
 
@@ -113,28 +111,39 @@ class CaptionLogWriterTest final : public QObject
     Q_OBJECT
 
 private slots:
+    // Batches go out while the display is fed; shutting down writes the rest, once.
     void batchesBehindTheDisplay_data()
     {
         QTest::addColumn<int>("lines");
         QTest::addColumn<int>("save");
+        QTest::addColumn<int>("keep");
         QTest::addColumn<int>("shown");
-        QTest::addColumn<int>("written");
-        QTest::newRow("110 captions: all still too close") << 10 << 100 << 110 << 0;
-        QTest::newRow("111 captions: the 100 oldest") << 10 << 100 << 111 << 100;
-        QTest::newRow("210 captions: still one batch") << 10 << 100 << 210 << 100;
-        QTest::newRow("211 captions: two batches") << 10 << 100 << 211 << 200;
-        QTest::newRow("batches of 10 behind 3 lines") << 3 << 10 << 24 << 20;
+        QTest::addColumn<int>("written"); // before the shutdown
+        QTest::newRow("nothing shown: no file") << 10 << 100 << 2000 << 0 << 0;
+        QTest::newRow("110 captions: all still too close") << 10 << 100 << 2000 << 110 << 0;
+        QTest::newRow("111 captions: the 100 oldest") << 10 << 100 << 2000 << 111 << 100;
+        QTest::newRow("210 captions: still one batch") << 10 << 100 << 2000 << 210 << 100;
+        QTest::newRow("211 captions: two batches") << 10 << 100 << 2000 << 211 << 200;
+        QTest::newRow("batches of 10 behind 3 lines") << 3 << 10 << 2000 << 24 << 20;
+        // Each batch must go out before its records leave the store.
+        QTest::newRow("store of 20, batches of 1000") << 5 << 1000 << 20 << 300 << 294;
     }
 
     void batchesBehindTheDisplay()
     {
         QFETCH(int, lines);
         QFETCH(int, save);
+        QFETCH(int, keep);
         QFETCH(int, shown);
         QFETCH(int, written);
-        Fixture f(lines, save);
+        Fixture f(lines, save, keep);
         f.captions(0, shown);
         QCOMPARE(f.logged(), Fixture::names(0, written));
+        f.writer.FlushDisplayLog();
+        f.writer.FlushDisplayLog();
+        QCOMPARE(f.logged(), Fixture::names(0, shown));
+        QCOMPARE(f.host.last, f.store.nextSerial() - 1);
+        QCOMPARE(f.displayLog.GetPath().isEmpty(), shown == 0);
     }
 
     void withdrawnCaptionNeverLogged()
@@ -147,7 +156,7 @@ private slots:
         f.captions(6, 105);
         QStringList expected = Fixture::names(0, 100);
         // The batch still spans 100 serials; the withdrawn one among them is left out.
-        expected.removeAll(QStringLiteral("c5"));
+        expected.removeAll(u"c5"_qs);
         QCOMPARE(f.logged(), expected);
     }
 
@@ -155,11 +164,11 @@ private slots:
     {
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("written");
-        QTest::newRow("bare CR") << QStringLiteral("a\rb") << QStringLiteral("a\r\nb\r\n");
-        QTest::newRow("bare LF") << QStringLiteral("a\nb") << QStringLiteral("a\r\nb\r\n");
-        QTest::newRow("CR LF kept") << QStringLiteral("a\r\nb") << QStringLiteral("a\r\nb\r\n");
-        QTest::newRow("LF CR is two breaks") << QStringLiteral("a\n\rb") << QStringLiteral("a\r\n\r\nb\r\n");
-        QTest::newRow("empty caption") << QString() << QStringLiteral("\r\n");
+        QTest::newRow("bare CR") << u"a\rb"_qs << u"a\r\nb\r\n"_qs;
+        QTest::newRow("bare LF") << u"a\nb"_qs << u"a\r\nb\r\n"_qs;
+        QTest::newRow("CR LF kept") << u"a\r\nb"_qs << u"a\r\nb\r\n"_qs;
+        QTest::newRow("LF CR is two breaks") << u"a\n\rb"_qs << u"a\r\n\r\nb\r\n"_qs;
+        QTest::newRow("empty caption") << QString() << u"\r\n"_qs;
     }
 
     void lineBreaks()
@@ -170,64 +179,17 @@ private slots:
         f.caption(raw);
         f.writer.FlushDisplayLog();
         const QString file = readUtf16File(f.displayLog.GetPath());
-        QCOMPARE(file.mid(file.indexOf(QStringLiteral("\r\n")) + 2), written);
-    }
-
-    void shutdownWritesEverythingLeft()
-    {
-        Fixture f;
-        f.captions(0, 125);
-        QCOMPARE(f.logged().size(), 100);
-        f.writer.FlushDisplayLog();
-        QCOMPARE(f.logged(), Fixture::names(0, 125));
-        QCOMPARE(f.host.last, f.store.nextSerial() - 1);
-        // A second flush has nothing left to write.
-        f.writer.FlushDisplayLog();
-        QCOMPARE(f.logged().size(), 125);
-    }
-
-    void startupBlanksNeverLogged()
-    {
-        Fixture f;
-        f.caption(QStringLiteral("first"));
-        f.writer.FlushDisplayLog();
-        QCOMPARE(f.logged(), QStringList{QStringLiteral("first")});
-        // The log viewer asks for the whole range and gets no blanks either.
-        QString text;
-        QCOMPARE(f.writer.GetLogText(-1, -1, text), 1);
-        QCOMPARE(text, QStringLiteral("first\r\n"));
-    }
-
-    void nothingToWriteCreatesNoFile()
-    {
-        Fixture f;
-        f.writer.FlushDisplayLog();
-        QVERIFY(f.displayLog.GetPath().isEmpty());
-        QVERIFY(!QFileInfo::exists(f.home.path() + QStringLiteral("/logs")) ||
-                QDir(f.home.path() + QStringLiteral("/logs")).isEmpty());
-    }
-
-    void contactLinePrefix_data()
-    {
-        QTest::addColumn<QTime>("time");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("09:05:07.25") << QTime(9, 5, 7, 250) << QStringLiteral("090507.25 member1＞hello");
-        QTest::newRow("hundredths rounded down")
-            << QTime(23, 59, 59, 8) << QStringLiteral("235959.00 member1＞hello");
+        QCOMPARE(file.mid(file.indexOf(u"\r\n"_qs) + 2), written);
     }
 
     void contactLinePrefix()
     {
-        QFETCH(QTime, time);
-        QFETCH(QString, line);
         Fixture f;
-        f.now = QDateTime(QDate(2024, 3, 5), time);
-        f.writer.contactLogLine(QStringLiteral("member1＞hello"));
-        const QStringList lines = readUtf16File(f.contactLog.GetPath()).split(QStringLiteral("\r\n"));
+        f.writer.contactLogLine(u"member1＞hello"_qs);
+        const QStringList lines = readUtf16File(f.contactLog.GetPath()).split(u"\r\n"_qs);
         QCOMPARE(lines.size(), 3);
-        QVERIFY(lines.at(0).endsWith(QStringLiteral("---------- start ----------")));
-        QCOMPARE(lines.at(1), line);
-        QVERIFY(QFileInfo(f.contactLog.GetPath()).fileName().endsWith(QStringLiteral("_chat.txt")));
+        QCOMPARE(lines.at(1), u"090507.25 member1＞hello"_qs);
+        QVERIFY(QFileInfo(f.contactLog.GetPath()).fileName().endsWith(u"_chat.txt"_qs));
     }
 
     void rangeRefused_data()
@@ -263,14 +225,14 @@ private slots:
         const QStringList before = f.logged();
         QCOMPARE(before, Fixture::names(0, 15));
         // A line typed before c5 arrives only now and goes in at its place, behind what is logged.
-        CReceivedMainData late = f.record(QStringLiteral("late"));
+        CReceivedMainData late = f.record(u"late"_qs);
         const int pos = f.store.SerialToPosition(f.host.last) - 8;
         f.store.InsertData(pos, late);
         f.writer.displayLogRecord(late);
         f.captions(20, 3);
         f.writer.FlushDisplayLog();
         QStringList expected = Fixture::names(0, 15);
-        expected.append(QStringLiteral("late"));
+        expected.append(u"late"_qs);
         expected.append(Fixture::names(15, 8));
         QCOMPARE(f.logged(), expected);
     }
@@ -281,16 +243,17 @@ private slots:
         // Typed from 23:59:55 UTC on; the time of day runs on past midnight (86400000).
         const qint32 zero = 86395000;
         f.now = QDateTime(QDate(2024, 3, 5), QTime(23, 59, 59), Qt::UTC);
-        const auto typed = [&f, zero](const char *text, qint32 at) {
+        const auto typed = [&f, zero](const char *text, qint32 at, char type = 'D') {
             CReceivedMainData r = f.record(QString::fromUtf8(text));
             r.nTimeSent = zero + at;
+            r.nType = type;
             f.store.AppendData(r);
             f.writer.displayLogRecord(*f.store.at(f.store.count() - 1));
         };
         typed("c0", 0);
         typed("c1", 3000);
         // A Quorel peer's line has no typing time: it counts from its arrival.
-        f.store.AddString(QStringLiteral("q"), QStringLiteral("127.0.0.9"), 'i');
+        f.store.AddString(u"q"_qs, u"127.0.0.9"_qs, 'i');
         f.writer.displayLogRecord(*f.store.at(f.store.count() - 1));
         typed("c2\n<b>&", 4500);
         typed("c3", 6000);
@@ -303,39 +266,30 @@ private slots:
         typed("c7", 40000);
         // The first batch (c0 … c3) is on disk and complete, as a crash would leave it.
         const QString path = f.transcript.GetPath();
-        QCOMPARE(path, f.displayLog.GetPath().replace(QStringLiteral("_display.txt"),
-                                                      QStringLiteral("_captions.vtt")));
-        const QList<SubtitleCue> firstBatch{{0, 3000, QStringLiteral("c0")},
-                                            {3000, 4000, QStringLiteral("c1")},
-                                            {4000, 5000, QStringLiteral("q")},
-                                            {4500, 14500, QStringLiteral("c2\n<b>&")}};
+        QCOMPARE(path, f.displayLog.GetPath().replace(u"_display.txt"_qs, u"_captions.vtt"_qs));
+        const QList<SubtitleCue> firstBatch{{0, 3000, u"c0"_qs},
+                                            {3000, 4000, u"c1"_qs},
+                                            {4000, 5000, u"q"_qs},
+                                            {4500, 14500, u"c2\n<b>&"_qs}};
         bool ok = false;
         QCOMPARE(CSubtitles::ParseWebVtt(QString::fromUtf8(readBytes(path)), &ok), firstBatch);
         QVERIFY(ok);
         QCOMPARE(CSubtitles::ZeroTime(QString::fromUtf8(readBytes(path))),
                  QDateTime(QDate(2024, 3, 5), QTime(23, 59, 55), Qt::UTC));
 
+        // A blank line does not end a cue; a screen clear does.
+        typed(" ", 40500);
+        typed("", 41200, 'E');
         f.now = QDateTime(QDate(2024, 3, 6), QTime(0, 0, 36, 500), Qt::UTC);
         f.writer.FlushDisplayLog();
-        const QList<SubtitleCue> rest{{30000, 31000, QStringLiteral("c4")},
-                                      {31000, 32000, QStringLiteral("c5")},
-                                      {31000, 40000, QStringLiteral("c6")},
-                                      {40000, 41500, QStringLiteral("c7")}};
+        const QList<SubtitleCue> rest{{30000, 31000, u"c4"_qs},
+                                      {31000, 32000, u"c5"_qs},
+                                      {31000, 40000, u"c6"_qs},
+                                      {40000, 41200, u"c7"_qs}};
         QCOMPARE(CSubtitles::ParseWebVtt(QString::fromUtf8(readBytes(path))), firstBatch + rest);
-        // The display log is as it always was.
-        QCOMPARE(f.logged(), (QStringList{QStringLiteral("c0"), QStringLiteral("c1"), QStringLiteral("q"),
-                                          QStringLiteral("c2"), QStringLiteral("<b>&"), QStringLiteral("c4"),
-                                          QStringLiteral("c5"), QStringLiteral("c6"), QStringLiteral("c7")}));
-    }
-
-    void smallStoreLosesNothing()
-    {
-        // Batches of 1000 behind 5 lines in a store of only 20: each batch must go out before its
-        // records leave the store.
-        Fixture f(5, 1000, 20);
-        f.captions(0, 300);
-        f.writer.FlushDisplayLog();
-        QCOMPARE(f.logged(), Fixture::names(0, 300));
+        // The display log is as it always was (the screen clear's line feeds are the store's).
+        QCOMPARE(f.logged().mid(0, 10), (QStringList{u"c0"_qs, u"c1"_qs, u"q"_qs, u"c2"_qs, u"<b>&"_qs,
+                                                     u"c4"_qs, u"c5"_qs, u"c6"_qs, u"c7"_qs, u" "_qs}));
     }
 
     void logSwitchedOnAgainWritesWhatIsStillKept()
@@ -344,13 +298,13 @@ private slots:
         f.captions(0, 10);
         // The log is off: the controller stores captions without telling the writer.
         for (int i = 10; i < 110; ++i)
-            f.store.AppendData(f.record(QStringLiteral("c%1").arg(i)));
-        f.caption(QStringLiteral("c110"));
-        QVERIFY(operationLogLines().contains(QStringLiteral("ManageMainLog() failed.")));
+            f.store.AppendData(f.record(u"c%1"_qs.arg(i)));
+        f.caption(u"c110"_qs);
+        QVERIFY(operationLogLines().contains(u"ManageMainLog() failed."_qs));
         f.writer.FlushDisplayLog();
         const QStringList logged = f.logged();
         // Every caption the store still holds is written, once and in order.
-        QCOMPARE(logged.mid(logged.indexOf(QStringLiteral("c91"))), Fixture::names(91, 20));
+        QCOMPARE(logged.mid(logged.indexOf(u"c91"_qs)), Fixture::names(91, 20));
         QStringList unique = logged;
         QCOMPARE(unique.removeDuplicates(), 0);
     }

@@ -10,9 +10,8 @@ namespace {
 
 using Cues = QList<SubtitleCue>;
 
-const Cues kCues{{0, 1500, QStringLiteral("こんにちは")},
-                 {1500, 3000, QStringLiteral("a <b> & c\n\n2行目")},
-                 {3723004, 3733004, QStringLiteral("x --> y")}};
+const Cues kCues{
+    {0, 1500, u"こんにちは"_qs}, {1500, 3000, u"a <b> & c\n\n2行目"_qs}, {3723004, 3733004, u"x --> y"_qs}};
 
 } // namespace
 
@@ -30,17 +29,17 @@ private slots:
             << CSubtitles::WebVttHeader(QDateTime(QDate(2024, 3, 5), QTime(23, 59), Qt::UTC)) +
                    CSubtitles::WebVttCue(kCues[0]) + CSubtitles::WebVttCue(kCues[1]) +
                    CSubtitles::WebVttCue(kCues[2])
-            << Cues{kCues[0], {1500, 3000, QStringLiteral("a <b> & c\n2行目")}, kCues[2]};
+            << Cues{kCues[0], {1500, 3000, u"a <b> & c\n2行目"_qs}, kCues[2]};
         QTest::newRow("another program's: BOM, CR LF, ids, minutes only, settings, notes")
             << QStringLiteral(
                    "\uFEFFWEBVTT - title\r\n\r\nSTYLE\r\n::cue { color: red }\r\n\r\nNOTE a\r\nb\r\n\r\n"
                    "id1\r\n00:01.250 --> 00:02.000 align:start\r\nA\r\n\r\n"
                    "01:00:00.000 --> 01:00:01.000\r\nB\r\nC\r\n")
-            << Cues{{1250, 2000, QStringLiteral("A")}, {3600000, 3601000, QStringLiteral("B\nC")}};
+            << Cues{{1250, 2000, u"A"_qs}, {3600000, 3601000, u"B\nC"_qs}};
         QTest::newRow("broken timing skipped") << QStringLiteral("WEBVTT\n\n00:01.2 --> 00:02.000\nA\n\n"
                                                                  "00:00:01.000 -> 00:00:02.000\nB\n\n"
                                                                  "00:00:03.000 --> 00:00:04.000\nC\n")
-                                               << Cues{{3000, 4000, QStringLiteral("C")}};
+                                               << Cues{{3000, 4000, u"C"_qs}};
     }
 
     void webVttReadBack()
@@ -55,8 +54,7 @@ private slots:
     void notWebVttRefused()
     {
         bool ok = true;
-        QVERIFY(
-            CSubtitles::ParseWebVtt(QStringLiteral("1\n00:00:01,000 --> 00:00:02,000\nA\n"), &ok).isEmpty());
+        QVERIFY(CSubtitles::ParseWebVtt(u"1\n00:00:01,000 --> 00:00:02,000\nA\n"_qs, &ok).isEmpty());
         QVERIFY(!ok);
     }
 
@@ -93,8 +91,8 @@ private slots:
     {
         QTest::addColumn<CSubtitles::Format>("format");
         QTest::addColumn<QString>("name");
-        QTest::newRow("SRT") << CSubtitles::Format::Srt << QStringLiteral("out.srt");
-        QTest::newRow("WebVTT") << CSubtitles::Format::WebVtt << QStringLiteral("out.vtt");
+        QTest::newRow("SRT") << CSubtitles::Format::Srt << u"out.srt"_qs;
+        QTest::newRow("WebVTT") << CSubtitles::Format::WebVtt << u"out.vtt"_qs;
     }
 
     void exportsReadByFfmpeg()
@@ -102,30 +100,27 @@ private slots:
         QFETCH(CSubtitles::Format, format);
         QFETCH(QString, name);
         QTemporaryDir dir;
-        const QString transcript = dir.filePath(QStringLiteral("log_captions.vtt"));
+        const QString transcript = dir.filePath(u"log_captions.vtt"_qs);
         writeBytes(transcript, CSubtitles::ToText(kCues, CSubtitles::Format::WebVtt).toUtf8());
         QString error;
         QVERIFY2(CSubtitles::Export(transcript, dir.filePath(name), format, -500, &error), qPrintable(error));
-        QVERIFY(!CSubtitles::Export(dir.filePath(QStringLiteral("none.vtt")), dir.filePath(name), format, 0));
+        QVERIFY(!CSubtitles::Export(dir.filePath(u"none.vtt"_qs), dir.filePath(name), format, 0));
 
-        const QString ffmpeg = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+        const QString ffmpeg = QStandardPaths::findExecutable(u"ffmpeg"_qs);
         if (ffmpeg.isEmpty())
             QSKIP("ffmpeg is not installed here: the exports were not checked with a real parser");
         QProcess process;
         process.setWorkingDirectory(dir.path());
-        process.start(ffmpeg, {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), name,
-                               QStringLiteral("out.ass")});
+        process.start(ffmpeg, {u"-v"_qs, u"error"_qs, u"-i"_qs, name, u"out.ass"_qs});
         QVERIFY(process.waitForFinished(60000));
         QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
-        const QString ass = QString::fromUtf8(readBytes(dir.filePath(QStringLiteral("out.ass"))));
-        const QStringList dialogue = ass.split(u'\n').filter(QStringLiteral("Dialogue:"));
+        const QString ass = QString::fromUtf8(readBytes(dir.filePath(u"out.ass"_qs)));
+        const QStringList dialogue = ass.split(u'\n').filter(u"Dialogue:"_qs);
         QCOMPARE(dialogue.size(), 3);
-        QVERIFY2(dialogue[0].contains(QStringLiteral("0:00:00.00,0:00:01.00")) &&
-                     dialogue[0].contains(QStringLiteral("こんにちは")),
+        QVERIFY2(dialogue[0].contains(u"0:00:00.00,0:00:01.00"_qs) && dialogue[0].contains(u"こんにちは"_qs),
                  qPrintable(dialogue[0]));
-        QVERIFY2(dialogue[1].contains(QStringLiteral("0:00:01.00,0:00:02.50")), qPrintable(dialogue[1]));
-        QVERIFY2(dialogue[2].contains(QStringLiteral("1:02:02.50,1:02:12.50")) &&
-                     dialogue[2].contains(QStringLiteral("x --> y")),
+        QVERIFY2(dialogue[1].contains(u"0:00:01.00,0:00:02.50"_qs), qPrintable(dialogue[1]));
+        QVERIFY2(dialogue[2].contains(u"1:02:02.50,1:02:12.50"_qs) && dialogue[2].contains(u"x --> y"_qs),
                  qPrintable(dialogue[2]));
     }
 };

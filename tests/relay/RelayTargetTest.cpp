@@ -19,9 +19,9 @@ struct Rig
     {
         if (!endpoint.isListening())
             QVERIFY(endpoint.start());
-        const QString query = kind == RelayKind::Zoom ? QStringLiteral("/closedcaption?id=m1&signature=s%2Bg")
-                                                      : QStringLiteral("/closedcaption?cid=key1");
-        const RelayTargetSettings settings{kind, endpoint.url(query), QStringLiteral("ja-JP"), true, holdMs};
+        const QString query = kind == RelayKind::Zoom ? u"/closedcaption?id=m1&signature=s%2Bg"_qs
+                                                      : u"/closedcaption?cid=key1"_qs;
+        const RelayTargetSettings settings{kind, endpoint.url(query), u"ja-JP"_qs, true, holdMs};
         target = std::make_unique<CRelayTarget>(settings, clock, network, options);
         target->Start();
     }
@@ -85,10 +85,9 @@ private slots:
         rig.endpoint.setSeqAnswer(seqStatus, seqBody);
         rig.endpoint.setTimeSource([&rig] { return rig.clock.currentUtc().addMSecs(5250); });
         rig.make(kind);
-        rig.target->lineShown(7, QStringLiteral("こんにちは\r\nworld"),
-                              rig.clock.currentUtc().addMSecs(-1500));
+        rig.target->lineShown(7, u"こんにちは\r\nworld"_qs, rig.clock.currentUtc().addMSecs(-1500));
         QTRY_VERIFY_WITH_TIMEOUT(rig.drained(), kWaitMs);
-        rig.target->lineShown(8, QStringLiteral("next"), rig.clock.currentUtc().addMSecs(-800));
+        rig.target->lineShown(8, u"next"_qs, rig.clock.currentUtc().addMSecs(-800));
         QTRY_COMPARE_WITH_TIMEOUT(rig.endpoint.acceptedSeqs().size(), 2, kWaitMs);
 
         const QList<CapturedRequest> requests = rig.endpoint.requests();
@@ -107,18 +106,16 @@ private slots:
         QTEST(requests.last().body, "nextBody");
         // The service has the request before the target has its answer.
         QTRY_COMPARE_WITH_TIMEOUT(rig.target->lastDelayMs(), 800, kWaitMs);
-        QCOMPARE(rig.target->lastAnswer(), QStringLiteral("200 OK"));
+        QCOMPARE(rig.target->lastAnswer(), u"200 OK"_qs);
     }
 
     void failureRetriesWithSameSeq_data()
     {
         QTest::addColumn<int>("failure");
         QTest::addColumn<QString>("answer");
-        QTest::newRow("500") << 500 << QStringLiteral("500 Internal Server Error");
-        QTest::newRow("503") << 503 << QStringLiteral("503 Service Unavailable");
+        QTest::newRow("500") << 500 << u"500 Internal Server Error"_qs;
         QTest::newRow("connection dropped") << int(FakeCaptionEndpoint::kDrop) << QString();
-        QTest::newRow("no answer") << int(FakeCaptionEndpoint::kHang)
-                                   << QStringLiteral("no answer within 3 s");
+        QTest::newRow("no answer") << int(FakeCaptionEndpoint::kHang) << u"no answer within 3 s"_qs;
     }
 
     void failureRetriesWithSameSeq()
@@ -129,7 +126,7 @@ private slots:
         Rig rig;
         rig.endpoint.queueAnswers({failure});
         rig.make(RelayKind::Zoom);
-        rig.show(1, QStringLiteral("A"));
+        rig.show(1, u"A"_qs);
         QTRY_VERIFY_WITH_TIMEOUT(!rig.endpoint.posts().isEmpty(), kWaitMs);
         if (failure == FakeCaptionEndpoint::kHang)
             rig.clock.advance(rig.options.timeoutMs);
@@ -137,8 +134,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(rig.target->state() == RelayState::WaitingToRetry ||
                                      !rig.endpoint.acceptedSeqs().isEmpty(),
                                  kWaitMs);
-        rig.show(2, QStringLiteral("B"));
-        rig.show(3, QStringLiteral("C"));
+        rig.show(2, u"B"_qs);
+        rig.show(3, u"C"_qs);
         if (rig.target->state() == RelayState::WaitingToRetry) {
             if (!answer.isEmpty())
                 QCOMPARE(rig.target->lastAnswer(), answer);
@@ -164,7 +161,7 @@ private slots:
         const QList<int> waits{1000, 2000, 4000, 8000, 16000, 30000, 30000};
         rig.endpoint.queueAnswers(QList<int>(waits.size(), 503));
         rig.make(RelayKind::YouTube);
-        rig.show(1, QStringLiteral("A"));
+        rig.show(1, u"A"_qs);
         for (int i = 0; i < waits.size(); ++i) {
             QTRY_COMPARE_WITH_TIMEOUT(rig.target->state(), RelayState::WaitingToRetry, kWaitMs);
             rig.clock.advance(waits[i] - 1);
@@ -182,20 +179,17 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QList<QByteArray>>("sent");
         QTest::newRow("withdrawn inside the hold: never sent")
-            << QStringLiteral("show 1 A; wait 1999; withdraw 1; show 2 B; wait 2000")
-            << QList<QByteArray>{"B"};
+            << u"show 1 A; wait 1999; withdraw 1; show 2 B; wait 2000"_qs << QList<QByteArray>{"B"};
         QTest::newRow("released after the hold, in the order shown")
-            << QStringLiteral("show 1 A; wait 500; show 2 B; wait 1500") << QList<QByteArray>{"A"};
+            << u"show 1 A; wait 500; show 2 B; wait 1500"_qs << QList<QByteArray>{"A"};
         QTest::newRow("insert arrives later: sent when it arrives")
-            << QStringLiteral("show 1 A; show 3 C; wait 2000; show 2 B; wait 2000")
-            << QList<QByteArray>{"A", "C", "B"};
+            << u"show 1 A; show 3 C; wait 2000; show 2 B; wait 2000"_qs << QList<QByteArray>{"A", "C", "B"};
         QTest::newRow("shown twice: sent once")
-            << QStringLiteral("show 1 A; wait 2000; show 1 A; wait 2000") << QList<QByteArray>{"A"};
+            << u"show 1 A; wait 2000; show 1 A; wait 2000"_qs << QList<QByteArray>{"A"};
         QTest::newRow("empty lines skipped")
-            << QStringLiteral("show 1 ; show 2  ; show 3 C; wait 2000") << QList<QByteArray>{"C"};
+            << u"show 1 ; show 2  ; show 3 C; wait 2000"_qs << QList<QByteArray>{"C"};
         QTest::newRow("withdrawn after it was sent: stays sent")
-            << QStringLiteral("show 1 A; wait 2000; withdraw 1; show 2 B; wait 2000")
-            << QList<QByteArray>{"A", "B"};
+            << u"show 1 A; wait 2000; withdraw 1; show 2 B; wait 2000"_qs << QList<QByteArray>{"A", "B"};
     }
 
     void holdWithdrawAndOrder()
@@ -206,11 +200,11 @@ private slots:
         TestHome home;
         Rig rig;
         rig.make(RelayKind::Zoom, 2000);
-        for (const QString &step : steps.split(QStringLiteral("; "))) {
+        for (const QString &step : steps.split(u"; "_qs)) {
             const QStringList words = step.split(u' ');
-            if (words[0] == QStringLiteral("show"))
+            if (words[0] == u"show"_qs)
                 rig.show(words[1].toLongLong(), step.section(u' ', 2));
-            else if (words[0] == QStringLiteral("withdraw"))
+            else if (words[0] == u"withdraw"_qs)
                 rig.target->lineWithdrawn(words[1].toLongLong());
             else
                 rig.clock.advance(words[1].toLongLong());
@@ -223,8 +217,8 @@ private slots:
         QCOMPARE(rig.endpoint.acceptedBodies(), sent);
         QCOMPARE(rig.endpoint.acceptedSeqs().size(), sent.size());
         // A withdrawal that comes too late is told in the log, once.
-        QCOMPARE(operationLogLines().filter(QStringLiteral("cannot be recalled")).size(),
-                 steps.contains(QStringLiteral("wait 2000; withdraw")) ? 1 : 0);
+        QCOMPARE(operationLogLines().filter(u"cannot be recalled"_qs).size(),
+                 steps.contains(u"wait 2000; withdraw"_qs) ? 1 : 0);
     }
 
     void fullQueueDropsOldestAndLogsOnce()
@@ -238,7 +232,7 @@ private slots:
         // Two outages, each long enough to overflow the queue.
         for (int outage = 0; outage < 2; ++outage) {
             rig.endpoint.queueAnswers({503});
-            rig.show(++id, QStringLiteral("first of outage %1").arg(outage));
+            rig.show(++id, u"first of outage %1"_qs.arg(outage));
             expected.append("first of outage " + QByteArray::number(outage));
             QTRY_COMPARE_WITH_TIMEOUT(rig.target->state(), RelayState::WaitingToRetry, kWaitMs);
             for (int i = 0; i < 11; ++i, ++id)
@@ -253,8 +247,8 @@ private slots:
         QCOMPARE(rig.endpoint.acceptedSeqs(), (QList<qint64>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
         QCOMPARE(rig.target->droppedLines(), 12);
         const QStringList log = operationLogLines();
-        QCOMPARE(log.filter(QStringLiteral("queue full")).size(), 2);
-        QCOMPARE(log.filter(QStringLiteral("dropped lines : 6")).size(), 2);
+        QCOMPARE(log.filter(u"queue full"_qs).size(), 2);
+        QCOMPARE(log.filter(u"dropped lines : 6"_qs).size(), 2);
     }
 
     void https_data()
@@ -278,8 +272,8 @@ private slots:
         if (trusted)
             rig.options.ssl.addCaCertificate(certificate);
         rig.make(RelayKind::YouTube);
-        QVERIFY(rig.target->settings().url.startsWith(QStringLiteral("https://")));
-        rig.show(1, QStringLiteral("A"));
+        QVERIFY(rig.target->settings().url.startsWith(u"https://"_qs));
+        rig.show(1, u"A"_qs);
         if (trusted) {
             QTRY_VERIFY_WITH_TIMEOUT(rig.drained(), kWaitMs);
             QCOMPARE(rig.endpoint.posts().constFirst().requestLine,
@@ -287,9 +281,9 @@ private slots:
             return;
         }
         QTRY_COMPARE_WITH_TIMEOUT(rig.target->state(), RelayState::Stopped, kWaitMs);
-        QVERIFY2(rig.target->lastAnswer().startsWith(QStringLiteral("certificate refused: ")),
+        QVERIFY2(rig.target->lastAnswer().startsWith(u"certificate refused: "_qs),
                  qPrintable(rig.target->lastAnswer()));
-        rig.show(2, QStringLiteral("B"));
+        rig.show(2, u"B"_qs);
         QCOMPARE(rig.target->linesWaiting(), 0);
         QVERIFY(rig.endpoint.requests().isEmpty());
     }

@@ -40,11 +40,9 @@ QString TestHome::documentsFolder() const
 QString readUtf16File(const QString &path)
 {
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-        static_cast<unsigned char>(bytes[1]) != 0xFE)
+    const QByteArray bytes =
+        !path.isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (!bytes.startsWith("\xFF\xFE"))
         return {};
     return QString(reinterpret_cast<const QChar *>(bytes.constData() + 2), (bytes.size() - 2) / 2);
 }
