@@ -97,7 +97,6 @@ bool CTextFileIo::SaveText(const QString &path, const QString &text, int encodin
     case CSafeFile::Result::WriteFailed:
         return fail(Failure::Write, QStringLiteral("CTextFileIo::SaveText() Write() failed."));
     }
-    m_savedEncoding = written;
     if (usedEncoding)
         *usedEncoding = written;
     m_lastError.clear();

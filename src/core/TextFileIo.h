@@ -35,14 +35,10 @@ public:
     // The file's bytes followed by six zero bytes.
     const QByteArray &buffer() const { return m_buffer; }
     qint64 fileSize() const { return m_fileSize; }
-    // Offset and length in bytes of the text within the buffer (without a UTF-16LE signature).
-    qint64 textStart() const { return m_textStart; }
-    qint64 textLength() const { return m_textLength; }
+    // The text's bytes within the buffer (without a UTF-16LE signature).
     QByteArrayView textBytes() const;
     // The encoding detected by the last load.
     int encoding() const { return m_encoding; }
-    // The encoding the last successful save wrote (ANSI may have become UTF-16LE).
-    int savedEncoding() const { return m_savedEncoding; }
     // The loaded text converted from its encoding.
     QString text() const;
 
@@ -57,7 +53,6 @@ private:
     qint64 m_textStart = 0;
     qint64 m_textLength = 0;
     int m_encoding = 0;
-    int m_savedEncoding = 0;
     QString m_lastError;
     Failure m_lastFailure = Failure::None;
 };
