@@ -33,14 +33,20 @@ struct Received
     QByteArray raw;
 };
 
-// Connects the endpoint as the owner's handler would: one RecvFrom per notification.
-void listen(CUdpSock &sock, QList<Received> &into)
+// Everything an endpoint's handler saw, connected as the owner's handler would be: one RecvFrom
+// per notification.
+class Heard final : public QList<Received>
 {
-    QObject::connect(&sock, &CUdpSock::readyRead, &sock, [&sock, &into] {
-        const bool ok = sock.RecvFrom();
-        into.append({ok, sock.fromAddress(), sock.tokens().mid(0, sock.tokenCount()), sock.rawDatagram()});
-    });
-}
+public:
+    explicit Heard(CUdpSock &sock)
+    {
+        QObject::connect(&sock, &CUdpSock::readyRead, &sock, [this, &sock] {
+            const bool ok = sock.RecvFrom();
+            append({ok, sock.fromAddress(), sock.tokens().mid(0, sock.tokenCount()), sock.rawDatagram()});
+        });
+    }
+    Q_DISABLE_COPY_MOVE(Heard)
+};
 
 qsizetype countLog(const QString &line)
 {
@@ -96,9 +102,7 @@ private slots:
         CUdpSock b(u"main"_qs, kB, receiverBroadcast, port);
         QVERIFY(a.isOpen() && b.isOpen());
         QCOMPARE(a.MaxMessageSize(), 1500u);
-        QList<Received> atA, atB;
-        listen(a, atA);
-        listen(b, atB);
+        Heard atA(a), atB(b);
 
         QVERIFY(a.SendString(destination, u"一度だけ"_qs));
         QTRY_COMPARE(atB.size(), 1);
@@ -122,10 +126,7 @@ private slots:
         CUdpSock sender(u"login"_qs, kA, QString(), port);
         CUdpSock b(u"login"_qs, kB, kBroadcast, port);
         CUdpSock c(u"login"_qs, kC, kBroadcast, port);
-        QList<Received> atSender, atB, atC;
-        listen(sender, atSender);
-        listen(b, atB);
-        listen(c, atC);
+        Heard atSender(sender), atB(b), atC(c);
         QVERIFY(sender.SendTo(kLimited, "req"));
         QTRY_VERIFY(atB.size() == 1 && atC.size() == 1);
         QTest::qWait(150);
@@ -155,8 +156,7 @@ private slots:
         QVERIFY(!second.SendTavrin(kB, u"H", u"x"));
         QCOMPARE(second.codec().messageCounter(), 0); // nothing was built
         // The first one is undisturbed and still hears broadcasts.
-        QList<Received> atFirst;
-        listen(first, atFirst);
+        Heard atFirst(first);
         CUdpSock other(u"tavrin"_qs, kB, kBroadcast, port);
         QVERIFY(other.SendTo(kBroadcast, QByteArray(28, 'x')));
         QTRY_COMPARE(atFirst.size(), 1);
@@ -185,8 +185,7 @@ private slots:
         const quint16 port = 47215;
         CUdpSock a(u"main"_qs, kA, kBroadcast, port);
         CUdpSock b(u"main"_qs, kB, kBroadcast, port);
-        QList<Received> atB;
-        listen(b, atB);
+        Heard atB(b);
         // Over the buffer: dropped and counted. Exactly the buffer: whole. Empty: nothing to handle.
         QVERIFY(a.SendTo(kB, QByteArray(CUdpSock::kReceiveBufferSize + 1, 'x')));
         QVERIFY(a.SendTo(kB, QByteArray(CUdpSock::kReceiveBufferSize, 'y')));
@@ -237,9 +236,7 @@ private slots:
         CUdpSock sender(u"sender"_qs, kA, QString(), port);
         CUdpSockResponse response(u"response"_qs, kB, kBroadcast, port);
         CUdpSock plain(u"main"_qs, kC, kBroadcast, port);
-        QList<Received> atResponse, atPlain;
-        listen(response, atResponse);
-        listen(plain, atPlain);
+        Heard atResponse(response), atPlain(plain);
         const QByteArray name = CCodePage932::encode(u"山田,花子");
         QVERIFY(sender.SendTo(kB, "10.0.0.1,10.0.0.2," + name + ",Ful"));
         QVERIFY(sender.SendTo(kC, QByteArray("a,b,c\0def", 9)));
