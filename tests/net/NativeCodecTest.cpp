@@ -321,12 +321,9 @@ private slots:
         for (const TavrinRecord &r : records) {
             QCOMPARE(r.receivedAt, kSendTime + 250);
             QCOMPARE(r.receivedTick, tick);
-            fields << u"%1 %2 %3 %4 %5 %6"_qs.arg(QChar(char16_t(r.kind)))
-                          .arg(r.flag)
-                          .arg(r.address)
-                          .arg(r.firstTime)
-                          .arg(r.secondTime)
-                          .arg(r.text);
+            fields << u"%1 %2 %3 %4 %5 %6"_qs.arg(QChar(char16_t(r.kind)), QString::number(r.flag), r.address,
+                                                  QString::number(r.firstTime), QString::number(r.secondTime),
+                                                  r.text);
         }
         QCOMPARE(fields, (QStringList{u"A 0 192.168.0.7 45296789 0 former\r\n"_qs,
                                       u"B 0 192.168.0.5 45296789 45296789 latter, with comma\r\n"_qs,
