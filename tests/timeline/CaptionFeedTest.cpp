@@ -42,6 +42,8 @@ private slots:
         CCaptionFeed feed(env.store, [] { return kNow; });
         Recorder heard;
         feed.addListener(&heard);
+        feed.addListener(&heard); // a second add must not make it hear everything twice
+        feed.addListener(nullptr);
 
         env.receive(env.line(kA, 2000, 2010, u"A2"_qs));
         env.receive(env.line(kB, 4000, 4010, u"B4"_qs));

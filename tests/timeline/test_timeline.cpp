@@ -591,6 +591,7 @@ private slots:
         row("ideographic space at the boundary is dropped", u"あいうえお\u3000かきくけこ"_qs, 50,
             u"あいうえお|かきくけこ");
         row("ideographic space between English words", u"Hello\u3000World"_qs, 60, u"Hello|World");
+        row("ideograph outside the basic plane", u"abc𠀋"_qs, 40, u"abc|𠀋");
         QStringList letters;
         for (char ch = 'a'; ch <= 'y'; ++ch)
             letters.append(QString(QLatin1Char(ch)));
