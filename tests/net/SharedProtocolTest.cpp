@@ -17,20 +17,20 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         // The builders the loopback tests do not already read back byte for byte.
 
-        const QString address = QStringLiteral("192.168.0.2");
-        const QString yamada = QStringLiteral(u"山田");
+        const QString address = u"192.168.0.2"_qs;
+        const QString yamada = u"山田"_qs;
         QTest::newRow("login") << CSharedProtocol::login(address, yamada, 3)
                                << QByteArray("192.168.0.2,\x8E\x52\x93\x63,Req,3");
         QTest::newRow("login group 26")
-            << CSharedProtocol::login(address, QStringLiteral("a"), 26) << QByteArray("192.168.0.2,a,Req,26");
-        QTest::newRow("response") << CSharedProtocol::response(address, QStringLiteral("192.168.0.9"), yamada)
+            << CSharedProtocol::login(address, u"a"_qs, 26) << QByteArray("192.168.0.2,a,Req,26");
+        QTest::newRow("response") << CSharedProtocol::response(address, u"192.168.0.9"_qs, yamada)
                                   << QByteArray("192.168.0.2,192.168.0.9,\x8E\x52\x93\x63,Ans");
-        QTest::newRow("response full") << CSharedProtocol::response(address, QStringLiteral("192.168.0.9"),
-                                                                    yamada, CSharedProtocol::Answer::Full)
-                                       << QByteArray("192.168.0.2,192.168.0.9,\x8E\x52\x93\x63,Ful");
+        QTest::newRow("response full")
+            << CSharedProtocol::response(address, u"192.168.0.9"_qs, yamada, CSharedProtocol::Answer::Full)
+            << QByteArray("192.168.0.2,192.168.0.9,\x8E\x52\x93\x63,Ful");
         QTest::newRow("monitor empty")
             << CSharedProtocol::monitor(address, QString()) << QByteArray("192.168.0.2,");
-        QTest::newRow("main line") << CSharedProtocol::mainLine(QStringLiteral(u"字幕です"))
+        QTest::newRow("main line") << CSharedProtocol::mainLine(u"字幕です"_qs)
                                    << CCodePage932::encode(u"字幕です");
         QTest::newRow("main empty line")
             << CSharedProtocol::mainLine(QString()) << QByteArray("\x24\x89\xFC\x8D\x73\x24");
@@ -97,22 +97,19 @@ private slots:
         const auto list = [](const char *joined) {
             return QString::fromLatin1(joined).split(QLatin1Char('|'));
         };
-        QTest::newRow("no comma") << QStringLiteral("abc") << 1 << 2 << list("abc");
+        QTest::newRow("no comma") << u"abc"_qs << 1 << 2 << list("abc");
         QTest::newRow("empty text") << QString() << 1 << 0 << list("");
-        QTest::newRow("fewer commas than h+t") << QStringLiteral("a,b") << 1 << 2 << list("a|b");
-        QTest::newRow("exactly h+t") << QStringLiteral("a,b,c,d") << 1 << 2 << list("a|b|c|d");
-        QTest::newRow("more: middle keeps commas")
-            << QStringLiteral("a,b,c,d,e") << 1 << 2 << list("a|b,c|d|e");
-        QTest::newRow("response form")
-            << QStringLiteral("a,b,n,a,m,e,Ans") << 2 << 1 << list("a|b|n,a,m,e|Ans");
-        QTest::newRow("head only") << QStringLiteral("1.2.3.4,typed, text") << 1 << 0
-                                   << list("1.2.3.4|typed, text");
-        QTest::newRow("tail only") << QStringLiteral("a,b,c") << 0 << 1 << list("a,b|c");
-        QTest::newRow("neither") << QStringLiteral("a,b,c") << 0 << 0 << list("a,b,c");
-        QTest::newRow("empty fields") << QStringLiteral(",,,") << 1 << 2 << list("|||");
-        QTest::newRow("empty middle with commas") << QStringLiteral("a,,,,b") << 1 << 1 << list("a|,,|b");
-        QTest::newRow("leading and trailing") << QStringLiteral(",x,") << 1 << 1 << list("|x|");
-        QTest::newRow("negative counts as zero") << QStringLiteral("a,b") << -1 << -3 << list("a,b");
+        QTest::newRow("fewer commas than h+t") << u"a,b"_qs << 1 << 2 << list("a|b");
+        QTest::newRow("exactly h+t") << u"a,b,c,d"_qs << 1 << 2 << list("a|b|c|d");
+        QTest::newRow("more: middle keeps commas") << u"a,b,c,d,e"_qs << 1 << 2 << list("a|b,c|d|e");
+        QTest::newRow("response form") << u"a,b,n,a,m,e,Ans"_qs << 2 << 1 << list("a|b|n,a,m,e|Ans");
+        QTest::newRow("head only") << u"1.2.3.4,typed, text"_qs << 1 << 0 << list("1.2.3.4|typed, text");
+        QTest::newRow("tail only") << u"a,b,c"_qs << 0 << 1 << list("a,b|c");
+        QTest::newRow("neither") << u"a,b,c"_qs << 0 << 0 << list("a,b,c");
+        QTest::newRow("empty fields") << u",,,"_qs << 1 << 2 << list("|||");
+        QTest::newRow("empty middle with commas") << u"a,,,,b"_qs << 1 << 1 << list("a|,,|b");
+        QTest::newRow("leading and trailing") << u",x,"_qs << 1 << 1 << list("|x|");
+        QTest::newRow("negative counts as zero") << u"a,b"_qs << -1 << -3 << list("a,b");
     }
 
     void split()
@@ -129,8 +126,8 @@ private slots:
         // A lead byte without its trail byte forms no character.
         const QStringList fields = CSharedProtocol::fields(QByteArray("1.2.3.4,\x8E"), 1, 0);
         QCOMPARE(fields.size(), 2);
-        QCOMPARE(fields.at(0), QStringLiteral("1.2.3.4"));
-        QCOMPARE(fields.at(1), QStringLiteral(u"・"));
+        QCOMPARE(fields.at(0), u"1.2.3.4"_qs);
+        QCOMPARE(fields.at(1), u"・"_qs);
     }
 
     void ports()

@@ -1,9 +1,7 @@
 // Members on loopback sending to one another: every send path and what each receiver makes of
 // it, for members of this program and for Quorel peers.
 #include "NetFixture.h"
-#include "TestHome.h"
 
-#include "core/CodePage932.h"
 #include "net/CSendPaths.h"
 
 #include <QtTest>
@@ -15,23 +13,15 @@ const int kChannel = 4;
 using Kind = CPortTable::Kind;
 QString addr(int host)
 {
-    return QStringLiteral("127.0.22.%1").arg(host);
-}
-QByteArray sjis(const QString &text)
-{
-    return CCodePage932::encode(text);
-}
-QStringList lines(const char *joined)
-{
-    return QString::fromUtf8(joined).split(u'|');
+    return u"127.0.22.%1"_qs.arg(host);
 }
 
 // alice and bob online and known to each other, a Quorel peer known to alice, and a listener
 // that hears every broadcast.
 struct Group
 {
-    NetMember alice{QStringLiteral("alice"), addr(1), kChannel};
-    NetMember bob{QStringLiteral("bob"), addr(2), kChannel};
+    NetMember alice{u"alice"_qs, addr(1), kChannel};
+    NetMember bob{u"bob"_qs, addr(2), kChannel};
     NetPeer quorel{addr(9), kChannel};
     NetPeer listener{addr(8), kChannel, true};
     bool online() { return loginAll({&alice, &bob}) && quorel.introduceTo(alice); }
@@ -55,17 +45,17 @@ private slots:
         auto &[alice, bob, quorel, listener] = group;
         QVERIFY(quorel.introduceTo(bob));
 
-        alice.net().SendCaptionLine(QStringLiteral("a1"));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a1")), 1);
+        alice.net().SendCaptionLine(u"a1"_qs);
+        QTRY_COMPARE(bob.countShown(u"a1"_qs), 1);
         bob.net().SendCaptionLine(QString());
         QTRY_COMPARE(alice.countShown(QString()), 1);
-        QVERIFY(quorel.send(Kind::Main, addr(1), sjis(QStringLiteral("q1"))));
-        QVERIFY(quorel.send(Kind::Main, addr(2), sjis(QStringLiteral("q1"))));
-        QTRY_VERIFY(alice.countShown(QStringLiteral("q1")) == 1 && bob.countShown(QStringLiteral("q1")) == 1);
+        QVERIFY(quorel.send(Kind::Main, addr(1), sjis(u"q1"_qs)));
+        QVERIFY(quorel.send(Kind::Main, addr(2), sjis(u"q1"_qs)));
+        QTRY_VERIFY(alice.countShown(u"q1"_qs) == 1 && bob.countShown(u"q1"_qs) == 1);
         // Own lines in one millisecond are still told apart.
         for (const char *line : {"a2", "a3", "a4"})
             alice.net().SendCaptionLine(QString::fromLatin1(line));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a4")), 1);
+        QTRY_COMPARE(bob.countShown(u"a4"_qs), 1);
 
         for (const NetMember *member : {&alice, &bob}) {
             QCOMPARE(member->shown(), lines("a1||q1|a2|a3|a4"));
@@ -79,7 +69,7 @@ private slots:
         QTRY_COMPARE(listener.count(addr(2), u'D'), 1);
         for (const NetPeer::Heard &h : listener.heard(Kind::Native)) {
             if (h.from == addr(2) && utf16Text(h.bytes).at(9) == u'D')
-                QCOMPARE(utf16Text(h.bytes).mid(9, 5), QStringLiteral("D0000"));
+                QCOMPARE(utf16Text(h.bytes).mid(9, 5), u"D0000"_qs);
         }
         QTRY_COMPARE(quorel.heard(Kind::Main).size(), 5);
         QStringList atPeer;
@@ -90,33 +80,32 @@ private slots:
 
     void lostLineIsRepairedBeforeANewerLine()
     {
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
-        NetMember carol(QStringLiteral("carol"), addr(3), kChannel);
+        NetMember bob(u"bob"_qs, addr(2), kChannel);
+        NetMember carol(u"carol"_qs, addr(3), kChannel);
         NetPeer typist(addr(7), kChannel);
         QVERIFY(loginAll({&bob, &carol}));
 
         // The typist's first line never arrives.
         const quint32 lost = limitedNow();
         QTest::qWait(20);
-        carol.net().SendCaptionLine(QStringLiteral("c1"));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("c1")), 1);
+        carol.net().SendCaptionLine(u"c1"_qs);
+        QTRY_COMPARE(bob.countShown(u"c1"_qs), 1);
         const int redraws = bob.redraws;
 
         // Its next datagram repeats the lost line after its own.
-        const NetPeer::Record repeated{addr(7), lost, lost, u'D', 0, QStringLiteral("x1")};
+        const NetPeer::Record repeated{addr(7), lost, lost, u'D', 0, u"x1"_qs};
         const quint32 next = limitedNow();
-        QVERIFY(typist.send(Kind::Native, addr(2),
-                            NetPeer::native(1, next, u'D', QStringLiteral("x2"), {repeated})));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("x2")), 1);
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, next, u'D', u"x2"_qs, {repeated})));
+        QTRY_COMPARE(bob.countShown(u"x2"_qs), 1);
         QCOMPARE(bob.shown(), lines("x1|c1|x2"));
         QCOMPARE(bob.displayLogged, lines("c1|x1|x2"));
         QVERIFY(bob.redraws > redraws);
 
         // The same datagram again, and its lines repeated once more: all already here.
-        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, lost, u'D', QStringLiteral("x1"))));
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, lost, u'D', u"x1"_qs)));
         QVERIFY(typist.send(Kind::Native, addr(2),
-                            NetPeer::native(1, next + 1, u'D', QStringLiteral("x3"), {repeated, repeated})));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("x3")), 1);
+                            NetPeer::native(1, next + 1, u'D', u"x3"_qs, {repeated, repeated})));
+        QTRY_COMPARE(bob.countShown(u"x3"_qs), 1);
         QCOMPARE(bob.shown(), lines("x1|c1|x2|x3"));
         QCOMPARE(bob.displayLogged, lines("c1|x1|x2|x3"));
     }
@@ -126,11 +115,11 @@ private slots:
         Group group;
         QVERIFY(group.online());
         auto &[alice, bob, quorel, listener] = group;
-        alice.net().SendCaptionLine(QStringLiteral("a1"));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a1")), 1);
-        QVERIFY(quorel.send(Kind::Main, addr(1), sjis(QStringLiteral("q1"))));
-        QVERIFY(quorel.send(Kind::Main, addr(2), sjis(QStringLiteral("q1"))));
-        QTRY_VERIFY(alice.countShown(QStringLiteral("q1")) == 1 && bob.countShown(QStringLiteral("q1")) == 1);
+        alice.net().SendCaptionLine(u"a1"_qs);
+        QTRY_COMPARE(bob.countShown(u"a1"_qs), 1);
+        QVERIFY(quorel.send(Kind::Main, addr(1), sjis(u"q1"_qs)));
+        QVERIFY(quorel.send(Kind::Main, addr(2), sjis(u"q1"_qs)));
+        QTRY_VERIFY(alice.countShown(u"q1"_qs) == 1 && bob.countShown(u"q1"_qs) == 1);
 
         // A Quorel line undone here is undone at the other members through the "U" text.
         alice.net().Undo();
@@ -144,8 +133,8 @@ private slots:
 
         // Native lines: the withdrawal travels with the history; the record stays, flagged.
         for (int i = 2; i <= 6; ++i)
-            alice.net().SendCaptionLine(QStringLiteral("a%1").arg(i));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a6")), 1);
+            alice.net().SendCaptionLine(u"a%1"_qs.arg(i));
+        QTRY_COMPARE(bob.countShown(u"a6"_qs), 1);
         const int redraws = bob.redraws;
         for (int i = 0; i < 6; ++i)
             alice.net().Undo();
@@ -162,17 +151,17 @@ private slots:
         QTRY_COMPARE(listener.count(addr(1), u'U'), 6);
 
         // The "U" text names the undone line: time, group letter, kind letter, author.
-        const QString named = QStringLiteral("%1,A,D,127.0.22.1").arg(alice.newest().nTimeSent, 8);
+        const QString named = u"%1,A,D,127.0.22.1"_qs.arg(alice.newest().nTimeSent, 8);
         QStringList undoTexts;
         for (const QByteArray &bytes : listener.bytes(Kind::Native))
             undoTexts.append(utf16Text(bytes).mid(9, 5 + named.size()));
-        QVERIFY(undoTexts.contains(QStringLiteral("U0046") + named));
+        QVERIFY(undoTexts.contains(u"U0046"_qs + named));
 
         // A new line frees one step.
-        alice.net().SendCaptionLine(QStringLiteral("a7"));
+        alice.net().SendCaptionLine(u"a7"_qs);
         QCOMPARE(alice.net().undoCount(), 4);
         alice.net().Undo();
-        QCOMPARE(alice.putBack.last(), QStringLiteral("a7"));
+        QCOMPARE(alice.putBack.last(), u"a7"_qs);
     }
 
     void screenClearBothWays()
@@ -180,8 +169,8 @@ private slots:
         Group group;
         QVERIFY(group.online());
         auto &[alice, bob, quorel, listener] = group;
-        alice.net().SendCaptionLine(QStringLiteral("a1"));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a1")), 1);
+        alice.net().SendCaptionLine(u"a1"_qs);
+        QTRY_COMPARE(bob.countShown(u"a1"_qs), 1);
         const int goLasts = bob.goLasts;
 
         alice.net().ClearScreen();
@@ -193,8 +182,8 @@ private slots:
         QCOMPARE(bob.net().undoCount(), 5);
         QTRY_COMPARE(quorel.bytes(Kind::Undo), QList<QByteArray>{"cls"});
         // The clear repeated in later datagrams is not stored again and moves nothing.
-        alice.net().SendCaptionLine(QStringLiteral("a2"));
-        QTRY_COMPARE(bob.countShown(QStringLiteral("a2")), 1);
+        alice.net().SendCaptionLine(u"a2"_qs);
+        QTRY_COMPARE(bob.countShown(u"a2"_qs), 1);
         QCOMPARE(bob.captions.count(), 3);
         QCOMPARE(bob.goLasts, goLasts + 1);
 
@@ -216,11 +205,10 @@ private slots:
         auto &[alice, bob, quorel, listener] = group;
         NetPeer intruder(addr(10), kChannel);
 
-        alice.net().SendGross(
-            {QStringLiteral("g1"), QString(), QStringLiteral("g3"), CSharedProtocol::blockEndLine()});
-        QTRY_COMPARE(bob.countShown(QStringLiteral("g1\n\ng3")), 1);
+        alice.net().SendGross({u"g1"_qs, QString(), u"g3"_qs, CSharedProtocol::blockEndLine()});
+        QTRY_COMPARE(bob.countShown(u"g1\n\ng3"_qs), 1);
         QCOMPARE(bob.newest().nType, qint32('G'));
-        QCOMPARE(alice.shown(), QStringList{QStringLiteral("g1\n\ng3")});
+        QCOMPARE(alice.shown(), QStringList{u"g1\n\ng3"_qs});
         QVERIFY(bob.goLasts > 0);
         QTRY_COMPARE(quorel.bytes(Kind::MainGross), QList<QByteArray>({"g1", "$null$", "g3", "`@"}));
 
@@ -229,8 +217,8 @@ private slots:
         QVERIFY(intruder.send(Kind::MainGross, addr(1), "z1"));
         QVERIFY(intruder.send(Kind::MainGross, addr(1), CSharedProtocol::nullLine().toByteArray()));
         QVERIFY(intruder.send(Kind::MainGross, addr(1), CSharedProtocol::blockEnd().toByteArray()));
-        QTRY_COMPARE(alice.countShown(QStringLiteral("z1")), 1);
-        QCOMPARE(alice.countShown(QStringLiteral("q1")), 0);
+        QTRY_COMPARE(alice.countShown(u"z1"_qs), 1);
+        QCOMPARE(alice.countShown(u"q1"_qs), 0);
         QCOMPARE(alice.newest().strRaw, QString());
         QCOMPARE(alice.newest().nType, qint32('g'));
         QCOMPARE(alice.newest().strIpAddress, addr(10));
@@ -243,29 +231,28 @@ private slots:
         QVERIFY(group.online());
         auto &[alice, bob, quorel, listener] = group;
 
-        alice.net().SendContactMessage(QStringLiteral("hello"));
+        alice.net().SendContactMessage(u"hello"_qs);
         QCOMPARE(alice.contactLines, lines("alice／hello"));
         QTRY_COMPARE(bob.contactLines, lines("alice／hello"));
         // The next contact datagram repeats the first message: still shown once.
-        alice.net().SendContactMessage(QStringLiteral("again"));
+        alice.net().SendContactMessage(u"again"_qs);
         QTRY_COMPARE(bob.contactLines, lines("alice／hello|alice／again"));
         QCOMPARE(bob.contactLogged, bob.contactLines);
         QCOMPARE(bob.contacts.count(), 2);
         QTRY_COMPARE(quorel.bytes(Kind::Chat).size(), 2);
-        QCOMPARE(CCodePage932::decode(quorel.bytes(Kind::Chat).first()), QStringLiteral("alice／hello"));
+        QCOMPARE(CCodePage932::decode(quorel.bytes(Kind::Chat).first()), u"alice／hello"_qs);
 
         // A message from the peer goes to the contact window only.
-        QVERIFY(quorel.send(Kind::Chat, addr(1), sjis(QStringLiteral("quo／やあ"))));
+        QVERIFY(quorel.send(Kind::Chat, addr(1), sjis(u"quo／やあ"_qs)));
         QTRY_COMPARE(alice.contactLines.size(), 3);
-        QCOMPARE(alice.contactLines.last(), QStringLiteral("quo／やあ"));
+        QCOMPARE(alice.contactLines.last(), u"quo／やあ"_qs);
         QCOMPARE(alice.contacts.count(), 2);
 
         // A message missed earlier arrives with another member's contact history.
         NetPeer typist(addr(7), kChannel);
         const quint32 t = limitedNow();
-        const NetPeer::Record missed{addr(7), t, t, u'C', 0, QStringLiteral("x／missed")};
-        QVERIFY(typist.send(Kind::Native, addr(2),
-                            NetPeer::native(1, t + 10, u'C', QStringLiteral("x／new"), {missed})));
+        const NetPeer::Record missed{addr(7), t, t, u'C', 0, u"x／missed"_qs};
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, t + 10, u'C', u"x／new"_qs, {missed})));
         QTRY_COMPARE(bob.contactLines, lines("alice／hello|alice／again|x／missed|x／new"));
         // Received when the typist had it, less the time its datagram took to come.
         QCOMPARE(bob.contacts.at(2)->nTimeReceived, bob.contacts.at(3)->nTimeActualReceived - 10);
@@ -277,11 +264,11 @@ private slots:
         QVERIFY(group.online());
         auto &[alice, bob, quorel, listener] = group;
 
-        alice.net().SendPreroll({QStringLiteral("f1"), QStringLiteral("f2")}, {});
+        alice.net().SendPreroll({u"f1"_qs, u"f2"_qs}, {});
         const QString own = QString(CPftMonitorModel::kOwnAddress);
-        QCOMPARE(alice.pft.former(own), QStringLiteral("f1\r\nf2\r\n"));
+        QCOMPARE(alice.pft.former(own), u"f1\r\nf2\r\n"_qs);
         QCOMPARE(alice.pft.latter(own), QString());
-        QTRY_COMPARE(bob.pft.former(addr(1)), QStringLiteral("f1\r\nf2\r\n"));
+        QTRY_COMPARE(bob.pft.former(addr(1)), u"f1\r\nf2\r\n"_qs);
         QCOMPARE(bob.pft.latter(addr(1)), QString());
         QCOMPARE(bob.pft.currentMember(), addr(1));
         const QByteArray erase = CSharedProtocol::eraseMarker().toByteArray();
@@ -291,22 +278,21 @@ private slots:
         // One "A" datagram alone sets both texts through its companion record.
         NetPeer typist(addr(7), kChannel);
         const quint32 t = limitedNow();
-        const NetPeer::Record companion{addr(7), t, t, u'B', 0, QStringLiteral("L\r\n")};
-        QVERIFY(typist.send(Kind::Native, addr(2),
-                            NetPeer::native(1, t, u'A', QStringLiteral("F\r\n"), {companion})));
-        QTRY_COMPARE(bob.pft.former(addr(7)), QStringLiteral("F\r\n"));
-        QCOMPARE(bob.pft.latter(addr(7)), QStringLiteral("L\r\n"));
+        const NetPeer::Record companion{addr(7), t, t, u'B', 0, u"L\r\n"_qs};
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, t, u'A', u"F\r\n"_qs, {companion})));
+        QTRY_COMPARE(bob.pft.former(addr(7)), u"F\r\n"_qs);
+        QCOMPARE(bob.pft.latter(addr(7)), u"L\r\n"_qs);
 
         // A Quorel peer's pre-roll, line by line.
         for (const QByteArray &datagram :
              {erase, QByteArray("l1"), CSharedProtocol::newlineMarker().toByteArray(), QByteArray("l3")})
             QVERIFY(quorel.send(Kind::PftLatter, addr(1), datagram));
-        QTRY_COMPARE(alice.pft.latter(addr(9)), QStringLiteral("l1\r\n\r\nl3\r\n"));
+        QTRY_COMPARE(alice.pft.latter(addr(9)), u"l1\r\n\r\nl3\r\n"_qs);
     }
 
     void monitorOrdering()
     {
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
+        NetMember bob(u"bob"_qs, addr(2), kChannel);
         NetPeer typist(addr(7), kChannel);
         NetPeer quorel(addr(9), kChannel);
         QVERIFY(bob.login());
@@ -314,30 +300,27 @@ private slots:
             return bob.members.find(addr(7)) ? bob.members.find(addr(7))->strInput : QString();
         };
         const quint32 t = limitedNow();
-        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, t, u'M', QStringLiteral("newer"))));
-        QTRY_COMPARE(typed(), QStringLiteral("newer"));
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, t, u'M', u"newer"_qs)));
+        QTRY_COMPARE(typed(), u"newer"_qs);
         // Sent a second earlier, arriving afterwards: overtaken, dropped.
-        QVERIFY(
-            typist.send(Kind::Native, addr(2), NetPeer::native(1, t - 1000, u'M', QStringLiteral("older"))));
-        QVERIFY(
-            typist.send(Kind::Native, addr(2), NetPeer::native(1, t - 900, u'H', QStringLiteral("typist"))));
-        QTRY_COMPARE(bob.members.find(addr(7))->strName, QStringLiteral("typist"));
-        QCOMPARE(typed(), QStringLiteral("newer"));
-        QVERIFY(
-            typist.send(Kind::Native, addr(2), NetPeer::native(1, t + 10, u'M', QStringLiteral("newest"))));
-        QTRY_COMPARE(typed(), QStringLiteral("newest"));
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, t - 1000, u'M', u"older"_qs)));
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, t - 900, u'H', u"typist"_qs)));
+        QTRY_COMPARE(bob.members.find(addr(7))->strName, u"typist"_qs);
+        QCOMPARE(typed(), u"newer"_qs);
+        QVERIFY(typist.send(Kind::Native, addr(2), NetPeer::native(1, t + 10, u'M', u"newest"_qs)));
+        QTRY_COMPARE(typed(), u"newest"_qs);
 
         // Shared monitor text of a Quorel member.
         QVERIFY(quorel.introduceTo(bob));
-        QVERIFY(quorel.send(Kind::Monitor, addr(2), sjis(QStringLiteral("127.0.22.9,a,b"))));
-        QTRY_COMPARE(bob.members.find(addr(9))->strInput, QStringLiteral("a,b"));
+        QVERIFY(quorel.send(Kind::Monitor, addr(2), sjis(u"127.0.22.9,a,b"_qs)));
+        QTRY_COMPARE(bob.members.find(addr(9))->strInput, u"a,b"_qs);
     }
 
     void offlineOnlyStoresWithTimeZero()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        alice.net().SendCaptionLine(QStringLiteral("offline"));
-        alice.net().SendMonitor(QStringLiteral("typing"));
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
+        alice.net().SendCaptionLine(u"offline"_qs);
+        alice.net().SendMonitor(u"typing"_qs);
         QCOMPARE(alice.shown(), lines("offline"));
         QCOMPARE(alice.newest().nType, qint32('D'));
         QCOMPARE(alice.newest().nTimeSent, 0);
@@ -346,17 +329,17 @@ private slots:
         QCOMPARE(alice.refreshes, 1);
         QCOMPARE(alice.displayLogged, lines("offline"));
 
-        alice.net().SendContactMessage(QStringLiteral("memo"));
+        alice.net().SendContactMessage(u"memo"_qs);
         QCOMPARE(alice.contacts.count(), 1);
         QCOMPARE(alice.contacts.at(0)->nTimeSent, 0);
-        alice.config.SetString(QStringLiteral("miscellaneous.delimiter.speaker"), QStringLiteral(": "));
+        alice.config.SetString(u"miscellaneous.delimiter.speaker"_qs, u": "_qs);
         alice.net().setContactLogEnabled(false);
-        alice.net().SendContactMessage(QStringLiteral("hi"));
+        alice.net().SendContactMessage(u"hi"_qs);
         QCOMPARE(alice.contactLines, lines("alice／memo|alice: hi"));
         QCOMPARE(alice.contactLogged, lines("alice／memo"));
-        alice.net().SendPreroll({QStringLiteral("f")}, {QStringLiteral("l")});
-        QCOMPARE(alice.pft.former(QString(CPftMonitorModel::kOwnAddress)), QStringLiteral("f\r\n"));
-        QCOMPARE(alice.pft.latter(QString(CPftMonitorModel::kOwnAddress)), QStringLiteral("l\r\n"));
+        alice.net().SendPreroll({u"f"_qs}, {u"l"_qs});
+        QCOMPARE(alice.pft.former(QString(CPftMonitorModel::kOwnAddress)), u"f\r\n"_qs);
+        QCOMPARE(alice.pft.latter(QString(CPftMonitorModel::kOwnAddress)), u"l\r\n"_qs);
 
         // No undo reaches behind a clear or a block.
         alice.net().ClearScreen();
@@ -369,7 +352,7 @@ private slots:
         QCOMPARE(alice.newest().nTimeSent, 0);
         alice.net().Undo();
         QVERIFY(alice.putBack.isEmpty());
-        QCOMPARE(alice.countShown(QStringLiteral("offline")), 1);
+        QCOMPARE(alice.countShown(u"offline"_qs), 1);
     }
 
     void grossText_data()
@@ -377,10 +360,10 @@ private slots:
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<int>("limit");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("all lines") << lines("a||c") << 1472 << QStringLiteral("a\n\nc");
-        QTest::newRow("end marker second") << lines("a|`@|c") << 1472 << QStringLiteral("a");
-        QTest::newRow("exactly at the limit") << lines("ab|c") << 8 << QStringLiteral("ab\nc");
-        QTest::newRow("one byte over") << lines("ab|cd") << 8 << QStringLiteral("ab");
+        QTest::newRow("all lines") << lines("a||c") << 1472 << u"a\n\nc"_qs;
+        QTest::newRow("end marker second") << lines("a|`@|c") << 1472 << u"a"_qs;
+        QTest::newRow("exactly at the limit") << lines("ab|c") << 8 << u"ab\nc"_qs;
+        QTest::newRow("one byte over") << lines("ab|cd") << 8 << u"ab"_qs;
         QTest::newRow("first line too long") << lines("abcde") << 8 << QString();
         QTest::newRow("empty list") << QStringList() << 1472 << QString();
     }
@@ -398,26 +381,26 @@ private slots:
         Group group;
         QVERIFY(group.online());
         auto &[alice, bob, quorel, listener] = group;
-        alice.net().SendMonitor(QStringLiteral("typ,ing"));
+        alice.net().SendMonitor(u"typ,ing"_qs);
         QTRY_COMPARE(listener.count(addr(1), u'M'), 1);
         QTRY_COMPARE(quorel.bytes(Kind::Monitor), QList<QByteArray>{"127.0.22.1,typ,ing"});
 
         // After a line the input goes out twice more, natively only; a second line restarts it.
-        alice.focusedText = QStringLiteral("next");
-        alice.net().SendCaptionLine(QStringLiteral("l1"));
+        alice.focusedText = u"next"_qs;
+        alice.net().SendCaptionLine(u"l1"_qs);
         QVERIFY(alice.net().monitorResendActive());
         QCOMPARE(alice.net().monitorResendCount(), 2);
-        alice.net().SendCaptionLine(QStringLiteral("l2"));
+        alice.net().SendCaptionLine(u"l2"_qs);
         QCOMPARE(alice.net().monitorResendCount(), 2);
         QTRY_VERIFY(!alice.net().monitorResendActive());
         QCOMPARE(alice.net().monitorResendCount(), 0);
         QTRY_COMPARE(listener.count(addr(1), u'M'), 3);
         const QByteArray last = listener.bytes(Kind::Native).last();
-        QCOMPARE(utf16Text(last).mid(9, 9), QStringLiteral("M0008next"));
+        QCOMPARE(utf16Text(last).mid(9, 9), u"M0008next"_qs);
         QCOMPARE(quorel.bytes(Kind::Monitor).size(), 1);
 
         // Offline the resend sends nothing and stops.
-        alice.net().SendCaptionLine(QStringLiteral("l3"));
+        alice.net().SendCaptionLine(u"l3"_qs);
         alice.net().SetOffline();
         QTRY_VERIFY(!alice.net().monitorResendActive());
     }

@@ -2,9 +2,7 @@
 // loopback: the member must not crash, store half a record, grow without bound, or log more
 // than the receive path defines and its limits allow.
 #include "NetFixture.h"
-#include "TestHome.h"
 
-#include "core/CodePage932.h"
 #include "net/CUdpSock.h"
 
 #include <QtTest>
@@ -16,15 +14,7 @@ const int kChannel = 10;
 using Kind = CPortTable::Kind;
 QString addr(int host)
 {
-    return QStringLiteral("127.0.91.%1").arg(host);
-}
-QByteArray sjis(const QString &text)
-{
-    return CCodePage932::encode(text);
-}
-qsizetype countLog(const QString &line)
-{
-    return operationLogLines().count(line);
+    return u"127.0.91.%1"_qs.arg(host);
 }
 
 // Counts the datagrams an endpoint has handled from one sender. Connected after the member's own
@@ -76,30 +66,27 @@ private slots:
                         {Kind::Native, "OnSockTavrin"}};
         for (const auto &h : handlers) {
             const QString endpoint = QString(CEndpointTable::endpoint(h.kind).name);
-            const QString failed =
-                QStringLiteral("CMainWindow::%1() RecvFrom() failed.").arg(QLatin1String(h.handler));
+            const QString failed = u"CMainWindow::%1() RecvFrom() failed."_qs.arg(QLatin1String(h.handler));
             QTest::addRow("empty %s", h.handler)
                 << int(h.kind) << QByteArray() << true << QStringList{failed};
             QTest::addRow("over-long %s", h.handler)
                 << int(h.kind) << QByteArray(4097, 'x') << true
-                << QStringList{
-                       QStringLiteral("[socket error : %1] WSAEMSGSIZE (10040) in recvfrom()").arg(endpoint),
-                       failed};
+                << QStringList{u"[socket error : %1] WSAEMSGSIZE (10040) in recvfrom()"_qs.arg(endpoint),
+                               failed};
         }
         QTest::newRow("native lower-case kind")
-            << int(Kind::Native) << NetPeer::native(1, 12345678, u'd', QStringLiteral("caption")) << true
-            << QStringList{QStringLiteral("Illegal packet from 127.0.91.9 : 0")};
+            << int(Kind::Native) << NetPeer::native(1, 12345678, u'd', u"caption"_qs) << true
+            << QStringList{u"Illegal packet from 127.0.91.9 : 0"_qs};
         QTest::newRow("native letter nobody handles")
-            << int(Kind::Native) << NetPeer::native(1, 12345678, u'Z', QStringLiteral("zz")) << true
-            << QStringList();
+            << int(Kind::Native) << NetPeer::native(1, 12345678, u'Z', u"zz"_qs) << true << QStringList();
         // Too few fields for the handler: ignored without a word.
         QTest::newRow("login without group")
-            << int(Kind::Login) << sjis(addr(9) + QStringLiteral(",quo,Req")) << false << QStringList();
+            << int(Kind::Login) << sjis(addr(9) + u",quo,Req"_qs) << false << QStringList();
         QTest::newRow("response without Ans")
-            << int(Kind::Response) << sjis(addr(9) + QLatin1Char(',') + addr(2) + QStringLiteral(",quo"))
-            << false << QStringList();
+            << int(Kind::Response) << sjis(addr(9) + QLatin1Char(',') + addr(2) + u",quo"_qs) << false
+            << QStringList();
         QTest::newRow("monitor without comma")
-            << int(Kind::Monitor) << sjis(QStringLiteral("typing")) << true << QStringList();
+            << int(Kind::Monitor) << sjis(u"typing"_qs) << true << QStringList();
         QTest::newRow("monitor text after NUL")
             << int(Kind::Monitor) << (sjis(addr(9)) + QByteArray("\0,typing", 8)) << true << QStringList();
     }
@@ -110,7 +97,7 @@ private slots:
         QFETCH(QByteArray, datagram);
         QFETCH(bool, introduced);
         QFETCH(QStringList, log);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
+        NetMember bob(u"bob"_qs, addr(2), kChannel);
         NetPeer quorel(addr(9), kChannel);
         QVERIFY(bob.login());
         if (introduced)
@@ -134,7 +121,7 @@ private slots:
 
     void grossBlockWithoutEndKeepsOnlyWhatTheStoreHolds()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
         NetPeer quorel(addr(9), kChannel);
         QVERIFY(alice.login());
         const int capacity = alice.captions.dataMax();
@@ -143,7 +130,7 @@ private slots:
         // Far more lines than the store keeps, the end marker only at the very end.
         const int total = capacity + 60;
         for (int i = 0; i < total; ++i) {
-            QVERIFY(quorel.send(Kind::MainGross, addr(1), sjis(QStringLiteral("g%1").arg(i))));
+            QVERIFY(quorel.send(Kind::MainGross, addr(1), sjis(u"g%1"_qs.arg(i))));
             if (i % 50 == 49)
                 QTest::qWait(20); // let the member drain its socket
         }
@@ -153,7 +140,7 @@ private slots:
         // The newest lines of the block, as many as the store holds, each logged once.
         QStringList expected;
         for (int i = total - capacity; i < total; ++i)
-            expected.append(QStringLiteral("g%1").arg(i));
+            expected.append(u"g%1"_qs.arg(i));
         QCOMPARE(alice.shown(), expected);
         QCOMPARE(alice.displayLogged, expected);
         QCOMPARE(
@@ -166,7 +153,7 @@ private slots:
         QVERIFY(quorel.send(Kind::MainGross, addr(1), "next"));
         QVERIFY(quorel.send(Kind::MainGross, addr(1), CSharedProtocol::blockEnd().toByteArray()));
         QTRY_COMPARE(alice.goLasts, 2);
-        QCOMPARE(alice.shown().last(), QStringLiteral("next"));
+        QCOMPARE(alice.shown().last(), u"next"_qs);
         QCOMPARE(alice.shown().size(), capacity);
     }
 
@@ -181,7 +168,7 @@ private slots:
     {
         QFETCH(int, kind);
         const bool former = Kind(kind) == Kind::PftFormer;
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
         NetPeer quorel(addr(9), kChannel);
         QVERIFY(alice.login());
         const auto text = [&] { return former ? alice.pft.former(addr(9)) : alice.pft.latter(addr(9)); };
@@ -194,19 +181,19 @@ private slots:
                 QTest::qWait(20);
         }
         const QString dropped =
-            QStringLiteral("CMainWindow::OnSockPft%1() pre-roll text too long; line dropped. from : ")
-                .arg(former ? QStringLiteral("Former") : QStringLiteral("Latter")) +
+            u"CMainWindow::OnSockPft%1() pre-roll text too long; line dropped. from : "_qs.arg(
+                former ? u"Former"_qs : u"Latter"_qs) +
             addr(9);
         // 81 lines fit in 16384 code units; the 49 after them are dropped and logged under the
         // limit (1 … 11, 20, 40).
         QTRY_COMPARE_WITH_TIMEOUT(text().size(), 81 * 200, 10000);
         QTRY_COMPARE(countLog(dropped), 13);
-        QVERIFY(text().startsWith(line + QStringLiteral("\r\n")));
+        QVERIFY(text().startsWith(line + u"\r\n"_qs));
 
         // A clear makes room again: the peer's next pre-roll shows whole.
         QVERIFY(quorel.send(Kind(kind), addr(1), CSharedProtocol::eraseMarker().toByteArray()));
         QVERIFY(quorel.send(Kind(kind), addr(1), "again"));
-        QTRY_COMPARE(text(), QStringLiteral("again\r\n"));
+        QTRY_COMPARE(text(), u"again\r\n"_qs);
     }
 
     void repeatedDatagramsLoggedUnderTheLimit_data()
@@ -220,8 +207,8 @@ private slots:
         // other sender's on its own when the limit is kept per sender.
         const auto row = [](const char *name, Kind kind, const QByteArray &datagram, const QString &line,
                             int logged) { QTest::newRow(name) << int(kind) << datagram << line << logged; };
-        const QString from = QStringLiteral(" from : ") + addr(9);
-        const QString main = QStringLiteral("CMainWindow::");
+        const QString from = u" from : "_qs + addr(9);
+        const QString main = u"CMainWindow::"_qs;
         row("failing main", Kind::Main, {}, main + u"OnSockMain() RecvFrom() failed."_qs, 13);
         row("login of another group", Kind::Login, sjis(addr(9) + u",q,Req,7"_qs),
             main + u"OnSockLogin() reject other group member [q]"_qs + from, 13);
@@ -242,7 +229,7 @@ private slots:
         QFETCH(QByteArray, datagram);
         QFETCH(QString, line);
         QFETCH(int, logged);
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
         NetPeer noisy(addr(9), kChannel);
         NetPeer other(addr(8), kChannel);
         QVERIFY(alice.login());
@@ -266,28 +253,25 @@ private slots:
     void memberComingAndGoingLoggedUnderTheLimit()
     {
         // A peer that logs off after every datagram joins anew with the next one.
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
         NetPeer peer(addr(9), kChannel);
         QVERIFY(alice.login());
-        const QByteArray logoff = sjis(addr(9) + QStringLiteral(",q,離脱"));
+        const QByteArray logoff = sjis(addr(9) + u",q,離脱"_qs);
         for (int i = 0; i < 45; ++i) {
-            QVERIFY(peer.send(Kind::Native, addr(1),
-                              NetPeer::native(1, 12345678 + i, u'H', QStringLiteral("n%1").arg(i))));
+            QVERIFY(
+                peer.send(Kind::Native, addr(1), NetPeer::native(1, 12345678 + i, u'H', u"n%1"_qs.arg(i))));
             QTRY_VERIFY(alice.knows(addr(9)));
             QVERIFY(peer.send(Kind::Logoff, addr(1), logoff));
             QTRY_VERIFY(!alice.knows(addr(9)));
-            QVERIFY(peer.send(Kind::Response, addr(1),
-                              sjis(addr(9) + u',' + addr(1) + QStringLiteral(",q,Ans"))));
+            QVERIFY(peer.send(Kind::Response, addr(1), sjis(addr(9) + u',' + addr(1) + u",q,Ans"_qs)));
             QTRY_VERIFY(alice.knows(addr(9), CMemberEntry::kKindQuorel));
             QVERIFY(peer.send(Kind::Logoff, addr(1), logoff));
             QTRY_VERIFY(!alice.knows(addr(9), CMemberEntry::kKindQuorel));
         }
         const QStringList log = operationLogLines();
         // 45 joins of each kind: the 1st to 11th, 20th and 40th are logged.
-        QCOMPARE(log.filter(QStringLiteral("CMainWindow::OnSockTavrin() accept message [n")).size(), 13);
-        QCOMPARE(
-            log.count(QStringLiteral("CMainWindow::OnSockResponse() updated member [[q]] from ") + addr(9)),
-            13);
+        QCOMPARE(log.filter(u"CMainWindow::OnSockTavrin() accept message [n"_qs).size(), 13);
+        QCOMPARE(log.count(u"CMainWindow::OnSockResponse() updated member [[q]] from "_qs + addr(9)), 13);
     }
 
 private:

@@ -1,9 +1,7 @@
 // The session on loopback: login handshakes with both kinds of peer, groups, ports, logoff and
 // the heartbeat.
 #include "NetFixture.h"
-#include "TestHome.h"
 
-#include "core/CodePage932.h"
 #include "core/StringTable.h"
 #include "net/CUdpSock.h"
 
@@ -17,11 +15,7 @@ const int kChannel = 2;
 using Kind = CPortTable::Kind;
 QString addr(int host)
 {
-    return QStringLiteral("127.0.20.%1").arg(host);
-}
-qsizetype countLog(const QString &line)
-{
-    return operationLogLines().count(line);
+    return u"127.0.20.%1"_qs.arg(host);
 }
 
 } // namespace
@@ -38,8 +32,8 @@ private slots:
 
     void loginHandshakes()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
+        NetMember bob(u"bob"_qs, addr(2), kChannel);
         NetPeer quorel(addr(9), kChannel, true);
         NetPeer other(addr(10), kChannel);
         QVERIFY(alice.login());
@@ -54,28 +48,28 @@ private slots:
         // bob's "L" makes him known to alice, and alice's "R" answer makes her known to bob.
         QVERIFY(bob.login());
         QTRY_VERIFY(alice.knows(addr(2)) && bob.knows(addr(1)));
-        QCOMPARE(alice.members.find(addr(2))->strName, QStringLiteral("bob"));
-        QCOMPARE(bob.members.find(addr(1))->strName, QStringLiteral("alice"));
+        QCOMPARE(alice.members.find(addr(2))->strName, u"bob"_qs);
+        QCOMPARE(bob.members.find(addr(1))->strName, u"alice"_qs);
         QVERIFY(alice.monitorRefreshes > 0);
         // Own broadcasts come back and are never taken for another member.
         QCOMPARE(alice.members.lookupMember(addr(1)), int(CMemberEntry::kKindUnknown));
 
         // A peer's answer makes it a member, and it gets the own answer back, once.
-        const QByteArray answer = CSharedProtocol::response(addr(9), addr(1), QStringLiteral("quo"));
+        const QByteArray answer = CSharedProtocol::response(addr(9), addr(1), u"quo"_qs);
         QVERIFY(quorel.send(Kind::Response, addr(1), answer));
         QTRY_VERIFY(alice.knows(addr(9), CMemberEntry::kKindQuorel));
-        QCOMPARE(alice.members.find(addr(9))->strName, QStringLiteral("quo"));
+        QCOMPARE(alice.members.find(addr(9))->strName, u"quo"_qs);
         QVERIFY(quorel.send(Kind::Response, addr(1), answer));
         // A login request from another peer is accepted and answered.
-        QVERIFY(other.send(Kind::Login, addr(1), CSharedProtocol::login(addr(10), QStringLiteral("q,2"), 1)));
+        QVERIFY(other.send(Kind::Login, addr(1), CSharedProtocol::login(addr(10), u"q,2"_qs, 1)));
         QTRY_COMPARE(other.bytes(Kind::Response), QList<QByteArray>{"127.0.20.1,127.0.20.10,alice,Ans"});
-        QCOMPARE(alice.members.find(addr(10))->strName, QStringLiteral("q,2"));
+        QCOMPARE(alice.members.find(addr(10))->strName, u"q,2"_qs);
         QCOMPARE(quorel.bytes(Kind::Response), QList<QByteArray>{"127.0.20.1,127.0.20.9,alice,Ans"});
     }
 
     void refusalWarningShownOnce()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
         NetPeer quorel(addr(9), kChannel);
         QSignalSpy pending(alice.controller.get(), &CNetController::refusalWarningPending);
         QVERIFY(alice.login());
@@ -83,8 +77,8 @@ private slots:
         QVERIFY(!alice.net().TakeRefusalWarning());
 
         const QByteArray full =
-            CSharedProtocol::response(addr(9), addr(1), QStringLiteral("quo"), CSharedProtocol::Answer::Full);
-        const QString denial = QStringLiteral("CMainWindow::OnSockResponse() received denial response.");
+            CSharedProtocol::response(addr(9), addr(1), u"quo"_qs, CSharedProtocol::Answer::Full);
+        const QString denial = u"CMainWindow::OnSockResponse() received denial response."_qs;
         for (int refusals = 1; refusals <= 3; ++refusals) {
             QVERIFY(quorel.send(Kind::Response, addr(1), full));
             QTRY_COMPARE(countLog(denial), refusals);
@@ -120,12 +114,12 @@ private slots:
         QFETCH(int, ownGroup);
         QFETCH(QByteArray, groupField);
         QFETCH(bool, accepted);
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel, ownGroup);
+        NetMember alice(u"alice"_qs, addr(1), kChannel, ownGroup);
         NetPeer quorel(addr(9), kChannel);
         QVERIFY(alice.login());
-        const QString accept = QStringLiteral("CMainWindow::OnSockLogin() accept [quo] from : 127.0.20.9");
+        const QString accept = u"CMainWindow::OnSockLogin() accept [quo] from : 127.0.20.9"_qs;
         const QString reject =
-            QStringLiteral("CMainWindow::OnSockLogin() reject other group member [quo] from : 127.0.20.9");
+            u"CMainWindow::OnSockLogin() reject other group member [quo] from : 127.0.20.9"_qs;
         // Asked twice: a member that rejected sends nothing back, even later.
         for (int asked = 1; asked <= 2; ++asked) {
             QVERIFY(quorel.send(Kind::Login, addr(1), "127.0.20.9,quo,Req," + groupField));
@@ -141,15 +135,15 @@ private slots:
 
     void nativeGroupsStayApart()
     {
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel, 1);
-        NetMember carol(QStringLiteral("carol"), addr(3), kChannel, 2);
-        NetMember dave(QStringLiteral("dave"), addr(4), kChannel, 2);
+        NetMember bob(u"bob"_qs, addr(2), kChannel, 1);
+        NetMember carol(u"carol"_qs, addr(3), kChannel, 2);
+        NetMember dave(u"dave"_qs, addr(4), kChannel, 2);
         NetPeer listener(addr(8), kChannel, true);
         QVERIFY(bob.login());
         QVERIFY(loginAll({&carol, &dave}));
-        bob.net().SendCaptionLine(QStringLiteral("group A line"));
-        dave.net().SendCaptionLine(QStringLiteral("group B line"));
-        QTRY_COMPARE(carol.shown(), QStringList{QStringLiteral("group B line")});
+        bob.net().SendCaptionLine(u"group A line"_qs);
+        dave.net().SendCaptionLine(u"group B line"_qs);
+        QTRY_COMPARE(carol.shown(), QStringList{u"group B line"_qs});
         QTRY_VERIFY(listener.count(addr(2), u'D') == 1 && listener.count(addr(4), u'D') == 1);
         QVERIFY(!carol.knows(addr(2)));
         QVERIFY(!bob.knows(addr(3)));
@@ -160,8 +154,8 @@ private slots:
 
     void loginFailures()
     {
-        NetMember first(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember second(QStringLiteral("alice2"), addr(1), kChannel);
+        NetMember first(u"alice"_qs, addr(1), kChannel);
+        NetMember second(u"alice2"_qs, addr(1), kChannel);
         QVERIFY(first.login());
         // The same address on the same channel: the ports are taken.
         QSignalSpy online(second.controller.get(), &CNetController::onlineChanged);
@@ -169,7 +163,7 @@ private slots:
         QVERIFY(!second.net().isOnline());
         QCOMPARE(second.net().errorTitle(), CStringTable::get(116));
         QCOMPARE(second.net().errorMessage(), CStringTable::get(113));
-        QVERIFY(operationLogLines().contains(QStringLiteral("CMainWindow::SetOnline() pSockLogin failed.")));
+        QVERIFY(operationLogLines().contains(u"CMainWindow::SetOnline() pSockLogin failed."_qs));
         QCOMPARE(second.captions.channel(), -1);
         QCOMPARE(second.contacts.channel(), -1);
         QCOMPARE(second.net().endpoint(Kind::Login), nullptr);
@@ -183,13 +177,13 @@ private slots:
         second.adapters.entries.clear();
         QCOMPARE(second.net().EnumerateAdapters(), 0);
         QVERIFY(!second.net().DoLogin(0));
-        QCOMPARE(countLog(QStringLiteral("CMainWindow::DoLogin() failed. NIC No. is out of bounds.")), 3);
+        QCOMPARE(countLog(u"CMainWindow::DoLogin() failed. NIC No. is out of bounds."_qs), 3);
     }
 
     void logoffRemovesMembers()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
-        NetMember bob(QStringLiteral("bob"), addr(2), kChannel);
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
+        NetMember bob(u"bob"_qs, addr(2), kChannel);
         NetPeer quorel(addr(9), kChannel);
         QVERIFY(loginAll({&alice, &bob}));
         QVERIFY(quorel.introduceTo(alice));
@@ -207,7 +201,7 @@ private slots:
         QTRY_VERIFY(!alice.knows(addr(2)));
 
         // A Quorel peer's logoff.
-        QVERIFY(quorel.send(Kind::Logoff, addr(1), CSharedProtocol::logoff(addr(9), QStringLiteral("quo"))));
+        QVERIFY(quorel.send(Kind::Logoff, addr(1), CSharedProtocol::logoff(addr(9), u"quo"_qs)));
         QTRY_COMPARE(alice.members.count(), 0);
 
         // Going offline tells every member, Quorel peers included, on the logoff port; once.
@@ -215,33 +209,30 @@ private slots:
         alice.net().SetOffline();
         alice.net().SetOffline();
         QTRY_COMPARE(quorel.bytes(Kind::Logoff).size(), 1);
-        QCOMPARE(CCodePage932::decode(quorel.bytes(Kind::Logoff).first()),
-                 QStringLiteral("127.0.20.1,alice,離脱"));
+        QCOMPARE(CCodePage932::decode(quorel.bytes(Kind::Logoff).first()), u"127.0.20.1,alice,離脱"_qs);
     }
 
     void heartbeatMakesAMemberOnce()
     {
-        NetMember alice(QStringLiteral("alice"), addr(1), kChannel);
+        NetMember alice(u"alice"_qs, addr(1), kChannel);
         NetPeer stranger(addr(7), kChannel);
         NetPeer listener(addr(8), kChannel, true);
         QVERIFY(alice.login());
         const quint32 now = limitedNow();
-        QVERIFY(stranger.send(Kind::Native, addr(1), NetPeer::native(1, now, u'H', QStringLiteral("xname"))));
+        QVERIFY(stranger.send(Kind::Native, addr(1), NetPeer::native(1, now, u'H', u"xname"_qs)));
         QTRY_VERIFY(alice.knows(addr(7)));
-        QCOMPARE(alice.members.find(addr(7))->strName, QStringLiteral("xname"));
+        QCOMPARE(alice.members.find(addr(7))->strName, u"xname"_qs);
         QTRY_COMPARE(listener.count(addr(1), u'R'), 1);
 
-        QVERIFY(
-            stranger.send(Kind::Native, addr(1), NetPeer::native(1, now + 1, u'H', QStringLiteral("xname"))));
-        QVERIFY(stranger.send(Kind::Native, addr(1),
-                              NetPeer::native(1, now + 2, u'M', QStringLiteral("typing"))));
-        QTRY_COMPARE(alice.members.find(addr(7))->strInput, QStringLiteral("typing"));
+        QVERIFY(stranger.send(Kind::Native, addr(1), NetPeer::native(1, now + 1, u'H', u"xname"_qs)));
+        QVERIFY(stranger.send(Kind::Native, addr(1), NetPeer::native(1, now + 2, u'M', u"typing"_qs)));
+        QTRY_COMPARE(alice.members.find(addr(7))->strInput, u"typing"_qs);
         QCOMPARE(listener.count(addr(1), u'R'), 1);
 
         // A heartbeat sends "H" with the name; the timer takes the configured period.
         alice.net().StartHeartbeat();
         QVERIFY(alice.net().heartbeatActive());
-        QVERIFY(operationLogLines().contains(QStringLiteral("OnCreate() heartbeat time [sec] : 2")));
+        QVERIFY(operationLogLines().contains(u"OnCreate() heartbeat time [sec] : 2"_qs));
         alice.net().SendHeartbeat();
         QTRY_VERIFY(listener.count(addr(1), u'H') >= 1);
         alice.net().StopHeartbeat();

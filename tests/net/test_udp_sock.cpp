@@ -18,11 +18,11 @@ Q_DECLARE_METATYPE(Info)
 
 namespace {
 
-const QString kA = QStringLiteral("127.0.0.2");
-const QString kB = QStringLiteral("127.0.0.3");
-const QString kC = QStringLiteral("127.0.0.4");
-const QString kBroadcast = QStringLiteral("127.255.255.255");
-const QString kLimited = QStringLiteral("255.255.255.255");
+const QString kA = u"127.0.0.2"_qs;
+const QString kB = u"127.0.0.3"_qs;
+const QString kC = u"127.0.0.4"_qs;
+const QString kBroadcast = u"127.255.255.255"_qs;
+const QString kLimited = u"255.255.255.255"_qs;
 
 // What a handler saw of one datagram.
 struct Received
@@ -33,14 +33,20 @@ struct Received
     QByteArray raw;
 };
 
-// Connects the endpoint as the owner's handler would: one RecvFrom per notification.
-void listen(CUdpSock &sock, QList<Received> &into)
+// Everything an endpoint's handler saw, connected as the owner's handler would be: one RecvFrom
+// per notification.
+class Heard final : public QList<Received>
 {
-    QObject::connect(&sock, &CUdpSock::readyRead, &sock, [&sock, &into] {
-        const bool ok = sock.RecvFrom();
-        into.append({ok, sock.fromAddress(), sock.tokens().mid(0, sock.tokenCount()), sock.rawDatagram()});
-    });
-}
+public:
+    explicit Heard(CUdpSock &sock)
+    {
+        QObject::connect(&sock, &CUdpSock::readyRead, &sock, [this, &sock] {
+            const bool ok = sock.RecvFrom();
+            append({ok, sock.fromAddress(), sock.tokens().mid(0, sock.tokenCount()), sock.rawDatagram()});
+        });
+    }
+    Q_DISABLE_COPY_MOVE(Heard)
+};
 
 qsizetype countLog(const QString &line)
 {
@@ -92,19 +98,17 @@ private slots:
         QFETCH(QString, receiverBroadcast);
         QFETCH(int, heardBack);
         const quint16 port = m_nextPort++;
-        CUdpSock a(QStringLiteral("main"), kA, kBroadcast, port);
-        CUdpSock b(QStringLiteral("main"), kB, receiverBroadcast, port);
+        CUdpSock a(u"main"_qs, kA, kBroadcast, port);
+        CUdpSock b(u"main"_qs, kB, receiverBroadcast, port);
         QVERIFY(a.isOpen() && b.isOpen());
         QCOMPARE(a.MaxMessageSize(), 1500u);
-        QList<Received> atA, atB;
-        listen(a, atA);
-        listen(b, atB);
+        Heard atA(a), atB(b);
 
-        QVERIFY(a.SendString(destination, QStringLiteral("一度だけ")));
+        QVERIFY(a.SendString(destination, u"一度だけ"_qs));
         QTRY_COMPARE(atB.size(), 1);
         QCOMPARE(atB[0].from, kA);
         QCOMPARE(b.fromPort(), port);
-        QCOMPARE(atB[0].tokens, QStringList{QStringLiteral("一度だけ")});
+        QCOMPARE(atB[0].tokens, QStringList{u"一度だけ"_qs});
         // A second copy would come right behind the first.
         QTest::qWait(150);
         QCOMPARE(atB.size(), 1);
@@ -119,13 +123,10 @@ private slots:
         // Members on one host share the broadcast port; an endpoint that takes no broadcasts at
         // all does not take limited ones either.
         const quint16 port = 47229;
-        CUdpSock sender(QStringLiteral("login"), kA, QString(), port);
-        CUdpSock b(QStringLiteral("login"), kB, kBroadcast, port);
-        CUdpSock c(QStringLiteral("login"), kC, kBroadcast, port);
-        QList<Received> atSender, atB, atC;
-        listen(sender, atSender);
-        listen(b, atB);
-        listen(c, atC);
+        CUdpSock sender(u"login"_qs, kA, QString(), port);
+        CUdpSock b(u"login"_qs, kB, kBroadcast, port);
+        CUdpSock c(u"login"_qs, kC, kBroadcast, port);
+        Heard atSender(sender), atB(b), atC(c);
         QVERIFY(sender.SendTo(kLimited, "req"));
         QTRY_VERIFY(atB.size() == 1 && atC.size() == 1);
         QTest::qWait(150);
@@ -138,26 +139,25 @@ private slots:
         QVERIFY(sender.SendTo(kLimited, "late"));
         QTest::qWait(150);
         QCOMPARE(atB.size(), 1);
-        CUdpSock again(QStringLiteral("login"), kB, kBroadcast, port);
+        CUdpSock again(u"login"_qs, kB, kBroadcast, port);
         QVERIFY(again.isOpen());
     }
 
     void secondInstanceOnTheSamePortStaysClosed()
     {
         const quint16 port = 47213;
-        CUdpSockTavrin first(QStringLiteral("tavrin"), kA, kBroadcast, port, nullptr, nullptr);
+        CUdpSockTavrin first(u"tavrin"_qs, kA, kBroadcast, port, nullptr, nullptr);
         QVERIFY(first.isOpen());
-        CUdpSockTavrin second(QStringLiteral("tavrin"), kA, kBroadcast, port, nullptr, nullptr);
+        CUdpSockTavrin second(u"tavrin"_qs, kA, kBroadcast, port, nullptr, nullptr);
         QVERIFY(!second.isOpen());
         QCOMPARE(second.lastError(), CSocketError::WSAEADDRINUSE);
-        QCOMPARE(second.errorText(), QStringLiteral("[socket error : tavrin] WSAEADDRINUSE (10048)"));
-        QCOMPARE(countLog(QStringLiteral("[socket error : tavrin] WSAEADDRINUSE (10048) in bind()")), 1);
+        QCOMPARE(second.errorText(), u"[socket error : tavrin] WSAEADDRINUSE (10048)"_qs);
+        QCOMPARE(countLog(u"[socket error : tavrin] WSAEADDRINUSE (10048) in bind()"_qs), 1);
         QVERIFY(!second.SendTavrin(kB, u"H", u"x"));
         QCOMPARE(second.codec().messageCounter(), 0); // nothing was built
         // The first one is undisturbed and still hears broadcasts.
-        QList<Received> atFirst;
-        listen(first, atFirst);
-        CUdpSock other(QStringLiteral("tavrin"), kB, kBroadcast, port);
+        Heard atFirst(first);
+        CUdpSock other(u"tavrin"_qs, kB, kBroadcast, port);
         QVERIFY(other.SendTo(kBroadcast, QByteArray(28, 'x')));
         QTRY_COMPARE(atFirst.size(), 1);
         QCOMPARE(atFirst[0].from, kB);
@@ -165,28 +165,27 @@ private slots:
 
     void closedEndpointTouchesNoSocket()
     {
-        CUdpSock sock(QStringLiteral("undo"), kA, kBroadcast, 47214);
+        CUdpSock sock(u"undo"_qs, kA, kBroadcast, 47214);
         QVERIFY(sock.isOpen());
         sock.Destroy();
         QVERIFY(!sock.isOpen());
         QVERIFY(!sock.RecvFrom());
         QVERIFY(!sock.SendTo(kB, "x"));
-        QVERIFY(!sock.SendString(kB, QStringLiteral("x")));
+        QVERIFY(!sock.SendString(kB, u"x"_qs));
         QCOMPARE(sock.errorCount(), 0);
         sock.Destroy(); // a second destroy is harmless
         QVERIFY(operationLogLines().isEmpty());
         // The port is free again for the next login.
-        CUdpSock again(QStringLiteral("undo"), kA, kBroadcast, 47214);
+        CUdpSock again(u"undo"_qs, kA, kBroadcast, 47214);
         QVERIFY(again.isOpen());
     }
 
     void receiveBounds()
     {
         const quint16 port = 47215;
-        CUdpSock a(QStringLiteral("main"), kA, kBroadcast, port);
-        CUdpSock b(QStringLiteral("main"), kB, kBroadcast, port);
-        QList<Received> atB;
-        listen(b, atB);
+        CUdpSock a(u"main"_qs, kA, kBroadcast, port);
+        CUdpSock b(u"main"_qs, kB, kBroadcast, port);
+        Heard atB(b);
         // Over the buffer: dropped and counted. Exactly the buffer: whole. Empty: nothing to handle.
         QVERIFY(a.SendTo(kB, QByteArray(CUdpSock::kReceiveBufferSize + 1, 'x')));
         QVERIFY(a.SendTo(kB, QByteArray(CUdpSock::kReceiveBufferSize, 'y')));
@@ -194,7 +193,7 @@ private slots:
         QTRY_COMPARE(atB.size(), 3);
         QVERIFY(!atB[0].ok);
         QVERIFY(atB[0].raw.isEmpty());
-        QCOMPARE(countLog(QStringLiteral("[socket error : main] WSAEMSGSIZE (10040) in recvfrom()")), 1);
+        QCOMPARE(countLog(u"[socket error : main] WSAEMSGSIZE (10040) in recvfrom()"_qs), 1);
         QVERIFY(atB[1].ok);
         QCOMPARE(atB[1].raw, QByteArray(CUdpSock::kReceiveBufferSize, 'y'));
         QVERIFY(!atB[2].ok);
@@ -205,28 +204,28 @@ private slots:
 
     void sendFailuresLoggedUnderTheLimit()
     {
-        CUdpSock a(QStringLiteral("monitor"), kA, kBroadcast, 47218);
-        QVERIFY(!a.SendTo(QStringLiteral("not-an-address"), "x"));
+        CUdpSock a(u"monitor"_qs, kA, kBroadcast, 47218);
+        QVERIFY(!a.SendTo(u"not-an-address"_qs, "x"));
         QCOMPARE(a.lastError(), CSocketError::WSAEINVAL);
-        QCOMPARE(countLog(QStringLiteral("[socket error : monitor] WSAEINVAL (10022) in sendto()")), 1);
+        QCOMPARE(countLog(u"[socket error : monitor] WSAEINVAL (10022) in sendto()"_qs), 1);
         // Larger than any UDP datagram: the kernel refuses it before anything is sent.
-        CUdpSock b(QStringLiteral("main"), kA, kBroadcast, 47219);
+        CUdpSock b(u"main"_qs, kA, kBroadcast, 47219);
         for (int failures = 1; failures <= 20; ++failures) {
             QVERIFY(!b.SendTo(kB, QByteArray(70000, 'z')));
             // Every failure up to the 11th is logged, then the 20th, 40th, 80th ...
             QCOMPARE(b.errorLogThreshold(), failures <= 10 ? failures : failures < 20 ? 20 : 40);
         }
         QCOMPARE(b.errorCount(), 20);
-        QCOMPARE(countLog(QStringLiteral("[socket error : main] WSAEMSGSIZE (10040) in sendto()")), 12);
+        QCOMPARE(countLog(u"[socket error : main] WSAEMSGSIZE (10040) in sendto()"_qs), 12);
         QVERIFY(b.isOpen());
     }
 
     void errorNames()
     {
-        QCOMPARE(CSocketError::describeErrno(EAGAIN), QStringLiteral("WSAEWOULDBLOCK (10035)"));
+        QCOMPARE(CSocketError::describeErrno(EAGAIN), u"WSAEWOULDBLOCK (10035)"_qs);
         // errno 6 must not pass for the Winsock code 6 (WSA_INVALID_HANDLE).
-        QCOMPARE(CSocketError::describeErrno(ENXIO), QStringLiteral("(unknown) (%1)").arg(ENXIO));
-        QCOMPARE(CSocketError::describe(6), QStringLiteral("WSA_INVALID_HANDLE (6)"));
+        QCOMPARE(CSocketError::describeErrno(ENXIO), u"(unknown) (%1)"_qs.arg(ENXIO));
+        QCOMPARE(CSocketError::describe(6), u"WSA_INVALID_HANDLE (6)"_qs);
     }
 
     void fieldsOfEachClass()
@@ -234,12 +233,10 @@ private slots:
         // Each endpoint splits its datagrams as its message kind needs; commas inside a name or
         // a typed text survive in the middle field.
         const quint16 port = 47301;
-        CUdpSock sender(QStringLiteral("sender"), kA, QString(), port);
-        CUdpSockResponse response(QStringLiteral("response"), kB, kBroadcast, port);
-        CUdpSock plain(QStringLiteral("main"), kC, kBroadcast, port);
-        QList<Received> atResponse, atPlain;
-        listen(response, atResponse);
-        listen(plain, atPlain);
+        CUdpSock sender(u"sender"_qs, kA, QString(), port);
+        CUdpSockResponse response(u"response"_qs, kB, kBroadcast, port);
+        CUdpSock plain(u"main"_qs, kC, kBroadcast, port);
+        Heard atResponse(response), atPlain(plain);
         const QByteArray name = CCodePage932::encode(u"山田,花子");
         QVERIFY(sender.SendTo(kB, "10.0.0.1,10.0.0.2," + name + ",Ful"));
         QVERIFY(sender.SendTo(kC, QByteArray("a,b,c\0def", 9)));
@@ -279,9 +276,7 @@ private slots:
         QFETCH(QStringList, expected);
         QStringList got;
         for (const AdapterEntry &e : CNetworkInterfaceAdapters::select(interfaces))
-            got << QStringLiteral("%1|%2|%3|%4")
-                       .arg(e.interfaceIndex)
-                       .arg(e.description, e.address, e.broadcastAddress);
+            got << u"%1|%2|%3|%4"_qs.arg(e.interfaceIndex).arg(e.description, e.address, e.broadcastAddress);
         QCOMPARE(got, expected);
     }
 

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "FakeAdapterSource.h"
+#include "TestHome.h"
 
 #include "config/CConfig.h"
 #include "contact/ReceivedChat.h"
+#include "core/CodePage932.h"
 #include "core/ContinuousTime.h"
 #include "members/CMemberList.h"
 #include "net/CEndpointTable.h"
@@ -39,6 +41,19 @@ inline QString utf16Text(QByteArrayView bytes)
 inline quint32 limitedNow()
 {
     return ContinuousTime::SystemTimeToIntLimited();
+}
+inline QByteArray sjis(const QString &text)
+{
+    return CCodePage932::encode(text);
+}
+inline qsizetype countLog(const QString &line)
+{
+    return operationLogLines().count(line);
+}
+// "a|b|c" as a list, for expected texts written on one line.
+inline QStringList lines(const char *joined)
+{
+    return QString::fromUtf8(joined).split(u'|');
 }
 
 // One member with every window it would tell replaced by a record of what it was told.

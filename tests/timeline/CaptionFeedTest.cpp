@@ -5,8 +5,8 @@
 
 namespace {
 
-const QString kA = QStringLiteral("192.0.2.1");
-const QString kB = QStringLiteral("192.0.2.2");
+const QString kA = u"192.0.2.1"_qs;
+const QString kB = u"192.0.2.2"_qs;
 const QDateTime kNow(QDate(2026, 12, 7), QTime(10, 1), Qt::UTC);
 
 // Records what the feed tells, as one text per event.
@@ -16,12 +16,12 @@ public:
     void captionAdded(const CaptionFeedLine &line) override
     {
         lines.append(line);
-        events.append(QStringLiteral("+%1").arg(line.text));
+        events.append(u"+%1"_qs.arg(line.text));
     }
     void captionWithdrawn(qint64 id) override
     {
         withdrawn.append(id);
-        events.append(QStringLiteral("-%1").arg(id));
+        events.append(u"-%1"_qs.arg(id));
     }
     QList<CaptionFeedLine> lines;
     QList<qint64> withdrawn;
@@ -38,17 +38,18 @@ private slots:
     void appendsAndInsertsInStoreOrderWithStableIds()
     {
         StoreEnvironment env(8, 4);
-        env.store.AppendData(env.line(kA, 1000, 1010, QStringLiteral("before")));
+        env.store.AppendData(env.line(kA, 1000, 1010, u"before"_qs));
         CCaptionFeed feed(env.store, [] { return kNow; });
         Recorder heard;
         feed.addListener(&heard);
+        feed.addListener(&heard); // a second add must not make it hear everything twice
+        feed.addListener(nullptr);
 
-        env.receive(env.line(kA, 2000, 2010, QStringLiteral("A2")));
-        env.receive(env.line(kB, 4000, 4010, QStringLiteral("B4")));
+        env.receive(env.line(kA, 2000, 2010, u"A2"_qs));
+        env.receive(env.line(kB, 4000, 4010, u"B4"_qs));
         // Typed and received before B4 (a repaired line): the store inserts it, the feed names its place.
-        QCOMPARE(env.receive(env.line(kA, 3000, 3010, QStringLiteral("A3"))), ReceivedMain::LOCATE_INSERT);
-        QCOMPARE(heard.events,
-                 (QStringList{QStringLiteral("+A2"), QStringLiteral("+B4"), QStringLiteral("+A3")}));
+        QCOMPARE(env.receive(env.line(kA, 3000, 3010, u"A3"_qs)), ReceivedMain::LOCATE_INSERT);
+        QCOMPARE(heard.events, (QStringList{u"+A2"_qs, u"+B4"_qs, u"+A3"_qs}));
         const CaptionFeedLine a2 = heard.lines.at(0), b4 = heard.lines.at(1), a3 = heard.lines.at(2);
         QCOMPARE(a2.beforeId, 0);
         QCOMPARE(b4.afterId, a2.id);
@@ -61,7 +62,7 @@ private slots:
         // The record stored before the feed existed is not reported, but is part of the state.
         const QList<CaptionFeedLine> current = feed.currentLines();
         QCOMPARE(current.size(), 4);
-        QCOMPARE(current.at(0).text, QStringLiteral("before"));
+        QCOMPARE(current.at(0).text, u"before"_qs);
         QCOMPARE(current.at(2).id, a3.id);
 
         // Evictions renumber the store's serials but not the ids.
@@ -80,24 +81,21 @@ private slots:
         CCaptionFeed feed(env.store, [] { return kNow; });
         Recorder heard;
         feed.addListener(&heard);
-        env.store.AppendData(env.line(kA, 1000, 1010, QStringLiteral("own")));
-        env.store.AppendData(env.line(kB, 2000, 2010, QStringLiteral("peer")));
+        env.store.AppendData(env.line(kA, 1000, 1010, u"own"_qs));
+        env.store.AppendData(env.line(kB, 2000, 2010, u"peer"_qs));
         const qint64 own = heard.lines.at(0).id, peer = heard.lines.at(1).id;
 
         QVERIFY(env.store.RemoveLastString(true) >= 0);
         // The same undo heard again from the peer's repeated datagram changes nothing.
-        env.receive(
-            env.line(kB, 2000, 2100, QStringLiteral("peer"), 'D', CReceivedMainData::kFlagWithdrawnLocal));
+        env.receive(env.line(kB, 2000, 2100, u"peer"_qs, 'D', CReceivedMainData::kFlagWithdrawnLocal));
         feed.Sync();
         QCOMPARE(heard.withdrawn, (QList<qint64>{peer}));
         // A native undo of an older line.
-        env.receive(
-            env.line(kA, 1000, 2200, QStringLiteral("own"), 'D', CReceivedMainData::kFlagWithdrawnLocal));
+        env.receive(env.line(kA, 1000, 2200, u"own"_qs, 'D', CReceivedMainData::kFlagWithdrawnLocal));
         QCOMPARE(heard.withdrawn, (QList<qint64>{peer, own}));
 
         // A line that arrives already withdrawn is reported as such, not as a withdrawal.
-        env.receive(
-            env.line(kB, 3000, 3010, QStringLiteral("late"), 'D', CReceivedMainData::kFlagWithdrawnLocal));
+        env.receive(env.line(kB, 3000, 3010, u"late"_qs, 'D', CReceivedMainData::kFlagWithdrawnLocal));
         QVERIFY(heard.lines.constLast().withdrawn);
         QCOMPARE(heard.withdrawn.size(), 2);
 
