@@ -92,15 +92,17 @@ QStringList CLineWrapper::Wrap(QStringView text) const
             continue;
         }
         const qsizetype cut = breakBefore(text, start, i);
-        // At least one character, so a too-narrow display still makes progress.
-        QStringView row = text.mid(start, std::max<qsizetype>(cut - start, 1));
+        // At least one character (both halves of a surrogate pair), so a too-narrow display still
+        // makes progress.
+        const qsizetype least = codePointAt(text, start) > 0xFFFF ? 2 : 1;
+        QStringView row = text.mid(start, std::max(cut - start, least));
         qsizetype kept = row.size();
         while (kept > 0 && isBreakSpace(row.at(kept - 1).unicode()))
             --kept;
         if (kept > 0)
             row = row.first(kept);
         rows.append(row.toString());
-        start = skipSpaces(text, std::max(cut, start + 1));
+        start = skipSpaces(text, std::max(cut, start + least));
         i = start;
     }
     if (start < len)
@@ -126,6 +128,9 @@ qsizetype CLineWrapper::breakBefore(QStringView text, qsizetype start, qsizetype
         if (std::any_of(before.cbegin(), before.cend(), isInk))
             return at;
     }
-    // No place between words: the word is wider than the row and breaks where it must.
+    // No place between words: the word is wider than the row and breaks where it must, though
+    // never between the halves of a surrogate pair.
+    if (i > start && text.at(i).isLowSurrogate() && text.at(i - 1).isHighSurrogate())
+        return i - 1;
     return i;
 }

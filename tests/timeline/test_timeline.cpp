@@ -592,6 +592,8 @@ private slots:
             u"あいうえお|かきくけこ");
         row("ideographic space between English words", u"Hello\u3000World"_qs, 60, u"Hello|World");
         row("ideograph outside the basic plane", u"abc𠀋"_qs, 40, u"abc|𠀋");
+        row("word wider than the row ends in an emoji", u"abc😀"_qs, 40, u"abc|😀");
+        row("emoji wider than the row", u"😀😀"_qs, 10, u"😀|😀");
         QStringList letters;
         for (char ch = 'a'; ch <= 'y'; ++ch)
             letters.append(QString(QLatin1Char(ch)));
