@@ -99,6 +99,7 @@ private slots:
         row("upper-case 0X", c, "0X1f", true, 0x1f);
         row("leading blanks", c, "  ff", true, 0xff);
         row("masked to 24 bits", c, "A9345678", true, 0x345678);
+        row("signed colour", c, "-1", true, 0xffffff);
         row("stops at non-digit", c, "12g4", true, 0x12);
         row("not hexadecimal", c, "zz", false, -1);
         row("empty colour", c, "", false, -1);
