@@ -108,6 +108,7 @@ private slots:
         QTest::newRow("empty") << u""_qs << u"k="_qs;
         QTest::newRow("quoted") << u"\"はい\""_qs << u"k=\"\"はい\"\""_qs;
         QTest::newRow("quoted with blanks") << u" \"x\" "_qs << u"k=\" \"x\" \""_qs;
+        QTest::newRow("nothing but two quotes") << u"\"\""_qs << u"k=\"\"\"\""_qs;
         QTest::newRow("leading blank") << u" a"_qs << u"k=\" a\""_qs;
         QTest::newRow("trailing tab") << u"a\t"_qs << u"k=\"a\t\""_qs;
         QTest::newRow("lone quote") << u"\""_qs << u"k=\""_qs;
